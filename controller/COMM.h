@@ -1,0 +1,62 @@
+#pragma once
+// The controller link: one serial port, command lines out, reply lines in with a
+// time-out, and the ring log of link messages.
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "controller/Delay32.h"
+
+class SerialPort;
+class StatusLine;
+class Clock;
+
+class COMM {
+ public:
+  COMM(SerialPort& port, Clock& clock);
+
+  // The controller dispatch's terminator set-up (MotorCommInit), run by CommInit.
+  void SetTerminatorSetup(std::function<void()> setup);
+  // The device to open; empty means the platform's port number MPORT
+  // (/dev/ttyS0 for 1, ...). "sim:EZHR17" / "sim:IM483I" name the built-in simulator.
+  void CommSetPortName(const std::string& name);
+  static std::string DefaultPortName(int16_t port);
+
+  void CommInit();
+  bool CommOpenPort(int16_t port);
+  bool CommClosePort();
+  void CommSetTimeout(int16_t ms);
+  void CommSetOutTerm(int16_t code);
+  void CommSetInTerm(int16_t code);
+  void CommSetInTerm2(int16_t code);
+  int16_t CommOut(const std::string& text);
+  int16_t CommIn(std::string& reply);
+  int16_t CommIn2(std::string& reply);
+  int16_t CommOutIn(const std::string& text, std::string& reply);
+  int16_t CommOutIn2(const std::string& text, std::string& reply);
+  void CommSetMsgLabel(StatusLine* label);
+  void CommLogAdd(const std::string& line);
+  void CommLogMsg(const std::string& line);
+  void CommLogMsgAppend(const std::string& line);
+  std::string CommGetLog() const;
+  void CommExit();
+  int16_t CommIsInit() const;
+
+  int16_t CommTimeout() const;
+  Delay32& Delay();
+
+ private:
+  // implementation state: see COMM.cpp
+  struct Impl;
+  SerialPort& port_;
+  Delay32 delay_;
+  std::function<void()> terminatorSetup_;
+  std::string portName_;
+  int16_t outTerm_ = 0, inTerm_ = 0, inTerm2_ = 0;
+  int16_t timeout_ = 1000;
+  StatusLine* msgLabel_ = nullptr;
+  std::array<std::string, 101> log_;
+  int16_t logPos_ = 0;
+  int16_t init_ = 0;
+};

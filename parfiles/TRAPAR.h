@@ -1,0 +1,70 @@
+#pragma once
+// The one store through which every settings file (parameter files: "NAME",value per
+// line) and every line-list file is read and written.
+#include <cstdint>
+#include <string>
+#include <variant>
+#include <vector>
+
+class MessageBoxes;
+
+// Everything read from a file is text; callers may store numbers, which stay numbers
+// until the table is written.
+using ParValue = std::variant<std::string, int16_t, int32_t, double>;
+
+struct ParEntry {
+  std::string Name;
+  ParValue Value;
+};
+using ParTable = std::vector<ParEntry>;
+using LineList = std::vector<std::string>;
+
+class TRAPAR {
+ public:
+  explicit TRAPAR(MessageBoxes& messages);
+
+  void ParSetDir(const std::string& dir);  // with its trailing separator
+  void ParSetFile(const std::string& file);
+  std::string ParGetPath() const;
+
+  // 1 after a read; -1 when the file does not exist (message shown), is malformed or
+  // holds no entry, or cannot be read. The table is untouched on failure.
+  int16_t ParReadFile(const std::string& path, ParTable& table);
+  // 1; -1 when the file cannot be written (the old file stays intact).
+  int16_t ParWriteFile(const std::string& path, const ParTable& table);
+
+  int16_t ParLoad();
+  int16_t ParLoadTable(ParTable& table);
+  int16_t ParSave();
+
+  // Mode words "from", "to", "clear"; any other word: 0, nothing changes.
+  static int16_t ParTableTransfer(ParTable& table, const std::string& name, ParValue& value,
+                                  const std::string& mode);
+  // On the current table; -1 shows "Parameter NAME not found in PATH".
+  int16_t ParTransfer(const std::string& name, ParValue& value, const std::string& mode);
+  int16_t ParTransferQuiet(const std::string& name, ParValue& value, const std::string& mode);
+
+  int16_t ParCount() const;
+  int16_t ParGetAt(int16_t index, std::string& name, ParValue& value) const;
+  int16_t ParSetAt(int16_t index, const ParValue& value);
+
+  // Number of elements read; -1 when missing (message shown), empty or unreadable.
+  int16_t LinesReadFile(const std::string& path, LineList& list);
+  // 1; -1 when the file cannot be written (the old file stays intact).
+  int16_t LinesWriteFile(const LineList& list, const std::string& path);
+  int16_t LinesLoad(LineList& list);
+  int16_t LinesSave(const LineList& list);
+  static std::string LinesJoin(const LineList& list);
+  static LineList LinesSplit(const std::string& text);
+
+  // The value as written to a file: text unchanged, numbers in the plain form.
+  static std::string ValueText(const ParValue& value);
+  // The value as a number: numbers as they are, text through the number recogniser.
+  static bool ValueNumber(const ParValue& value, double& out);
+
+ private:
+  MessageBoxes& messages_;
+  std::string dir_;
+  std::string file_;
+  ParTable table_;
+};

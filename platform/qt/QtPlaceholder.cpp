@@ -1,0 +1,1 @@
+// The Qt adapters (being written).

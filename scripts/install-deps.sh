@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building and testing need. Idempotent and quick
+# when everything is present: it only calls apt-get for what is missing.
+set -euo pipefail
+
+packages=(
+  g++ cmake ninja-build pkg-config
+  qt6-base-dev libqt6serialport6-dev
+  libsdl2-dev
+  libgtest-dev libgmock-dev
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "install-deps: missing packages (${missing[*]}); run as root to install them" >&2
+  exit 1
+fi
+echo "install-deps: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,62 @@
+#pragma once
+// The command dispatcher: every entry (automation clients, DDE-style executes, the
+// command box, joystick buttons, programs) hands its text here.
+#include <cstdint>
+#include <map>
+#include <string>
+
+class CommandFamily;
+class FlowExecutor;
+class WindowHost;
+class Delay32;
+class COMM;
+class MotCon;
+struct ProgramState;
+
+class STCommands {
+ public:
+  STCommands(ProgramState& state, WindowHost& windows, Delay32& delay, COMM& comm,
+             MotCon& motor);
+
+  // "Z", "Obj", "Joy" and the interpreter's flow statements come from other modules.
+  void RegisterFamily(const std::string& word, CommandFamily* family);
+  void SetFlowExecutor(FlowExecutor* flow);
+
+  // Runs every command of the line; each reply followed by " ; ".
+  std::string ExecCmdString(const std::string& text);
+  // Runs one command and returns its reply.
+  std::string ExecCmd(const std::string& command);
+
+  // True when the word is a number or names a symbolic constant (then replaced by
+  // the constant's value).
+  bool ResolveNumber(std::string& word) const;
+  void ShowCmdAndReply(const std::string& command, const std::string& reply);
+  void ShowMsg(const std::string& text);
+  void ShowCmdText(const std::string& text);
+  bool IsFormLoaded(const std::string& name);
+
+  int16_t CmdBusy() const { return cmdBusy_; }
+  void SetCmdBusy(int16_t busy) { cmdBusy_ = busy; }
+  int32_t CmdCounter() const { return cmdCounter_; }
+  const std::string& LastAxis() const { return lastAxis_; }
+  void SetLastAxis(const std::string& axis) { lastAxis_ = axis; }
+
+  static constexpr const char* kVersion = "1.0";
+
+ private:
+  std::string Dispatch(const std::string& word, const std::string& args);
+  std::string CmdDelay(const std::string& args);
+  std::string CmdWait();
+  std::string CmdCon(const std::string& args);
+
+  ProgramState& state_;
+  WindowHost& windows_;
+  Delay32& delay_;
+  COMM& comm_;
+  MotCon& motor_;
+  FlowExecutor* flow_ = nullptr;
+  std::map<std::string, CommandFamily*> families_;
+  int16_t cmdBusy_ = 0;
+  int32_t cmdCounter_ = 0;
+  std::string lastAxis_;
+};

@@ -1,0 +1,1 @@
+// The controller simulator (being written).
