@@ -1,0 +1,16 @@
+#pragma once
+// What the automation endpoint needs of the program: KelvorinCmd objects coming and
+// going, their Exec, and the DDE-style executes of the "Command" topic.
+#include <string>
+
+class AutomationHost {
+ public:
+  virtual ~AutomationHost() = default;
+  virtual void ClientCreated() = 0;   // a connection opened: one KelvorinCmd object
+  virtual void ClientReleased() = 0;  // that connection closed (after its last Exec)
+  // KelvorinCmd.Exec: the joined reply of the command line.
+  virtual std::string Exec(const std::string& cmd) = 0;
+  // A DDE-style execute on the "Command" topic (fills the main window's command box,
+  // status line and time label; nothing is returned).
+  virtual void DdeExecute(const std::string& text) = 0;
+};
