@@ -1,0 +1,5 @@
+#include "platform/qt/QtEventPump.h"
+
+#include <QCoreApplication>
+
+void QtEventPump::ProcessEvents() { QCoreApplication::processEvents(); }
