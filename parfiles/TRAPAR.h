@@ -27,8 +27,9 @@ class TRAPAR {
   void ParSetFile(const std::string& file);
   std::string ParGetPath() const;
 
-  // 1 after a read; -1 when the file does not exist (message shown), is malformed or
-  // holds no entry, or cannot be read. The table is untouched on failure.
+  // 1 after a read; -1 when the file does not exist (message "File PATH does not
+  // exist"), is malformed or holds no entry ("File PATH is not a valid parameter file"),
+  // or cannot be read ("File PATH cannot be read"). The table is untouched on failure.
   int16_t ParReadFile(const std::string& path, ParTable& table);
   // 1; -1 when the file cannot be written (the old file stays intact).
   int16_t ParWriteFile(const std::string& path, const ParTable& table);
@@ -48,7 +49,9 @@ class TRAPAR {
   int16_t ParGetAt(int16_t index, std::string& name, ParValue& value) const;
   int16_t ParSetAt(int16_t index, const ParValue& value);
 
-  // Number of elements read; -1 when missing (message shown), empty or unreadable.
+  // Number of elements read (at most 32767 is reported; the list holds them all); -1
+  // when missing or unreadable (message shown), or without any field. The list is
+  // untouched on failure. A blank line yields no element.
   int16_t LinesReadFile(const std::string& path, LineList& list);
   // 1; -1 when the file cannot be written (the old file stays intact).
   int16_t LinesWriteFile(const LineList& list, const std::string& path);
@@ -63,6 +66,9 @@ class TRAPAR {
   static bool ValueNumber(const ParValue& value, double& out);
 
  private:
+  void ShowMissing(const std::string& path);
+  void ShowUnreadable(const std::string& path);
+
   MessageBoxes& messages_;
   std::string dir_;
   std::string file_;

@@ -1,0 +1,245 @@
+#include "parfiles/TRAPAR.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "common/Numbers.h"
+#include "parfiles/TextFile.h"
+#include "platform/MessageBoxes.h"
+
+namespace {
+
+constexpr const char* kEol = "\r\n";
+constexpr size_t kShortestEntryLine = 5;
+
+// Blanks only: a tab stays part of the text.
+std::string TrimBlanks(const std::string& text) {
+  const size_t first = text.find_first_not_of(' ');
+  if (first == std::string::npos) return {};
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+enum class LineKind { Skipped, Entry, Malformed };
+
+// `"NAME",value[,remark]`: the name between the first two double quotes; the value from
+// the first comma of the line (even one inside the name) to the next comma.
+LineKind ParseParLine(const std::string& line, ParEntry& entry) {
+  if (line.size() < kShortestEntryLine) return LineKind::Skipped;
+  const size_t open = line.find('"');
+  const size_t close = open == std::string::npos ? open : line.find('"', open + 1);
+  if (close == std::string::npos) return LineKind::Malformed;
+  entry.Name = TrimBlanks(line.substr(open + 1, close - open - 1));
+  const size_t comma = line.find(',');
+  if (comma == std::string::npos) {
+    entry.Value = TrimBlanks(line);
+  } else {
+    const size_t next = line.find(',', comma + 1);
+    const size_t len = next == std::string::npos ? std::string::npos : next - comma - 1;
+    entry.Value = TrimBlanks(line.substr(comma + 1, len));
+  }
+  return LineKind::Entry;
+}
+
+// Comma-separated fields of one line. A field that starts (after blanks) with a double
+// quote runs to the closing quote and may hold commas; text after the closing quote up
+// to the next comma is dropped. Every comma starts a further field, so "a," gives "a"
+// and "". A line of blanks only gives no field at all: blank lines are not elements.
+void AppendFields(const std::string& line, LineList& list) {
+  if (TrimBlanks(line).empty()) return;
+  size_t pos = 0;
+  const size_t n = line.size();
+  for (;;) {
+    while (pos < n && line[pos] == ' ') ++pos;
+    std::string field;
+    size_t comma;
+    if (pos < n && line[pos] == '"') {
+      const size_t close = line.find('"', pos + 1);
+      field = line.substr(pos + 1, close == std::string::npos ? std::string::npos
+                                                              : close - pos - 1);
+      comma = close == std::string::npos ? close : line.find(',', close + 1);
+    } else {
+      comma = line.find(',', pos);
+      field = line.substr(pos, comma == std::string::npos ? comma : comma - pos);
+    }
+    list.push_back(TrimBlanks(field));
+    if (comma == std::string::npos) return;
+    pos = comma + 1;
+  }
+}
+
+int16_t ClampCount(size_t count) {
+  return static_cast<int16_t>(
+      std::min<size_t>(count, static_cast<size_t>(std::numeric_limits<int16_t>::max())));
+}
+
+bool InRange(int16_t index, size_t size) {
+  return index >= 0 && static_cast<size_t>(index) < size;
+}
+
+}  // namespace
+
+TRAPAR::TRAPAR(MessageBoxes& messages) : messages_(messages) {}
+
+void TRAPAR::ParSetDir(const std::string& dir) { dir_ = dir; }
+void TRAPAR::ParSetFile(const std::string& file) { file_ = file; }
+std::string TRAPAR::ParGetPath() const { return dir_ + file_; }
+
+void TRAPAR::ShowMissing(const std::string& path) {
+  messages_.Show("File " + path + " does not exist", kAppTitle, MsgIcon::None);
+}
+
+void TRAPAR::ShowUnreadable(const std::string& path) {
+  messages_.Show("File " + path + " cannot be read", kAppTitle, MsgIcon::Critical);
+}
+
+int16_t TRAPAR::ParReadFile(const std::string& path, ParTable& table) {
+  std::vector<std::string> lines;
+  const auto status = textfile::ReadLines(path, lines);
+  if (status == textfile::ReadStatus::Missing) ShowMissing(path);
+  if (status == textfile::ReadStatus::Unreadable) ShowUnreadable(path);
+  if (status != textfile::ReadStatus::Ok) return -1;
+  ParTable read;
+  for (const auto& line : lines) {
+    ParEntry entry;
+    const LineKind kind = ParseParLine(line, entry);
+    if (kind == LineKind::Malformed) {
+      read.clear();
+      break;
+    }
+    if (kind == LineKind::Entry) read.push_back(std::move(entry));
+  }
+  if (read.empty()) {
+    messages_.Show("File " + path + " is not a valid parameter file", kAppTitle,
+                   MsgIcon::Critical);
+    return -1;
+  }
+  table = std::move(read);
+  return 1;
+}
+
+int16_t TRAPAR::ParWriteFile(const std::string& path, const ParTable& table) {
+  std::string text;
+  for (const auto& entry : table)
+    text += "\"" + entry.Name + "\"," + ValueText(entry.Value) + kEol;
+  return textfile::ReplaceAtomically(path, text) ? 1 : -1;
+}
+
+int16_t TRAPAR::ParLoad() { return ParReadFile(ParGetPath(), table_); }
+int16_t TRAPAR::ParLoadTable(ParTable& table) { return ParReadFile(ParGetPath(), table); }
+int16_t TRAPAR::ParSave() { return ParWriteFile(ParGetPath(), table_); }
+
+int16_t TRAPAR::ParTableTransfer(ParTable& table, const std::string& name, ParValue& value,
+                                 const std::string& mode) {
+  auto found = std::find_if(table.begin(), table.end(),
+                            [&](const ParEntry& e) { return e.Name == name; });
+  if (mode == "to") {
+    if (found != table.end())
+      found->Value = value;
+    else
+      table.push_back({name, value});
+    return 1;
+  }
+  if (mode == "from") {
+    if (found == table.end()) return -1;
+    value = found->Value;
+    return 1;
+  }
+  if (mode == "clear") {
+    table.assign(1, ParEntry{name, value});
+    return 1;
+  }
+  return 0;
+}
+
+int16_t TRAPAR::ParTransfer(const std::string& name, ParValue& value, const std::string& mode) {
+  const int16_t result = ParTableTransfer(table_, name, value, mode);
+  if (result == -1)
+    messages_.Show("Parameter " + name + " not found in " + ParGetPath(), kAppTitle,
+                   MsgIcon::Critical);
+  return result;
+}
+
+int16_t TRAPAR::ParTransferQuiet(const std::string& name, ParValue& value,
+                                 const std::string& mode) {
+  return ParTableTransfer(table_, name, value, mode);
+}
+
+int16_t TRAPAR::ParCount() const { return ClampCount(table_.size()); }
+
+int16_t TRAPAR::ParGetAt(int16_t index, std::string& name, ParValue& value) const {
+  if (!InRange(index, table_.size())) {
+    name = "UNDEFINED";
+    value = int16_t{0};
+    return -1;
+  }
+  name = table_[static_cast<size_t>(index)].Name;
+  value = table_[static_cast<size_t>(index)].Value;
+  return 1;
+}
+
+int16_t TRAPAR::ParSetAt(int16_t index, const ParValue& value) {
+  if (!InRange(index, table_.size())) return -1;
+  table_[static_cast<size_t>(index)].Value = value;
+  return 1;
+}
+
+int16_t TRAPAR::LinesReadFile(const std::string& path, LineList& list) {
+  std::vector<std::string> lines;
+  const auto status = textfile::ReadLines(path, lines);
+  if (status == textfile::ReadStatus::Missing) ShowMissing(path);
+  if (status == textfile::ReadStatus::Unreadable) ShowUnreadable(path);
+  if (status != textfile::ReadStatus::Ok) return -1;
+  LineList read;
+  for (const auto& line : lines) AppendFields(line, read);
+  if (read.empty()) return -1;
+  list = std::move(read);
+  return ClampCount(list.size());
+}
+
+int16_t TRAPAR::LinesWriteFile(const LineList& list, const std::string& path) {
+  std::string text;
+  for (const auto& line : list) text += line + kEol;
+  return textfile::ReplaceAtomically(path, text) ? 1 : -1;
+}
+
+int16_t TRAPAR::LinesLoad(LineList& list) { return LinesReadFile(ParGetPath(), list); }
+int16_t TRAPAR::LinesSave(const LineList& list) { return LinesWriteFile(list, ParGetPath()); }
+
+std::string TRAPAR::LinesJoin(const LineList& list) {
+  std::string text;
+  for (size_t i = 0; i < list.size(); ++i) {
+    if (i > 0) text += kEol;
+    text += list[i];
+  }
+  return text;
+}
+
+LineList TRAPAR::LinesSplit(const std::string& text) {
+  LineList list;
+  size_t start = 0;
+  for (size_t at; (at = text.find(kEol, start)) != std::string::npos; start = at + 2)
+    list.push_back(text.substr(start, at - start));
+  list.push_back(text.substr(start));
+  return list;
+}
+
+std::string TRAPAR::ValueText(const ParValue& value) {
+  if (const auto* text = std::get_if<std::string>(&value)) return *text;
+  if (const auto* d = std::get_if<double>(&value)) return num::Plain(*d);
+  if (const auto* i = std::get_if<int32_t>(&value)) return num::Plain(*i);
+  return num::Plain(std::get<int16_t>(value));
+}
+
+bool TRAPAR::ValueNumber(const ParValue& value, double& out) {
+  if (const auto* text = std::get_if<std::string>(&value)) return num::Parse(*text, out);
+  if (const auto* d = std::get_if<double>(&value)) {
+    out = *d;
+    return true;
+  }
+  if (const auto* i = std::get_if<int32_t>(&value)) {
+    out = *i;
+    return true;
+  }
+  out = std::get<int16_t>(value);
+  return true;
+}

@@ -1,0 +1,22 @@
+#pragma once
+// Whole-file text access for the settings store: read a file as lines, and replace a
+// file atomically so that a crash or a full disk never leaves it half written.
+#include <string>
+#include <vector>
+
+namespace textfile {
+
+enum class ReadStatus { Ok, Missing, Unreadable };
+
+// The lines of the file, each without its LF or CR LF ending. A final line without an
+// ending is a line; the empty piece after a final LF is not. Missing: nothing that is
+// a regular file (or a link to one) lives at the path.
+ReadStatus ReadLines(const std::string& path, std::vector<std::string>& lines);
+
+// Writes the text to a new file beside the target, flushes it to disk and renames it
+// over the target (a symbolic link keeps pointing at the replaced file). False when any
+// step fails; the temporary is then removed and the old file stays as it was. An
+// existing file's permission bits carry over to its replacement.
+bool ReplaceAtomically(const std::string& path, const std::string& text);
+
+}  // namespace textfile
