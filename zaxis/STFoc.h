@@ -55,6 +55,15 @@ class STFoc {
   const ZParams& Params() const { return p_; }
 
  private:
+  struct KeySpec;
+  bool ReadContr();
+  bool ReadKey(const KeySpec& key);
+  void Complain(const std::string& name, const std::string& what);
+  // The dispatch, addressed to this axis's controller.
+  MotCon& Motor();
+  int16_t SetPowerUpOrigin();
+  bool HasUnits() const;
+
   TRAPAR& par_;
   MotCon& motor_;
   Delay32& delay_;

@@ -1,0 +1,31 @@
+#pragma once
+// The "Z" command family: the text interface to the lift's axis. Takes the argument text
+// after the command word and answers "OK ", a position, "Error ..." or "Off ".
+#include <string>
+
+#include "server/CommandFamily.h"
+
+class STCommands;
+class STFoc;
+struct ProgramState;
+
+class CmdZ : public CommandFamily {
+ public:
+  CmdZ(STCommands& cmds, ProgramState& state, STFoc& foc);
+
+  std::string Exec(const std::string& args) override;
+
+ private:
+  std::string Run(const std::string& args);
+  std::string Position(const std::string& prefix);
+  std::string Rel(std::string& rest);
+  std::string Move(std::string& rest);
+  std::string MoveAbs(std::string word);
+  // The next word as a number: "Error No Value " when there is none, "Error " when it
+  // is neither a number nor a constant holding one; empty on success.
+  std::string TakeValue(std::string& rest, double& value);
+
+  STCommands& cmds_;
+  ProgramState& state_;
+  STFoc& foc_;
+};

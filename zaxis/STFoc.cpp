@@ -1,0 +1,242 @@
+#include "zaxis/STFoc.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <variant>
+
+#include "common/Numbers.h"
+#include "controller/Delay32.h"
+#include "controller/MotCon.h"
+#include "parfiles/TRAPAR.h"
+#include "platform/MessageBoxes.h"
+
+namespace {
+
+constexpr const char* kParFile = "ST_PARZ.TXT";
+constexpr int16_t kLimitMask = 3;       // either limit input (values 1 and 2)
+constexpr int16_t kHomeSettleMs = 500;  // pause after the homing run
+constexpr int32_t kOriginNudgeMs = 100; // between the two one-step nudges at set-up
+constexpr int32_t kIm483iMinSpeed = 20;
+constexpr int32_t kIm483iMaxSpeed = 20000;
+
+std::string TrimBlanks(const std::string& text) {
+  const size_t first = text.find_first_not_of(' ');
+  if (first == std::string::npos) return {};
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+// The IM483I runs no slower than 20 and no faster than 20000 steps per second.
+int32_t Im483iJoySpeed(int32_t speed) {
+  if (speed == 0) return 0;
+  const int32_t magnitude = std::min(std::max(std::abs(speed), kIm483iMinSpeed), kIm483iMaxSpeed);
+  return speed > 0 ? magnitude : -magnitude;
+}
+
+// Numbers of the file into the fields: integers rounded half to even and range-checked,
+// doubles as read.
+bool Store(int16_t& field, double v) {
+  const auto r = num::RoundToInt16(v);
+  if (r) field = *r;
+  return r.has_value();
+}
+bool Store(int32_t& field, double v) {
+  const auto r = num::RoundToInt32(v);
+  if (r) field = *r;
+  return r.has_value();
+}
+bool Store(double& field, double v) {
+  field = v;
+  return true;
+}
+
+}  // namespace
+
+// One numeric key of ST_PARZ.TXT and the field it fills.
+struct STFoc::KeySpec {
+  const char* name;
+  bool required;
+  std::variant<int16_t ZParams::*, int32_t ZParams::*, double ZParams::*> field;
+  bool nonZero = false;  // 0 would make the unit computation divide by zero
+};
+
+STFoc::STFoc(TRAPAR& par, MotCon& motor, Delay32& delay, MessageBoxes& messages)
+    : par_(par), motor_(motor), delay_(delay), messages_(messages) {}
+
+int16_t STFoc::FocInit() {
+  if (FocReadPar() < 0) return -1;
+  unitPerStep_ = p_.ZSTROKEPERROT * 1000 / p_.ZMOTORSTEPS / std::pow(2.0, p_.ZSTEPDIVIDE);
+  if (FocSetupController() < 0) return -1;
+  double scratch = 0;
+  if (FocGetPos(scratch) != 1) return -1;
+  return 1;
+}
+
+int16_t STFoc::FocReadPar() {
+  // ZCONTR first, then the numeric keys, always in this order.
+  static const KeySpec kKeys[] = {
+      {"ZSTROKEPERROT", true, &ZParams::ZSTROKEPERROT, true},
+      {"ZMOTORSTEPS", true, &ZParams::ZMOTORSTEPS, true},
+      {"ZSTEPDIVIDE", true, &ZParams::ZSTEPDIVIDE},
+      {"ZHOLDCURRENT", true, &ZParams::ZHOLDCURRENT},
+      {"ZRUNCURRENT", true, &ZParams::ZRUNCURRENT},
+      {"ZSLEWVELOCITY", true, &ZParams::ZSLEWVELOCITY},
+      {"ZINITVELOCITY", true, &ZParams::ZINITVELOCITY},
+      {"ZACCELERATION", true, &ZParams::ZACCELERATION},
+      {"ZDECELERATION", true, &ZParams::ZDECELERATION},
+      {"ZJOGSPEEDLOW", false, &ZParams::ZJOGSPEEDLOW},
+      {"ZJOGSPEEDHIGH", false, &ZParams::ZJOGSPEEDHIGH},
+      {"ZBACKLASH", true, &ZParams::ZBACKLASH},
+      {"ZJUMPSIZE", true, &ZParams::ZJUMPSIZE},
+      {"ZCOARSEFACTOR", true, &ZParams::ZCOARSEFACTOR},
+      {"ZJOYMAXSPEED", true, &ZParams::ZJOYMAXSPEED},
+      {"ZHOMESPEED", true, &ZParams::ZHOMESPEED},
+      {"ZPOWERUPORIGIN", false, &ZParams::ZPOWERUPORIGIN},
+      {"ZLIMPOLARITY", false, &ZParams::ZLIMPOLARITY},
+      {"ZENABLELIMITS", false, &ZParams::ZENABLELIMITS},
+  };
+  par_.ParSetFile(kParFile);
+  if (par_.ParLoad() < 0) return -1;
+  bool ok = ReadContr();
+  for (const auto& key : kKeys) ok = ReadKey(key) && ok;  // a failure does not stop the rest
+  return ok ? 1 : -1;
+}
+
+// ZCONTR: the character code of the first character of the trimmed value.
+bool STFoc::ReadContr() {
+  ParValue value;
+  if (par_.ParTransfer("ZCONTR", value, "from") < 0) return false;
+  const std::string text = TrimBlanks(TRAPAR::ValueText(value));
+  if (text.empty()) {
+    Complain("ZCONTR", "is empty");
+    return false;
+  }
+  p_.ZCONTR = static_cast<unsigned char>(text.front());
+  return true;
+}
+
+// A missing required key keeps the old value (the store has shown its message); a missing
+// optional key gives 0. A value that cannot be used keeps the old value and fails.
+bool STFoc::ReadKey(const KeySpec& key) {
+  ParValue value;
+  const int16_t found = key.required ? par_.ParTransfer(key.name, value, "from")
+                                     : par_.ParTransferQuiet(key.name, value, "from");
+  double number = 0;
+  if (found < 0) {
+    if (key.required) return false;
+  } else if (!TRAPAR::ValueNumber(value, number)) {
+    Complain(key.name, "is not a number");
+    return false;
+  } else if (key.nonZero && number == 0) {
+    Complain(key.name, "must not be 0");
+    return false;
+  }
+  if (std::visit([&](auto member) { return Store(p_.*member, number); }, key.field))
+    return true;
+  Complain(key.name, "is out of range");
+  return false;
+}
+
+void STFoc::Complain(const std::string& name, const std::string& what) {
+  messages_.Show("Parameter " + name + " in " + par_.ParGetPath() + " " + what, kAppTitle,
+                 MsgIcon::Critical);
+}
+
+MotCon& STFoc::Motor() {
+  motor_.MotorSetAddress(p_.ZCONTR);
+  return motor_;
+}
+
+// A usable unit: positions and distances can be turned into steps.
+bool STFoc::HasUnits() const { return std::isfinite(unitPerStep_) && unitPerStep_ != 0; }
+
+int16_t STFoc::FocSetupController() {
+  if (Motor().MotorSetStepDivide(p_.ZSTEPDIVIDE) < 0 ||
+      Motor().MotorSetCurrents(p_.ZHOLDCURRENT, p_.ZRUNCURRENT) < 0 ||
+      Motor().MotorSetSlewVel(p_.ZSLEWVELOCITY) < 0 ||
+      Motor().MotorSetInitVel(p_.ZINITVELOCITY) < 0 ||
+      Motor().MotorSetAccel(p_.ZACCELERATION, p_.ZDECELERATION) < 0 ||
+      Motor().MotorSetJogSpeeds(p_.ZJOGSPEEDLOW, p_.ZJOGSPEEDHIGH) < 0 ||
+      SetPowerUpOrigin() < 0 || Motor().MotorSetLimPolarity(p_.ZLIMPOLARITY) < 0 ||
+      Motor().MotorEnableLimits(p_.ZENABLELIMITS) < 0 || Motor().MotorSetLimitMode(1) < 0)
+    return -1;
+  return 1;
+}
+
+// Without a power-up origin the axis is nudged one step forward and back, which makes
+// the controller take up its holding position. With one, a controller that reports 0
+// (just powered up) gets its register set to the origin; any other count is kept.
+int16_t STFoc::SetPowerUpOrigin() {
+  if (p_.ZPOWERUPORIGIN == 0) {
+    if (Motor().MotorMoveRel(1) < 0) return -1;
+    delay_.DelayMs(kOriginNudgeMs);
+    return Motor().MotorMoveRel(-1) < 0 ? -1 : 1;
+  }
+  double steps = 0;
+  if (Motor().MotorGetPos(steps) < 0) return -1;
+  if (steps != 0) return 1;
+  if (Motor().MotorMoveRel(1) < 0) return -1;
+  return Motor().MotorSetPos(p_.ZPOWERUPORIGIN) < 0 ? -1 : 1;
+}
+
+int16_t STFoc::FocGetPos(double& position) {
+  double steps = 0;
+  if (Motor().MotorGetPos(steps) == -1) return -1;
+  position = (steps - p_.ZPOWERUPORIGIN) * unitPerStep_;
+  return 1;
+}
+
+int16_t STFoc::FocMoveAbs(double position) {
+  if (!HasUnits()) return -1;  // not initialised: no step target can be computed
+  return Motor().MotorMoveAbs(position / unitPerStep_ + p_.ZPOWERUPORIGIN);
+}
+
+int16_t STFoc::FocMoveRel(double distance) {
+  if (!HasUnits()) return -1;
+  return Motor().MotorMoveRel(distance / unitPerStep_);
+}
+
+int16_t STFoc::FocMoveVel(int32_t speed) { return Motor().MotorMoveVel(speed); }
+
+int16_t STFoc::FocStop() { return FocMoveVel(0); }
+
+int16_t STFoc::FocWait() { return Motor().MotorWait(); }
+
+int16_t STFoc::FocSetOrigin() { return Motor().MotorSetPos(p_.ZPOWERUPORIGIN); }
+
+// All three steps always run, so the origin is set where the run stopped even when no
+// limit was found; any failing step fails the homing.
+int16_t STFoc::FocHome() {
+  const int16_t run = Motor().MotorToLimit(kLimitMask, p_.ZHOMESPEED);
+  const int16_t settle = Motor().MotorSettle(kHomeSettleMs);
+  const int16_t origin = Motor().MotorSetPos(p_.ZPOWERUPORIGIN);
+  if (origin < 0 || run < 0 || settle < 0) return -1;
+  return 1;
+}
+
+int16_t STFoc::FocJoyMove(int16_t deflection, int16_t fullScale) {
+  int32_t speed = 0;
+  if (fullScale != 0) {  // no usable full scale reads as a stick at rest
+    const int64_t product = static_cast<int64_t>(deflection) * p_.ZJOYMAXSPEED;
+    const double quotient = static_cast<double>(product) / fullScale;
+    const auto rounded = num::RoundToInt32(quotient);
+    speed = rounded ? *rounded
+                    : (quotient > 0 ? std::numeric_limits<int32_t>::max()
+                                    : std::numeric_limits<int32_t>::min());
+  }
+  switch (motor_.CurrentFamily()) {
+    case MotCon::Family::IM483I:
+      return FocMoveVel(Im483iJoySpeed(speed));
+    case MotCon::Family::EZHR17: {
+      if (speed == 0 && lastJoySpeed_ == 0) return 1;
+      lastJoySpeed_ = speed;
+      const int16_t result = FocMoveVel(speed);
+      // Every endless move replaces the controller's maximum speed: put it back.
+      if (speed == 0) Motor().MotorSetSlewVel(p_.ZSLEWVELOCITY);
+      return result;
+    }
+    default:
+      return 0;
+  }
+}
