@@ -1,0 +1,54 @@
+#pragma once
+// The IM483I driver: one command line per operation (address character in front),
+// echo check of the reply, and the composite operations (wait for the end of a move,
+// run to a limit input and back off it, the start-up probe).
+#include <cstdint>
+#include <string>
+
+struct MotorShared;
+class COMM;
+class Delay32;
+class EventPump;
+
+class IMSCNTRL {
+ public:
+  IMSCNTRL(COMM& comm, Delay32& delay, EventPump& pump, const MotorShared& shared);
+
+  // Link terminators: commands and replies end with LF.
+  void IM483I_Init();
+  // One exchange; answer receives the reply after the echo of the command line.
+  int16_t IM483I_Cmd(const std::string& text, std::string& answer);
+
+  int16_t IM483I_MoveVel(int32_t speed);
+  int16_t IM483I_MoveAbs(double position);
+  int16_t IM483I_MoveRel(double distance);
+  int16_t IM483I_GetPos(double& position);
+  int16_t IM483I_GetInputs(int16_t& inputs);
+  int16_t IM483I_GetMoving();
+  int16_t IM483I_Wait();
+  int16_t IM483I_SetOrigin(int32_t position);
+  int16_t IM483I_Settle(int16_t ms);
+  int16_t IM483I_SetCurrents(int16_t hold, int16_t run);
+  int16_t IM483I_SetAccel(int32_t accel, int32_t decel);
+  int16_t IM483I_SetLimPolarity(int16_t polarity);
+  int16_t IM483I_SetJogSpeeds(int32_t low, int32_t high);
+  int16_t IM483I_SetSlewVel(int32_t speed);
+  int16_t IM483I_SetStepDivide(int16_t value);
+  int16_t IM483I_SetInitVel(int32_t speed);
+  int16_t IM483I_MotorToLimit(int16_t mask, int32_t speed);
+  int16_t IM483I_Probe();
+
+ private:
+  int16_t Exchange(const std::string& text);
+  bool MoveTimedOut(int32_t startSeconds);
+  // Runs at speed until a masked input is active: its value, or a negative status.
+  int16_t RunToInput(int16_t mask, int32_t speed, int32_t startSeconds);
+  // Runs at speed until no input is active: 1, or a negative status.
+  int16_t RunOffInputs(int32_t speed, int32_t startSeconds);
+
+  COMM& comm_;
+  Delay32& delay_;
+  EventPump& pump_;
+  const MotorShared& shared_;
+  int16_t inProgress_ = 0;  // guards the exchange against nesting
+};
