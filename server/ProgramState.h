@@ -15,7 +15,6 @@ struct ProgramState {
   int16_t ZEnabled = 0;        // Startup::DevInit (and the main window's "Parameters")
   int16_t JoyOn = 0;           // Startup::ReadConfig, the Joy family, the main window
   int16_t JoyAxes = 0;         // the Joy family: 0 "XY", 1 "WZ"
-  int16_t MainWinLoaded = 0;   // the main window's load and unload
   int32_t ClientCount = 0;     // automation endpoint: live KelvorinCmd objects
   double ZPos = 0;             // CmdZ ("Z ?", "Z ??"), CmdObj ("AddCurrent"), main window
 

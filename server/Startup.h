@@ -40,6 +40,8 @@ class Startup {
   void MainWindowUnloaded();
   // True once neither the main window nor a client object is left.
   bool ShouldExit() const;
+  // 1 while the main window is loaded.
+  bool MainWinLoaded() const;
 
   static constexpr int kHistMax = 30;
 

@@ -1,12 +1,10 @@
 #include "ui/MainWindowHost.h"
 
-#include "server/ProgramState.h"
 #include "server/STCommands.h"
 #include "server/Startup.h"
 #include "ui/frmLift.h"
 
-MainWindowHost::MainWindowHost(ProgramState& state, Delay32& delay, EventPump& pump)
-    : state_(state), delay_(delay), pump_(pump) {}
+MainWindowHost::MainWindowHost(Clock& clock, EventPump& pump) : clock_(clock), pump_(pump) {}
 
 MainWindowHost::~MainWindowHost() { delete form_.data(); }
 
@@ -16,9 +14,8 @@ bool MainWindowHost::IsFormLoaded(const std::string& name) {
 
 void MainWindowHost::LoadMainWindow() {
   if (form_) return;
-  form_ = new frmLift(*cmds_, delay_, pump_, Startup::kHistMax);
+  form_ = new frmLift(*cmds_, clock_, pump_, Startup::kHistMax);
   form_->onCloseRequested = [this] { UnloadMainWindow(); };
-  state_.MainWinLoaded = 1;
 }
 
 void MainWindowHost::ShowMainWindow() {

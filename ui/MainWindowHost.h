@@ -9,13 +9,12 @@
 
 class frmLift;
 class STCommands;
-class Delay32;
+class Clock;
 class EventPump;
-struct ProgramState;
 
 class MainWindowHost : public WindowHost, public StatusLine {
  public:
-  MainWindowHost(ProgramState& state, Delay32& delay, EventPump& pump);
+  MainWindowHost(Clock& clock, EventPump& pump);
   ~MainWindowHost() override;
 
   // The dispatcher is made after the window seams it uses; the root wires it here.
@@ -43,8 +42,7 @@ class MainWindowHost : public WindowHost, public StatusLine {
   frmLift* MainWindow() const { return form_; }
 
  private:
-  ProgramState& state_;
-  Delay32& delay_;
+  Clock& clock_;
   EventPump& pump_;
   STCommands* cmds_ = nullptr;
   QPointer<frmLift> form_;

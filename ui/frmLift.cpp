@@ -8,7 +8,7 @@
 #include <QPushButton>
 
 #include "common/Numbers.h"
-#include "controller/Delay32.h"
+#include "platform/Clock.h"
 #include "platform/EventPump.h"
 #include "server/STCommands.h"
 
@@ -17,8 +17,8 @@ QString FromBytes(const std::string& s) { return QString::fromLatin1(s.data(), q
 std::string ToBytes(const QString& s) { return s.toLatin1().toStdString(); }
 }  // namespace
 
-frmLift::frmLift(STCommands& cmds, Delay32& delay, EventPump& pump, int histMax)
-    : cmds_(cmds), delay_(delay), pump_(pump), histMax_(histMax) {
+frmLift::frmLift(STCommands& cmds, Clock& clock, EventPump& pump, int histMax)
+    : cmds_(cmds), clock_(clock), pump_(pump), histMax_(histMax) {
   setObjectName("frmLift");
   setWindowTitle("Kelvorin");
   cboCommand_ = new QComboBox(this);
@@ -73,7 +73,7 @@ void frmLift::RunTimed(const std::string& text, bool fromBox) {
   lblMsg_->clear();
   lblTime_->clear();
   pump_.ProcessEvents();
-  const uint32_t t0 = delay_.GetTickMs();
+  const uint32_t t0 = clock_.TickMs();
   std::string line = text;
   if (fromBox) {
     RememberCmdInHist();
@@ -82,7 +82,7 @@ void frmLift::RunTimed(const std::string& text, bool fromBox) {
     SetCommandText(text);
   }
   SetStatusText(cmds_.ExecCmdString(line));
-  lblTime_->setText(FromBytes(num::Plain(int64_t{delay_.GetTickMs() - t0})));
+  lblTime_->setText(FromBytes(num::Plain(int64_t{clock_.TickMs() - t0})));
 }
 
 void frmLift::closeEvent(QCloseEvent* event) {

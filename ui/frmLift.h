@@ -9,13 +9,13 @@ class QComboBox;
 class QLabel;
 class QPushButton;
 class STCommands;
-class Delay32;
+class Clock;
 class EventPump;
 
 class frmLift : public QWidget {
   Q_OBJECT
  public:
-  frmLift(STCommands& cmds, Delay32& delay, EventPump& pump, int histMax);
+  frmLift(STCommands& cmds, Clock& clock, EventPump& pump, int histMax);
 
   // Called when the operator closes the window: the window is unloaded, not hidden.
   std::function<void()> onCloseRequested;
@@ -35,7 +35,7 @@ class frmLift : public QWidget {
   void RunTimed(const std::string& text, bool fromBox);
 
   STCommands& cmds_;
-  Delay32& delay_;
+  Clock& clock_;
   EventPump& pump_;
   int histMax_;
   QComboBox* cboCommand_;

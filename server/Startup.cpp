@@ -160,15 +160,16 @@ void Startup::ClientReleased() {
   if (state_.ClientCount > 0) --state_.ClientCount;
   // The port closes when the last client leaves a program without a window; a client
   // leaving while others are still connected leaves the port to them.
-  if (state_.ClientCount == 0 && comm_.CommIsInit() == 1 && state_.MainWinLoaded == 0)
+  if (state_.ClientCount == 0 && comm_.CommIsInit() == 1 && !MainWinLoaded())
     CloseAll();
 }
 
 void Startup::MainWindowUnloaded() {
   if (comm_.CommIsInit() == 1 && !state_.ClientAttached()) CloseAll();
-  state_.MainWinLoaded = 0;
 }
 
 bool Startup::ShouldExit() const {
-  return state_.MainWinLoaded == 0 && state_.ClientCount == 0;
+  return !MainWinLoaded() && state_.ClientCount == 0;
 }
+
+bool Startup::MainWinLoaded() const { return windows_.IsFormLoaded("frmLift"); }

@@ -1,0 +1,65 @@
+#include "app/Kelvorin.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+#include <cstdio>
+
+#include "platform/PortSelector.h"
+#include "platform/SimSerialPort.h"
+#include "platform/qt/QtSerialPort.h"
+#include "server/CoreModules.h"
+#include "server/qt/AutomationEndpoint.h"
+#include "ui/MainWindowHost.h"
+
+Kelvorin::Kelvorin()
+    : realPort_(std::make_unique<QtSerialPort>()),
+      simPort_(std::make_unique<SimSerialPort>(clock_)),
+      port_(std::make_unique<PortSelector>(*realPort_, *simPort_)),
+      windows_(std::make_unique<MainWindowHost>(clock_, pump_)),
+      core_(std::make_unique<CoreModules>(*port_, clock_, pump_, messages_, *windows_)),
+      endpoint_(std::make_unique<AutomationEndpoint>(*this)) {
+  windows_->SetCommands(&core_->cmds);
+  windows_->onUnloaded = [this] {
+    core_->startup.MainWindowUnloaded();
+    QuitWhenUnused();
+  };
+}
+
+Kelvorin::~Kelvorin() {
+  endpoint_->Close();
+  if (core_->comm.CommIsInit() == 1) core_->startup.CloseAll();
+}
+
+bool Kelvorin::Start(const Options& options) {
+  const int16_t init = core_->startup.InitAll(options.dir.toStdString());
+  if (!options.automation || init < 0) windows_->ShowMainWindow();
+  if (!endpoint_->Listen(options.socketPath)) {
+    std::fprintf(stderr, "kelvorin: cannot serve %s: %s\n", qPrintable(options.socketPath),
+                 qPrintable(endpoint_->ErrorString()));
+    return false;
+  }
+  const int32_t tcp = core_->state.config.SERVERTCPPORT;
+  if (tcp > 0 && tcp < 65536 && !endpoint_->ListenTcp(static_cast<quint16>(tcp)))
+    core_->comm.CommLogMsg("Automation TCP port " + std::to_string(tcp) + ": " +
+                           endpoint_->ErrorString().toStdString());
+  return true;
+}
+
+void Kelvorin::ClientCreated() { core_->startup.ClientCreated(); }
+
+void Kelvorin::ClientReleased() {
+  core_->startup.ClientReleased();
+  QuitWhenUnused();
+}
+
+std::string Kelvorin::Exec(const std::string& cmd) { return core_->cmds.ExecCmdString(cmd); }
+
+void Kelvorin::DdeExecute(const std::string& text) { windows_->DdeExecute(text); }
+
+void Kelvorin::QuitWhenUnused() {
+  // Queued: the request or window handler that got here finishes first.
+  if (core_->startup.ShouldExit())
+    QTimer::singleShot(0, QCoreApplication::instance(), [this] {
+      if (core_->startup.ShouldExit()) QCoreApplication::quit();
+    });
+}
