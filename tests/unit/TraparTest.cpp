@@ -1,0 +1,279 @@
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "parfiles/TRAPAR.h"
+#include "support/Fakes.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class TraparTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char tmpl[] = "/tmp/trapar-test-XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    dir = std::string(tmpl) + "/";
+    par.ParSetDir(dir);
+  }
+  void TearDown() override {
+    fs::permissions(dir, fs::perms::owner_all, fs::perm_options::add);
+    fs::remove_all(dir);
+  }
+  void Put(const std::string& file, const std::string& text) {
+    std::ofstream(dir + file, std::ios::binary) << text;
+  }
+  std::string Get(const std::string& file) {
+    std::ifstream in(dir + file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  }
+  size_t FilesInDir() {
+    return static_cast<size_t>(std::distance(fs::directory_iterator(dir), {}));
+  }
+  std::string Text(const std::string& name) {
+    ParValue v;
+    if (par.ParTransferQuiet(name, v, "from") != 1) return "<missing>";
+    return TRAPAR::ValueText(v);
+  }
+
+  std::string dir;
+  FakeMessages messages;
+  TRAPAR par{messages};
+};
+
+const ParTable kSentinel = {{"KEEP", std::string("me")}};
+
+}  // namespace
+
+TEST_F(TraparTest, ParameterLinesFollowTheLineRules) {
+  Put("P.TXT",
+      "\"ZMOTORSTEPS\" , 200\r\n"
+      "  \"MPORT\",1\n"
+      "\"A,B\",5\r\n"
+      "\"A\",\r\n"
+      "1234\r\n"
+      "\"A\",1\r\n"
+      "\"EMPTY\",\r\n"
+      "\"\",5\r\n"  // four characters: skipped like "A",
+      "\"\", 5\r\n"
+      "\"REM\", 7 , remark\r\n"
+      "\"TAB\",\tx \r\n"
+      "\"NOCOMMA\"  \r\n"
+      "\"MPORT\",2");
+  par.ParSetFile("P.TXT");
+  ASSERT_EQ(par.ParLoad(), 1);
+  EXPECT_TRUE(messages.shown.empty());
+  ASSERT_EQ(par.ParCount(), 10);
+  EXPECT_EQ(Text(""), "5");
+  EXPECT_EQ(Text("ZMOTORSTEPS"), "200");
+  EXPECT_EQ(Text("MPORT"), "1");  // the first of two equal names wins
+  EXPECT_EQ(Text("A,B"), "B\"");
+  EXPECT_EQ(Text("A"), "1");
+  EXPECT_EQ(Text("EMPTY"), "");
+  EXPECT_EQ(Text("REM"), "7");
+  EXPECT_EQ(Text("TAB"), "\tx");
+  EXPECT_EQ(Text("NOCOMMA"), "\"NOCOMMA\"");
+  EXPECT_EQ(Text("mport"), "<missing>");
+}
+
+TEST_F(TraparTest, FailedLoadsLeaveTheTableAndSayWhy) {
+  Put("GOOD.TXT", "\"KEEP\",me\r\n");
+  par.ParSetFile("GOOD.TXT");
+  ASSERT_EQ(par.ParLoad(), 1);
+
+  for (const char* bad : {"\"A\",1\r\nZ axis\r\n\"B\",2\r\n", "", "\r\n1234\r\n\"A\",\r\n"}) {
+    Put("BAD.TXT", bad);
+    par.ParSetFile("BAD.TXT");
+    messages = FakeMessages();
+    EXPECT_EQ(par.ParLoad(), -1) << bad;
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0], "File " + dir + "BAD.TXT is not a valid parameter file");
+    EXPECT_EQ(messages.icons[0], MsgIcon::Critical);
+    EXPECT_EQ(par.ParCount(), 1);
+    EXPECT_EQ(Text("KEEP"), "me");
+  }
+
+  ParTable own = kSentinel;
+  par.ParSetFile("NONE.TXT");
+  messages = FakeMessages();
+  EXPECT_EQ(par.ParLoadTable(own), -1);
+  ASSERT_EQ(messages.shown.size(), 1u);
+  EXPECT_EQ(messages.shown[0], "File " + dir + "NONE.TXT does not exist");
+  EXPECT_EQ(messages.icons[0], MsgIcon::None);
+  ASSERT_EQ(own.size(), 1u);
+  EXPECT_EQ(own[0].Name, "KEEP");
+
+  fs::create_directory(dir + "SUB");  // a directory is no file
+  EXPECT_EQ(par.ParReadFile(dir + "SUB", own), -1);
+  EXPECT_EQ(messages.shown.back(), "File " + dir + "SUB does not exist");
+}
+
+TEST_F(TraparTest, TransferModes) {
+  ParTable t = {{"A", std::string("1")}, {"B", std::string("2")}};
+  ParValue v = std::string("old");
+  EXPECT_EQ(TRAPAR::ParTableTransfer(t, "C", v, "from"), -1);
+  EXPECT_EQ(std::get<std::string>(v), "old");
+  EXPECT_EQ(TRAPAR::ParTableTransfer(t, "b", v, "from"), -1);
+  v = 7;
+  EXPECT_EQ(TRAPAR::ParTableTransfer(t, "A", v, "to"), 1);
+  EXPECT_EQ(TRAPAR::ParTableTransfer(t, "C", v, "to"), 1);
+  ASSERT_EQ(t.size(), 3u);
+  EXPECT_EQ(t[0].Value, ParValue(7));
+  EXPECT_EQ(t[2].Name, "C");
+  EXPECT_EQ(TRAPAR::ParTableTransfer(t, "D", v, "TO"), 0);
+  EXPECT_EQ(TRAPAR::ParTableTransfer(t, "D", v, "From"), 0);
+  EXPECT_EQ(t.size(), 3u);
+  EXPECT_EQ(TRAPAR::ParTableTransfer(t, "X", v, "clear"), 1);
+  ASSERT_EQ(t.size(), 1u);
+  EXPECT_EQ(t[0].Name, "X");
+
+  par.ParSetFile("T.TXT");
+  ParValue out;
+  EXPECT_EQ(par.ParTransferQuiet("ZSPEED", out, "from"), -1);
+  EXPECT_TRUE(messages.shown.empty());
+  EXPECT_EQ(par.ParTransfer("ZSPEED", out, "from"), -1);
+  ASSERT_EQ(messages.shown.size(), 1u);
+  EXPECT_EQ(messages.shown[0], "Parameter ZSPEED not found in " + dir + "T.TXT");
+  EXPECT_EQ(messages.icons[0], MsgIcon::Critical);
+  EXPECT_EQ(par.ParTransfer("ZSPEED", out, "bogus"), 0);
+  EXPECT_EQ(messages.shown.size(), 1u);
+}
+
+TEST_F(TraparTest, SaveWritesTheFileFormAndRoundTrips) {
+  Put("S.TXT", "\"CONTRTYPE\",  EZHR17 ,remark\r\nsk\r\n\"OLD\",x\r\n");
+  par.ParSetFile("S.TXT");
+  ASSERT_EQ(par.ParLoad(), 1);
+  ParValue half = 0.5, neg = int32_t{-3}, text = std::string("-3"), one = int16_t{1},
+           quarter = -0.25;
+  par.ParTransfer("HALF", half, "to");
+  par.ParTransfer("NEG", neg, "to");
+  par.ParTransfer("TEXT", text, "to");
+  par.ParTransfer("JAXIS1_Dir", one, "to");
+  par.ParTransfer("Q", quarter, "to");
+  ASSERT_EQ(par.ParSave(), 1);
+  const std::string expected =
+      "\"CONTRTYPE\",EZHR17\r\n\"OLD\",x\r\n\"HALF\", .5\r\n\"NEG\",-3\r\n\"TEXT\",-3\r\n"
+      "\"JAXIS1_Dir\", 1\r\n\"Q\",-.25\r\n";
+  EXPECT_EQ(Get("S.TXT"), expected);
+
+  ASSERT_EQ(par.ParLoad(), 1);  // numbers come back as trimmed text
+  EXPECT_EQ(par.ParCount(), 7);
+  EXPECT_EQ(Text("HALF"), ".5");
+  ASSERT_EQ(par.ParSave(), 1);
+  EXPECT_EQ(Get("S.TXT"),
+            "\"CONTRTYPE\",EZHR17\r\n\"OLD\",x\r\n\"HALF\",.5\r\n\"NEG\",-3\r\n"
+            "\"TEXT\",-3\r\n\"JAXIS1_Dir\",1\r\n\"Q\",-.25\r\n");
+
+  double d = 0;
+  EXPECT_TRUE(TRAPAR::ValueNumber(ParValue(std::string(" .5")), d));
+  EXPECT_DOUBLE_EQ(d, 0.5);
+  EXPECT_TRUE(TRAPAR::ValueNumber(ParValue(int16_t{-7}), d));
+  EXPECT_DOUBLE_EQ(d, -7);
+  EXPECT_FALSE(TRAPAR::ValueNumber(ParValue(std::string("EZHR17")), d));
+}
+
+TEST_F(TraparTest, IndexAccessChecksTheRange) {
+  std::string name;
+  ParValue value;
+  EXPECT_EQ(par.ParCount(), 0);
+  EXPECT_EQ(par.ParGetAt(0, name, value), -1);
+  EXPECT_EQ(par.ParSetAt(0, value), -1);
+
+  Put("I.TXT", "\"A\",1\r\n\"B\",2\r\n");
+  par.ParSetFile("I.TXT");
+  ASSERT_EQ(par.ParLoad(), 1);
+  for (int16_t bad : {int16_t{-1}, par.ParCount()}) {
+    name = "x";
+    value = std::string("y");
+    EXPECT_EQ(par.ParGetAt(bad, name, value), -1);
+    EXPECT_EQ(name, "UNDEFINED");
+    EXPECT_EQ(value, ParValue(int16_t{0}));
+    EXPECT_EQ(par.ParSetAt(bad, std::string("z")), -1);
+  }
+  EXPECT_EQ(par.ParSetAt(1, std::string("9")), 1);
+  EXPECT_EQ(par.ParGetAt(1, name, value), 1);
+  EXPECT_EQ(name, "B");
+  EXPECT_EQ(value, ParValue(std::string("9")));
+}
+
+TEST_F(TraparTest, LineListsReadFieldsAndWriteLines) {
+  ASSERT_EQ(par.LinesWriteFile({"Delay 100, 200", "Z Rel 5", ""}, dir + "L.TXT"), 1);
+  EXPECT_EQ(Get("L.TXT"), "Delay 100, 200\r\nZ Rel 5\r\n\r\n");
+  LineList list;
+  EXPECT_EQ(par.LinesReadFile(dir + "L.TXT", list), 3);
+  EXPECT_EQ(list, (LineList{"Delay 100", "200", "Z Rel 5"}));
+
+  Put("Q.TXT", "  \"a, b\" tail ,  c  \n\n   \r\nd,\n\"open, end\nlast");
+  EXPECT_EQ(par.LinesReadFile(dir + "Q.TXT", list), 6);
+  EXPECT_EQ(list, (LineList{"a, b", "c", "d", "", "open, end", "last"}));
+
+  for (const char* empty : {"", "\r\n  \r\n"}) {
+    Put("E.TXT", empty);
+    EXPECT_EQ(par.LinesReadFile(dir + "E.TXT", list), -1);
+    EXPECT_EQ(list.size(), 6u);
+  }
+  EXPECT_TRUE(messages.shown.empty());
+  EXPECT_EQ(par.LinesReadFile(dir + "NO.TXT", list), -1);
+  EXPECT_EQ(messages.shown, (std::vector<std::string>{"File " + dir + "NO.TXT does not exist"}));
+  EXPECT_EQ(list.size(), 6u);
+
+  par.ParSetFile("ST_JOYCMDS.TXT");
+  ASSERT_EQ(par.LinesSave({"Z Home"}), 1);
+  EXPECT_EQ(par.LinesLoad(list), 1);
+  EXPECT_EQ(list, LineList{"Z Home"});
+  EXPECT_EQ(par.LinesWriteFile({}, dir + "ZERO.TXT"), 1);
+  EXPECT_EQ(Get("ZERO.TXT"), "");
+}
+
+TEST_F(TraparTest, SplitAndJoinAtCrLf) {
+  EXPECT_EQ(TRAPAR::LinesSplit("a\r\nb\r\n"), (LineList{"a", "b", ""}));
+  EXPECT_EQ(TRAPAR::LinesSplit("a\nb\r"), (LineList{"a\nb\r"}));
+  EXPECT_EQ(TRAPAR::LinesSplit(""), (LineList{""}));
+  EXPECT_EQ(TRAPAR::LinesJoin({"a", "b", ""}), "a\r\nb\r\n");
+  EXPECT_EQ(TRAPAR::LinesJoin({}), "");
+}
+
+TEST_F(TraparTest, FailedWritesKeepTheOldFileAndLeaveNoTemporary) {
+  Put("OLD.TXT", "\"A\",1\r\n");
+  const ParTable table = {{"A", 2.5}, {"LONG", std::string(4096, 'x')}};
+
+  EXPECT_EQ(par.ParWriteFile(dir + "missing/OLD.TXT", table), -1);
+  EXPECT_EQ(par.LinesWriteFile({"x"}, dir + "OLD.TXT/child"), -1);  // parent is a file
+  EXPECT_FALSE(fs::exists(dir + "missing"));
+
+  // A file-size limit makes the write fail halfway, as a full disk would.
+  rlimit saved{};
+  getrlimit(RLIMIT_FSIZE, &saved);
+  auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit small = saved;
+  small.rlim_cur = 1024;
+  setrlimit(RLIMIT_FSIZE, &small);
+  const int16_t result = par.ParWriteFile(dir + "OLD.TXT", table);
+  setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, oldHandler);
+  EXPECT_EQ(result, -1);
+  EXPECT_EQ(Get("OLD.TXT"), "\"A\",1\r\n");
+  EXPECT_EQ(FilesInDir(), 1u);
+
+  if (geteuid() != 0) {  // root writes into read-only directories anyway
+    fs::permissions(dir, fs::perms::owner_write, fs::perm_options::remove);
+    EXPECT_EQ(par.ParWriteFile(dir + "OLD.TXT", table), -1);
+    fs::permissions(dir, fs::perms::owner_write, fs::perm_options::add);
+    EXPECT_EQ(Get("OLD.TXT"), "\"A\",1\r\n");
+  }
+
+  chmod((dir + "OLD.TXT").c_str(), 0640);
+  ASSERT_EQ(par.ParWriteFile(dir + "OLD.TXT", table), 1);
+  struct stat st {};
+  stat((dir + "OLD.TXT").c_str(), &st);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
+  EXPECT_EQ(FilesInDir(), 1u);
+}
