@@ -1,0 +1,63 @@
+#pragma once
+// The automation endpoint: KelvorinCmd.Exec over a local stream socket.
+//
+// One connection is one KelvorinCmd object. A request is one line ending in LF (a CR
+// right before the LF is dropped); the answer is the host's reply plus LF, with any
+// LF inside the reply sent as a blank. Requests of one connection are answered in
+// order; requests of other connections may run nested inside a long one, because the
+// host lets window events run while it waits for a motion. The "Command" topic socket
+// (PATH.Command) takes DDE-style executes and answers each with an empty line.
+#include <QObject>
+#include <QString>
+
+#include <string>
+
+class AutomationHost;
+class QIODevice;
+class QLocalServer;
+class QTcpServer;
+
+class AutomationEndpoint : public QObject {
+  Q_OBJECT
+
+ public:
+  // The longest request line, without its LF.
+  static constexpr qsizetype kMaxLineBytes = 1048576;
+
+  explicit AutomationEndpoint(AutomationHost& host, QObject* parent = nullptr);
+  ~AutomationEndpoint() override;
+
+  // Serves PATH and PATH.Command, readable and writable by the owning user only. A
+  // socket file left at either path is removed first: the caller has already made
+  // sure that no other instance serves it.
+  bool Listen(const QString& path);
+  // Also serves the main protocol on TCP, 127.0.0.1 only; port 0 picks a free port.
+  bool ListenTcp(quint16 port);
+  quint16 TcpPort() const;
+  // Stops accepting connections and removes the socket files; open connections stay.
+  void Close();
+  QString ErrorString() const { return error_; }
+
+  // Open connections that count as KelvorinCmd objects.
+  int ClientCount() const { return clients_; }
+
+ private:
+  class Connection;
+
+  void Accept(QIODevice* io, bool commandTopic);
+  void OnReadyRead(Connection* conn);
+  void OnGone(Connection* conn);
+  void OnBytesWritten(Connection* conn);
+  void ProcessNext(Connection* conn);
+  void RunLine(Connection* conn, std::string&& line);
+  void RefuseLongLine(Connection* conn);
+  void ScheduleNext(Connection* conn);
+  void Finish(Connection* conn);
+
+  AutomationHost& host_;
+  QLocalServer* main_ = nullptr;
+  QLocalServer* command_ = nullptr;
+  QTcpServer* tcp_ = nullptr;
+  QString error_;
+  int clients_ = 0;
+};
