@@ -9,12 +9,16 @@
 #include "controller/Delay32.h"
 
 class SerialPort;
+struct PortError;
 class StatusLine;
 class Clock;
 
 class COMM {
  public:
   COMM(SerialPort& port, Clock& clock);
+  ~COMM();
+  COMM(const COMM&) = delete;
+  COMM& operator=(const COMM&) = delete;
 
   // The controller dispatch's terminator set-up (MotorCommInit), run by CommInit.
   void SetTerminatorSetup(std::function<void()> setup);
@@ -47,9 +51,18 @@ class COMM {
   Delay32& Delay();
 
  private:
-  // implementation state: see COMM.cpp
-  struct Impl;
+  using Completion = bool (COMM::*)(std::string& reply) const;
+  int16_t ReadReply(std::string& reply, Completion complete, const char* failPrefix);
+  bool EndsWithTerm(std::string& reply) const;
+  bool EndsWithTerms(std::string& reply) const;
+  void WaitForMore(uint32_t elapsed);
+  void DiscardStaleInput();
+  void OnPortEvent(int code);
+  void OnDeviceLost();
+  void LogPortError(const char* prefix, const PortError& err);
+
   SerialPort& port_;
+  Clock& clock_;
   Delay32 delay_;
   std::function<void()> terminatorSetup_;
   std::string portName_;
@@ -59,4 +72,7 @@ class COMM {
   std::array<std::string, 101> log_;
   int16_t logPos_ = 0;
   int16_t init_ = 0;
+  // The device went away under the open port (unplugged, peer hung up): the port was
+  // closed and the loss logged once; cleared by the next CommOpenPort.
+  bool deviceLost_ = false;
 };
