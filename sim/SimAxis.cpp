@@ -1,0 +1,80 @@
+#include "sim/SimAxis.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace ksim {
+
+SimAxis::SimAxis(std::optional<int64_t> lowerLimit, std::optional<int64_t> upperLimit)
+    : lower_(lowerLimit), upper_(upperLimit) {}
+
+int64_t SimAxis::Travelled(int64_t nowUs) const {
+  const double seconds = std::max<int64_t>(0, nowUs - startUs_) / 1e6;
+  const double steps = std::floor(speed_ * seconds);
+  if (end_) return std::min<int64_t>(std::llabs(*end_ - startPos_), static_cast<int64_t>(steps));
+  return steps > 9e18 ? INT64_MAX / 2 : static_cast<int64_t>(steps);
+}
+
+void SimAxis::Settle(int64_t nowUs) {
+  if (direction_ == 0 || !end_) return;
+  if (Travelled(nowUs) < std::llabs(*end_ - startPos_)) return;
+  startPos_ = *end_;
+  direction_ = 0;
+  speed_ = 0;
+}
+
+int64_t SimAxis::Physical(int64_t nowUs) {
+  Settle(nowUs);
+  return startPos_ + direction_ * Travelled(nowUs);
+}
+
+int64_t SimAxis::Register(int64_t nowUs) { return Physical(nowUs) + offset_; }
+
+bool SimAxis::IsMoving(int64_t nowUs) {
+  Settle(nowUs);
+  return direction_ != 0;
+}
+
+double SimAxis::Speed(int64_t nowUs) { return IsMoving(nowUs) ? speed_ : 0.0; }
+
+int SimAxis::Inputs(int64_t nowUs) {
+  const int64_t p = Physical(nowUs);
+  int inputs = 0;
+  if (lower_ && p <= *lower_) inputs |= 1;
+  if (upper_ && p >= *upper_) inputs |= 2;
+  return inputs;
+}
+
+void SimAxis::SetRegister(int64_t nowUs, int64_t value) { offset_ = value - Physical(nowUs); }
+
+void SimAxis::Start(int64_t nowUs, int direction, std::optional<int64_t> end, double speed) {
+  startPos_ = Physical(nowUs);
+  startUs_ = nowUs;
+  direction_ = 0;
+  speed_ = 0;
+  if (direction == 0 || !(speed > 0)) return;
+  // The switch on the side of the motion is a hard stop.
+  const std::optional<int64_t> stop = direction > 0 ? upper_ : lower_;
+  if (stop) end = end ? (direction > 0 ? std::min(*end, *stop) : std::max(*end, *stop)) : *stop;
+  if (end && (*end - startPos_) * direction <= 0) return;
+  direction_ = direction;
+  speed_ = speed;
+  end_ = end;
+}
+
+void SimAxis::MoveBy(int64_t nowUs, int64_t steps, double speed) {
+  const int64_t from = Physical(nowUs);
+  Start(nowUs, steps > 0 ? 1 : (steps < 0 ? -1 : 0), from + steps, speed);
+}
+
+void SimAxis::MoveToRegister(int64_t nowUs, int64_t target, double speed) {
+  MoveBy(nowUs, target - Register(nowUs), speed);
+}
+
+void SimAxis::Run(int64_t nowUs, int direction, double speed) {
+  Start(nowUs, direction > 0 ? 1 : (direction < 0 ? -1 : 0), std::nullopt, speed);
+}
+
+void SimAxis::Stop(int64_t nowUs) { Start(nowUs, 0, std::nullopt, 0); }
+
+}  // namespace ksim
