@@ -1,0 +1,220 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "controller/AllMotionCntrl.h"
+#include "controller/COMM.h"
+#include "controller/IMSCNTRL.h"
+#include "controller/MotCon.h"
+#include "controller/MotorShared.h"
+#include "parfiles/TRAPAR.h"
+#include "positions/STObj.h"
+#include "server/CmdObj.h"
+#include "server/ProgramState.h"
+#include "server/STCommands.h"
+#include "support/Fakes.h"
+
+namespace {
+
+class ObjTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    cmds.RegisterFamily("Obj", &obj);
+    char tmpl[] = "/tmp/obj-test-XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    dir = std::string(tmpl) + "/";
+  }
+  void TearDown() override { std::filesystem::remove_all(dir); }
+
+  std::string Run(const std::string& command) { return cmds.ExecCmd(command); }
+  std::string Get(int n) { return Run("Obj Get " + std::to_string(n)); }
+  void Put(const std::string& file, const std::string& text) {
+    std::ofstream(dir + file, std::ios::binary) << text;
+  }
+  std::string Read(const std::string& file) {
+    std::ifstream in(dir + file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  }
+
+  FakeClock clock;
+  FakePort port{clock};
+  FakePump pump;
+  FakeMessages messages;
+  FakeWindows windows;
+  ProgramState state;  // CONTRTYPE empty: no controller driver
+  TRAPAR par{messages};
+  COMM comm{port, clock};
+  MotorShared shared;
+  AllMotionCntrl ezhr17{comm, comm.Delay(), pump, shared, state.config};
+  IMSCNTRL im483i{comm, comm.Delay(), pump, shared};
+  MotCon motor{state.config, shared, comm, ezhr17, im483i};
+  STCommands cmds{state, windows, comm.Delay(), comm, motor};
+  STObj list{par};
+
+  int16_t zStatus = 1;
+  double zValue = 12.345;
+  int16_t busyWhileReading = -1;
+  CmdObj obj{cmds, state, list, [this](double& z) {
+               busyWhileReading = cmds.CmdBusy();
+               if (zStatus == 1) z = zValue;
+               return zStatus;
+             }};
+  std::string dir;
+};
+
+}  // namespace
+
+TEST_F(ObjTest, AddEditAndGet) {
+  EXPECT_EQ(Run("Obj GetNum"), " 0");
+  EXPECT_EQ(Run("Obj Add 1 2 3 top"), "# 1");
+  EXPECT_EQ(Get(1), " 1  2  3 top");
+  EXPECT_EQ(Run("Obj Add 1 2"), "Error ");
+  EXPECT_EQ(Run("Obj Add 1 x 3"), "Error ");
+  EXPECT_EQ(Run("Obj GetNum"), " 1");
+  EXPECT_EQ(Run("Obj Add 4 5 6"), "# 2");
+  EXPECT_EQ(Run("Obj Add 7 8 9"), "# 3");
+  EXPECT_EQ(Run("Obj Edit 5 1 2 3"), "Error ");
+  EXPECT_EQ(Run("Obj Edit 0 1 2 3"), "Error ");
+  EXPECT_EQ(Run("Obj Edit 1 -1 0.5 2 a"), "OK ");
+  EXPECT_EQ(Get(1), "-1  .5  2 a");
+  EXPECT_EQ(Run("Obj Edit 2.5 0 0 0 even"), "OK ");  // a half goes to the even neighbour
+  EXPECT_EQ(Get(2), " 0  0  0 even");
+  EXPECT_EQ(Run("Obj Edit 3 1 2"), "Error ");
+  EXPECT_EQ(Get(3), " 7  8  9 ");
+  for (const char* bad : {"Obj Get x", "Obj Get", "Obj Get 0", "Obj Get 4", "Obj Get -1"})
+    EXPECT_EQ(Run(bad), "Error ") << bad;
+  EXPECT_EQ(Run("Obj"), "Error Missing Argument ");
+  EXPECT_EQ(Run("Obj Jump 1"), "Error ");
+  EXPECT_EQ(cmds.CmdBusy(), 0);
+}
+
+TEST_F(ObjTest, ConstantsAndOutOfRangeNumbers) {
+  state.SymConst = {{"TOP", std::string("12.5")}, {"ONE", std::string("1")},
+                    {"WORD", std::string("abc")}};
+  EXPECT_EQ(Run("Obj Add TOP TOP TOP up"), "# 1");
+  EXPECT_EQ(Get(1), " 12.5  12.5  12.5 up");
+  EXPECT_EQ(Run("Obj Add WORD 1 1"), "Error ");  // a constant that holds no number
+  EXPECT_EQ(Run("Obj Edit ONE 1 1 1"), "OK ");
+  EXPECT_EQ(Run("Obj Get ONE"), "Error ");  // entry numbers take no constants
+  EXPECT_EQ(Run("Obj Get 1.4"), " 1  1  1 ");
+  for (const char* bad : {"Obj Get 4294967297", "Obj Edit 4294967297 1 1 1",
+                          "Obj Edit -1e300 1 1 1", "Obj GoTo 1e10"})
+    EXPECT_EQ(Run(bad), "Error ") << bad;
+  EXPECT_EQ(Run("Obj GetNum"), " 1");
+}
+
+TEST_F(ObjTest, MainWindowSeesOnlyTheListCommands) {
+  windows.mainLoaded = true;
+  Run("Obj Add 1 2 3");
+  Run("Obj Get 1");
+  Run("Obj GoTo x");
+  EXPECT_EQ(windows.commandText, "");
+  EXPECT_EQ(Run("Obj GetNum"), " 1");
+  EXPECT_EQ(windows.commandText, "Obj GetNum");
+  EXPECT_EQ(windows.status.text, " 1");
+  EXPECT_EQ(Run("Obj GoTo 1"), "Error ");
+  EXPECT_EQ(windows.commandText, "Obj GoTo 1");
+  EXPECT_EQ(windows.status.text, "Error ");
+  EXPECT_EQ(Run("Obj ListClear  now"), "Object List Cleared");
+  EXPECT_EQ(windows.commandText, "Obj ListClear  now");
+  EXPECT_EQ(Run("Obj ListRead"), "Error ");
+  EXPECT_EQ(windows.commandText, "Obj ListRead");
+}
+
+TEST_F(ObjTest, GoToLeavesNoAxisToWaitFor) {
+  EXPECT_EQ(Run("Obj Add 1 2 3"), "# 1");
+  EXPECT_EQ(cmds.ExecCmdString("Obj GoTo 1;Wait"), "Error  ; Error Unknown command ; ");
+  EXPECT_EQ(cmds.ExecCmdString("Obj GoTo 1;Obj GetNum;Wait"), "Error  ;  1 ; 1 ; ");
+  cmds.SetLastAxis("Z");
+  EXPECT_EQ(Run("Obj GoTo x"), "Error ");
+  EXPECT_EQ(cmds.LastAxis(), "");
+  EXPECT_EQ(Run("Obj"), "Error Missing Argument ");
+  EXPECT_EQ(cmds.LastAxis(), "");
+}
+
+TEST_F(ObjTest, AddCurrentWithAxisOnOffAndUnreadable) {
+  state.ZEnabled = 0;
+  state.ZPos = 5;
+  EXPECT_EQ(Run("Obj AddCurrent"), "# 1");
+  EXPECT_EQ(state.ZPos, NoCoord);
+  EXPECT_EQ(Get(1), " 77777.7  77777.7  77777.7 ");
+  EXPECT_EQ(busyWhileReading, -1);  // the axis is not asked
+
+  state.ZEnabled = 1;
+  EXPECT_EQ(Run("Obj AddCurrent top"), "12.35 # 2");
+  EXPECT_EQ(busyWhileReading, 1);
+  EXPECT_EQ(cmds.CmdBusy(), 0);
+  EXPECT_DOUBLE_EQ(state.ZPos, 12.345);
+  EXPECT_EQ(Get(2), " 77777.7  77777.7  12.345 top");
+
+  zStatus = -1;
+  EXPECT_EQ(Run("Obj AddCurrent low"), "Error ");
+  EXPECT_EQ(state.ZPos, NoCoord);
+  EXPECT_EQ(Run("Obj GetNum"), " 2");
+}
+
+TEST_F(ObjTest, ListFilesRoundTripWithTheirRounding) {
+  Run("Obj Add 1.25 -0.05 12.345 top");
+  Run("Obj AddCurrent");
+  EXPECT_EQ(Run("Obj ListWrite " + dir + "pos.txt"), " 2");
+  EXPECT_EQ(Read("pos.txt"), " 1 1.3 -0.1 12.35 top\r\n 2 77777.7 77777.7 77777.70 \r\n");
+  EXPECT_EQ(Run("Obj ListClear"), "Object List Cleared");
+  EXPECT_EQ(Run("Obj GetNum"), " 0");
+  EXPECT_EQ(Run("Obj ListRead " + dir + "pos.txt"), " 2");
+  EXPECT_EQ(Get(1), " 1.3 -.1  12.35 top");
+  EXPECT_EQ(Get(2), " 77777.7  77777.7  77777.7 ");
+
+  Put("odd.txt", "7 1.0 abc 3.00 n extra\n\n3\r\n");
+  EXPECT_EQ(Run("Obj ListRead " + dir + "odd.txt"), " 2");
+  EXPECT_EQ(Get(1), " 1  77777.7  3 n");
+  EXPECT_EQ(Get(2), " 77777.7  77777.7  77777.7 ");
+}
+
+TEST_F(ObjTest, ListFileFailuresKeepListAndFile) {
+  Run("Obj Add 1 2 3 a");
+  EXPECT_EQ(Run("Obj ListRead " + dir + "none.txt"), "Error ");
+  EXPECT_EQ(messages.shown.back(), "File " + dir + "none.txt does not exist");
+  Put("empty.txt", "\r\n");
+  EXPECT_EQ(Run("Obj ListRead " + dir + "empty.txt"), "Error ");
+  EXPECT_EQ(Get(1), " 1  2  3 a");
+
+  EXPECT_EQ(Run("Obj ListWrite " + dir + "no/dir.txt"), "Error ");
+  EXPECT_EQ(Run("Obj ListWrite"), "Error ");
+  std::filesystem::create_directory(dir + "taken");  // cannot be replaced by a file
+  EXPECT_EQ(Run("Obj ListWrite " + dir + "taken"), "Error ");
+  EXPECT_TRUE(std::filesystem::is_directory(dir + "taken"));
+
+  Put("old.txt", "keep\r\n");
+  Run("Obj ListClear");
+  EXPECT_EQ(Run("Obj ListWrite " + dir + "old.txt"), " 0");
+  EXPECT_EQ(Read("old.txt"), "");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 3);  // no temporaries left
+}
+
+TEST_F(ObjTest, GrowsPastFiftyEntries) {
+  list.ObjListClear();
+  for (int i = 1; i <= 50; ++i) EXPECT_EQ(list.ObjAdd(i, -i, i / 4.0, "p" + std::to_string(i)), i);
+  EXPECT_EQ(Run("Obj Add 51 52 53 last"), "# 51");
+  double x = 0, y = 0, z = 0;
+  std::string name;
+  for (int i = 1; i <= 50; ++i) {
+    ASSERT_EQ(list.ObjGet(i, x, y, z, name), 1);
+    EXPECT_EQ(x, i);
+    EXPECT_EQ(name, "p" + std::to_string(i));
+  }
+  EXPECT_EQ(Get(51), " 51  52  53 last");
+  LineList lines;
+  list.ObjListToLines(lines);
+  ASSERT_EQ(lines.size(), 51u);
+  EXPECT_EQ(lines[50], " 51 51.0 52.0 53.00 last");
+}
+
+TEST_F(ObjTest, SubCommandsAreCaseSensitive) {
+  Run("Obj Add 1 2 3");
+  for (const char* wrong : {"Obj listclear", "Obj getnum", "Obj ADD 1 2 3", "obj GetNum"})
+    EXPECT_NE(Run(wrong).find("Error "), std::string::npos) << wrong;
+  EXPECT_EQ(Run("Obj GetNum"), " 1");
+}
