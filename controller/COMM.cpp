@@ -122,12 +122,11 @@ bool COMM::EndsWithTerms(std::string& reply) const {
 
 // Collects what arrives until the reply is complete or CommTimeout has passed since the
 // start. Blocks on the port between arrivals; no window events run meanwhile. The first
-// port failure of the read is logged; a closed port cannot deliver, so the read ends at
-// once then.
+// port failure of the read is logged and the read goes on (a reply completed after it
+// still counts); a closed port cannot deliver, so the read ends at once then.
 int16_t COMM::ReadReply(std::string& reply, Completion complete, const char* failPrefix) {
   reply.clear();
   const uint32_t start = clock_.TickMs();
-  int16_t result = 1;
   bool failureLogged = false;
   for (;;) {
     const uint32_t elapsed = clock_.TickMs() - start;  // unsigned: survives the wrap
@@ -140,12 +139,11 @@ int16_t COMM::ReadReply(std::string& reply, Completion complete, const char* fai
     bool failed = waiting < 0;
     if (waiting > 0) {
       failed = !port_.Read(reply, err);
-      if (!failed && (this->*complete)(reply)) return result;
+      if (!failed && (this->*complete)(reply)) return 1;
     }
     if (failed) {
       if (!failureLogged) LogPortError(failPrefix, err);
       failureLogged = true;
-      result = -1;
       if (!port_.IsOpen()) return -1;
     }
     WaitForMore(elapsed);
