@@ -7,7 +7,7 @@
 #include "platform/StatusLine.h"
 #include "platform/WindowHost.h"
 
-class frmLift;
+#include "ui/frmLift.h"
 class STCommands;
 class Clock;
 class EventPump;
