@@ -1,0 +1,189 @@
+#include "platform/qt/QtSerialPort.h"
+
+#include <linux/serial.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kWriteSlackMs = 100;
+
+// At 9600 baud a byte takes about a millisecond on the line.
+int WriteTimeoutMs(size_t bytes) { return kWriteSlackMs + 2 * static_cast<int>(bytes); }
+
+bool MeansDeviceGone(QSerialPort::SerialPortError error) {
+  return error == QSerialPort::ResourceError || error == QSerialPort::ReadError;
+}
+
+}  // namespace
+
+// Marks the time during which the adapter works with the port; events noticed meanwhile
+// go out once the outermost operation is done.
+class QtSerialPort::Operation {
+ public:
+  explicit Operation(QtSerialPort& owner) : owner_(owner) { ++owner_.depth_; }
+  ~Operation() {
+    if (--owner_.depth_ == 0) owner_.FlushEvents();
+  }
+  Operation(const Operation&) = delete;
+  Operation& operator=(const Operation&) = delete;
+
+ private:
+  QtSerialPort& owner_;
+};
+
+QtSerialPort::QtSerialPort() {
+  QObject::connect(&port_, &QSerialPort::errorOccurred, &port_,
+                   [this](QSerialPort::SerialPortError error) { OnError(error); });
+  // Bytes taken in by Qt's event loop while no exchange runs: look at the line counters.
+  QObject::connect(&port_, &QSerialPort::readyRead, &port_, [this] {
+    if (depth_ == 0) NoteLineErrors();
+  });
+}
+
+QtSerialPort::~QtSerialPort() {
+  QObject::disconnect(&port_, nullptr, nullptr, nullptr);
+  if (port_.isOpen()) port_.close();
+}
+
+bool QtSerialPort::Open(const std::string& name, PortError& err) {
+  Operation op(*this);
+  lost_ = false;
+  pending_.clear();
+  port_.setPortName(QString::fromStdString(name));
+  port_.setBaudRate(QSerialPort::Baud9600);
+  port_.setDataBits(QSerialPort::Data8);
+  port_.setParity(QSerialPort::NoParity);
+  port_.setStopBits(QSerialPort::OneStop);
+  port_.setFlowControl(QSerialPort::NoFlowControl);
+  if (!port_.open(QIODevice::ReadWrite)) {
+    err = CurrentError();
+    return false;
+  }
+  StartLineErrorWatch();
+  return true;
+}
+
+bool QtSerialPort::Close(PortError& err) {
+  Operation op(*this);
+  if (port_.isOpen()) port_.close();
+  // Whatever the closing itself reported belongs to the device just let go.
+  lost_ = false;
+  pending_.clear();
+  countersSupported_ = false;
+  return true;
+}
+
+bool QtSerialPort::IsOpen() const { return port_.isOpen(); }
+
+bool QtSerialPort::Write(std::string_view data, PortError& err) {
+  Operation op(*this);
+  if (!Usable(err)) return false;
+  const auto size = static_cast<qint64>(data.size());
+  if (port_.write(data.data(), size) != size ||
+      (size > 0 && !port_.waitForBytesWritten(WriteTimeoutMs(data.size())))) {
+    err = lost_ ? lostError_ : CurrentError();
+    return false;
+  }
+  return true;
+}
+
+long QtSerialPort::Waiting(PortError& err) {
+  Operation op(*this);
+  if (!Usable(err)) return -1;
+  // A poll of the descriptor without waiting, so that bytes that just came count.
+  if (port_.bytesAvailable() == 0) port_.waitForReadyRead(0);
+  NoteLineErrors();
+  if (port_.bytesAvailable() == 0 && !Usable(err)) return -1;
+  return static_cast<long>(port_.bytesAvailable());
+}
+
+bool QtSerialPort::Read(std::string& out, PortError& err) {
+  Operation op(*this);
+  if (!port_.isOpen()) return Usable(err);
+  const QByteArray bytes = port_.readAll();
+  out.append(bytes.constData(), static_cast<size_t>(bytes.size()));
+  return !bytes.isEmpty() || Usable(err);
+}
+
+bool QtSerialPort::WaitForData(int timeoutMs) {
+  Operation op(*this);
+  PortError ignored;
+  if (!Usable(ignored)) return false;
+  if (port_.bytesAvailable() > 0) return true;
+  const bool arrived = port_.waitForReadyRead(std::max(timeoutMs, 0));
+  NoteLineErrors();
+  return arrived && port_.bytesAvailable() > 0;
+}
+
+void QtSerialPort::OnError(QSerialPort::SerialPortError error) {
+  if (!MeansDeviceGone(error) || lost_ || !port_.isOpen()) return;
+  lost_ = true;
+  lostError_ = {static_cast<int>(error), LossDescription()};
+  Queue(kEventDeviceLost);
+}
+
+// False (and err) when the port is closed or its device is gone.
+bool QtSerialPort::Usable(PortError& err) const {
+  if (!port_.isOpen()) {
+    err = {static_cast<int>(QSerialPort::NotOpenError), "Device is not open"};
+    return false;
+  }
+  if (lost_) {
+    err = lostError_;
+    return false;
+  }
+  return true;
+}
+
+PortError QtSerialPort::CurrentError() const {
+  return {static_cast<int>(port_.error()), port_.errorString().toStdString()};
+}
+
+// After a hang-up the error text Qt reports may stem from an unrelated call; the
+// descriptor's own state says what happened.
+std::string QtSerialPort::LossDescription() const {
+  pollfd pfd{static_cast<int>(port_.handle()), POLLIN, 0};
+  if (pfd.fd >= 0 && ::poll(&pfd, 1, 0) > 0 && (pfd.revents & POLLHUP))
+    return "Device hung up";
+  return port_.errorString().toStdString();
+}
+
+bool QtSerialPort::ReadCounters(Counters& out) const {
+  serial_icounter_struct icount{};
+  if (::ioctl(static_cast<int>(port_.handle()), TIOCGICOUNT, &icount) != 0) return false;
+  out = {icount.frame, icount.parity, icount.overrun, icount.brk, icount.buf_overrun};
+  return true;
+}
+
+// Real UARTs count framing, parity, overrun and break conditions in the kernel; ptys and
+// some USB adapters do not, and then there is nothing to watch.
+void QtSerialPort::StartLineErrorWatch() { countersSupported_ = ReadCounters(counters_); }
+
+void QtSerialPort::NoteLineErrors() {
+  Counters now{};
+  if (!countersSupported_ || lost_ || !port_.isOpen() || !ReadCounters(now)) return;
+  static constexpr std::array<int, kCounters> kEvents = {
+      kEventFrame, kEventParity, kEventOverrun, kEventBreak, kEventRxOverflow};
+  for (int i = 0; i < kCounters; ++i)
+    if (now[i] != counters_[i]) Queue(kEvents[i]);
+  counters_ = now;
+}
+
+void QtSerialPort::Queue(int code) {
+  pending_.push_back(code);
+  if (depth_ == 0) FlushEvents();
+}
+
+void QtSerialPort::FlushEvents() {
+  if (flushing_) return;  // the outer flush picks up what its handlers add
+  flushing_ = true;
+  while (!pending_.empty() && depth_ == 0) {
+    const int code = pending_.front();
+    pending_.pop_front();
+    RaiseEvent(code);
+  }
+  flushing_ = false;
+}

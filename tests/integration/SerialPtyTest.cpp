@@ -1,0 +1,183 @@
+// The serial link over a real pseudo-terminal: COMM on QtSerialPort at the slave side,
+// the test playing the controller on the master side.
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <chrono>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <thread>
+
+#include "controller/COMM.h"
+#include "platform/SystemClock.h"
+#include "platform/qt/QtSerialPort.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// The controller's end of the line.
+class PtyMaster {
+ public:
+  PtyMaster() {
+    fd_ = ::posix_openpt(O_RDWR | O_NOCTTY);
+    if (fd_ < 0 || ::grantpt(fd_) != 0 || ::unlockpt(fd_) != 0) return;
+    termios raw{};
+    ::tcgetattr(fd_, &raw);
+    ::cfmakeraw(&raw);
+    ::tcsetattr(fd_, TCSANOW, &raw);
+    slave_ = ::ptsname(fd_);
+  }
+  ~PtyMaster() { Close(); }
+  PtyMaster(const PtyMaster&) = delete;
+  PtyMaster& operator=(const PtyMaster&) = delete;
+
+  const std::string& SlaveName() const { return slave_; }
+  void Close() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+  }
+  void Write(const std::string& bytes) {
+    ASSERT_EQ(::write(fd_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+  }
+  // Everything up to and including the first `end`, or what came within timeoutMs.
+  std::string ReadUntil(char end, int timeoutMs = 3000) {
+    std::string got;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (got.empty() || got.back() != end) {
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+          deadline - std::chrono::steady_clock::now());
+      pollfd pfd{fd_, POLLIN, 0};
+      if (left.count() <= 0 || ::poll(&pfd, 1, static_cast<int>(left.count())) <= 0) break;
+      char c;
+      if (::read(fd_, &c, 1) != 1) break;
+      got += c;
+    }
+    return got;
+  }
+
+ private:
+  int fd_ = -1;
+  std::string slave_;
+};
+
+std::vector<std::string> LogLines(const COMM& comm) {
+  std::vector<std::string> lines;
+  const std::string log = comm.CommGetLog();
+  for (size_t from = 0, at; (at = log.find("\r\n", from)) != std::string::npos; from = at + 2)
+    lines.push_back(log.substr(from, at - from));
+  return lines;
+}
+
+int Count(const std::vector<std::string>& lines, const std::string& prefix) {
+  int n = 0;
+  for (const auto& l : lines) n += l.rfind(prefix, 0) == 0;
+  return n;
+}
+
+class SerialPtyTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_FALSE(pty.SlaveName().empty());
+    comm.CommInit();
+    comm.CommSetOutTerm(13);
+    comm.CommSetInTerm(13);
+    comm.CommSetInTerm2(10);
+    comm.CommSetPortName(pty.SlaveName());
+    ASSERT_TRUE(comm.CommOpenPort(1)) << comm.CommGetLog();
+  }
+  // One exchange with a controller that answers `reply` in the given pieces.
+  int16_t Exchange(const std::string& cmd, std::vector<std::string> pieces,
+                   std::string& received) {
+    std::thread controller([&] {
+      received = pty.ReadUntil('\r');
+      for (const auto& p : pieces) {
+        pty.Write(p);
+        std::this_thread::sleep_for(30ms);
+      }
+    });
+    const int16_t result = comm.CommOutIn2(cmd, reply);
+    controller.join();
+    return result;
+  }
+
+  PtyMaster pty;
+  SystemClock clock;
+  QtSerialPort port;
+  COMM comm{port, clock};
+  std::string reply;
+};
+
+TEST_F(SerialPtyTest, CommandIsByteExactAndReplyPiecesAreJoined) {
+  std::string received;
+  EXPECT_EQ(Exchange("/1?0", {"/0`", "12", "34\x03\r", "\n"}, received), 1);
+  EXPECT_EQ(received, "/1?0\r");
+  EXPECT_EQ(reply, "/0`1234\x03");
+  EXPECT_EQ(comm.CommGetLog(), "");
+}
+
+TEST_F(SerialPtyTest, TimeOutHandsBackPartialText) {
+  comm.CommSetTimeout(150);
+  std::string received;
+  EXPECT_EQ(Exchange("/1Q", {"/0`"}, received), -1);
+  EXPECT_EQ(reply, "/0`");
+  EXPECT_EQ(LogLines(comm), std::vector<std::string>{"Port TimeOut"});
+}
+
+TEST_F(SerialPtyTest, LateReplyIsDiscardedBeforeTheNextCommand) {
+  pty.Write("/0`\x03\r\n");  // the answer to a command that had already timed out
+  std::this_thread::sleep_for(50ms);
+  std::string received;
+  EXPECT_EQ(Exchange("/1Q", {"/0@\x03\r\n"}, received), 1);
+  EXPECT_EQ(received, "/1Q\r");
+  EXPECT_EQ(reply, "/0@\x03");
+  EXPECT_EQ(LogLines(comm),
+            std::vector<std::string>{"CommOut discarded stale input: /0`\\x03\\r\\n"});
+}
+
+TEST_F(SerialPtyTest, HangUpDuringExchangesClosesPortOnceAndFailsFast) {
+  comm.CommSetTimeout(3000);
+  std::string received;
+  ASSERT_EQ(Exchange("/1Q", {"/0`\x03\r\n"}, received), 1);
+
+  pty.Close();  // the peer disappears
+  const auto start = std::chrono::steady_clock::now();
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(comm.CommOutIn2("/1Q", reply), -1);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 3000ms)
+      << "four exchanges together took less than one time-out";
+  EXPECT_FALSE(port.IsOpen());
+  for (int i = 0; i < 20; ++i) QCoreApplication::processEvents();
+
+  const auto lines = LogLines(comm);
+  ASSERT_EQ(lines.size(), 1u + 4u * 2u) << "no flood: " << comm.CommGetLog();
+  EXPECT_EQ(lines[0], "CommPort device lost: Device hung up");
+  EXPECT_EQ(Count(lines, "CommPort device lost: "), 1);
+  EXPECT_EQ(Count(lines, "CommOut  10 Device is not open"), 4);
+  EXPECT_EQ(Count(lines, "CommIn2  10 Device is not open"), 4);
+}
+
+TEST_F(SerialPtyTest, HangUpWhileIdleIsNoticedOnceAndReopenWorks) {
+  pty.Close();
+  for (int i = 0; i < 20; ++i) QCoreApplication::processEvents();
+  std::this_thread::sleep_for(20ms);
+  for (int i = 0; i < 20; ++i) QCoreApplication::processEvents();
+  EXPECT_FALSE(port.IsOpen());
+  EXPECT_EQ(LogLines(comm), std::vector<std::string>{"CommPort device lost: Device hung up"});
+
+  // Re-configuration onto a fresh line.
+  PtyMaster other;
+  comm.CommClosePort();
+  comm.CommSetPortName(other.SlaveName());
+  ASSERT_TRUE(comm.CommOpenPort(1));
+  std::thread controller([&] {
+    if (other.ReadUntil('\r') == "/1Q\r") other.Write("/0`\x03\r\n");
+  });
+  EXPECT_EQ(comm.CommOutIn2("/1Q", reply), 1);
+  controller.join();
+  EXPECT_EQ(reply, "/0`\x03");
+}
+
+}  // namespace
