@@ -1,0 +1,349 @@
+// The automation endpoint in-process, against a fake host and QLocalSocket clients.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QHostAddress>
+#include <QLocalSocket>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "server/AutomationHost.h"
+#include "server/qt/AutomationEndpoint.h"
+#include "server/qt/SocketPath.h"
+
+namespace {
+
+constexpr int kTimeoutMs = 10000;
+
+// Lets events run until the condition holds, the way a motion wait polls.
+bool RunEventsUntil(const std::function<bool()>& done, int timeoutMs = kTimeoutMs) {
+  QElapsedTimer t;
+  t.start();
+  QTimer tick;  // wakes the wait below to look at the clock
+  tick.start(5);
+  while (!done()) {
+    if (t.elapsed() > timeoutMs) return false;
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  }
+  return true;
+}
+
+// Records every call. "sleep N" lets events run for N ms; "hold" lets events run until
+// holdUntil() is true; "multi" answers with LFs inside; other lines are echoed (long
+// ones as their length).
+class FakeHost : public AutomationHost {
+ public:
+  void ClientCreated() override { log.push_back("created"); }
+  void ClientReleased() override { log.push_back("released"); }
+  std::string Exec(const std::string& cmd) override {
+    const std::string shown = cmd.size() > 200 ? "len " + std::to_string(cmd.size()) : cmd;
+    log.push_back("begin " + shown);
+    if (cmd.rfind("sleep ", 0) == 0) {
+      if (onSleep) onSleep();
+      QElapsedTimer t;
+      t.start();
+      const int ms = std::stoi(cmd.substr(6));
+      RunEventsUntil([&] { return t.elapsed() >= ms; });
+    } else if (cmd == "hold") {
+      if (onHold) onHold();
+      holdReached = RunEventsUntil(holdUntil);
+    }
+    log.push_back("end " + shown);
+    return cmd == "multi" ? "a\nb\nc" : shown;
+  }
+  void DdeExecute(const std::string& text) override { dde.push_back(text); }
+
+  int Count(const std::string& entry) const {
+    return int(std::count(log.begin(), log.end(), entry));
+  }
+  // Position of an entry in the log, -1 when absent.
+  int At(const std::string& entry) const {
+    auto it = std::find(log.begin(), log.end(), entry);
+    return it == log.end() ? -1 : int(it - log.begin());
+  }
+
+  std::vector<std::string> log;
+  std::vector<std::string> dde;
+  std::function<void()> onSleep, onHold;
+  std::function<bool()> holdUntil = [] { return false; };
+  bool holdReached = false;
+};
+
+class Client {
+ public:
+  explicit Client(const QString& path) { socket.connectToServer(path); }
+  bool Connected() {
+    return RunEventsUntil([&] { return socket.state() == QLocalSocket::ConnectedState; });
+  }
+  void Send(const QByteArray& bytes) {
+    socket.write(bytes);
+    socket.flush();
+  }
+  bool HasAnswer() {
+    Take();
+    return inbox.indexOf('\n', pos) >= 0;
+  }
+  // The next answer line without its LF; "<none>" when none came in time.
+  QByteArray Answer(int timeoutMs = kTimeoutMs) {
+    if (!RunEventsUntil([&] { return HasAnswer(); }, timeoutMs)) return "<none>";
+    const qsizetype lf = inbox.indexOf('\n', pos);
+    QByteArray line = inbox.mid(pos, lf - pos);
+    pos = lf + 1;
+    return line;
+  }
+  bool Closed() {
+    return RunEventsUntil([&] {
+      Take();
+      return socket.state() == QLocalSocket::UnconnectedState;
+    });
+  }
+  QByteArray Unread() const { return inbox.mid(pos); }
+  qsizetype AnswersWaiting() {
+    Take();
+    return Unread().count('\n');
+  }
+
+  QLocalSocket socket;
+
+ private:
+  void Take() {
+    if (pos > 65536) {
+      inbox.remove(0, pos);
+      pos = 0;
+    }
+    inbox += socket.readAll();
+  }
+  QByteArray inbox;
+  qsizetype pos = 0;
+};
+
+class EndpointTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir.isValid());
+    path = dir.filePath("k.sock");
+    ASSERT_TRUE(endpoint.Listen(path)) << endpoint.ErrorString().toStdString();
+  }
+  void TearDown() override {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
+  std::unique_ptr<Client> Connect(const QString& where = {}) {
+    auto c = std::make_unique<Client>(where.isEmpty() ? path : where);
+    EXPECT_TRUE(c->Connected());
+    return c;
+  }
+
+  QTemporaryDir dir;
+  QString path;
+  FakeHost host;
+  AutomationEndpoint endpoint{host};
+};
+
+TEST_F(EndpointTest, FramingKeepsOneRequestPerLineAndOneAnswerPerLine) {
+  auto c = Connect();
+  c->Send("Ver\n");
+  EXPECT_EQ(c->Answer(), "Ver");
+  c->Send("Ver\r\n");  // CR LF client: the CR is framing
+  EXPECT_EQ(c->Answer(), "Ver");
+  c->Send("a\rb\n");  // CR elsewhere is an ordinary character
+  EXPECT_EQ(c->Answer(), "a\rb");
+  c->Send("x\r\r\n");  // only the CR right before the LF is dropped
+  EXPECT_EQ(c->Answer(), "x\r");
+  c->Send("multi\n");  // LFs inside a reply go out as blanks
+  EXPECT_EQ(c->Answer(), "a b c");
+  c->Send("\n");
+  EXPECT_EQ(c->Answer(), "");
+  c->Send("sp");  // a request split over several writes
+  RunEventsUntil([] { return false; }, 30);
+  c->Send("lit\n");
+  EXPECT_EQ(c->Answer(), "split");
+  const QByteArray binary("b\0\x01\xff\x7f z", 7);
+  c->Send(binary + "\n");
+  EXPECT_EQ(c->Answer(), binary);
+  ASSERT_EQ(host.log.size(), 17u);
+  EXPECT_EQ(host.log[3], "begin Ver");  // the host saw the line without the CR
+  EXPECT_EQ(host.log[15], "begin " + binary.toStdString());
+  EXPECT_TRUE(c->Unread().isEmpty());
+}
+
+TEST_F(EndpointTest, PipelinedRequestsOfOneConnectionRunOneAfterAnother) {
+  auto c = Connect();
+  c->Send("sleep 50\nafter\nlast\n");
+  EXPECT_EQ(c->Answer(), "sleep 50");
+  EXPECT_EQ(c->Answer(), "after");
+  EXPECT_EQ(c->Answer(), "last");
+  // "after" did not start inside the long request although it arrived with it.
+  EXPECT_LT(host.At("end sleep 50"), host.At("begin after"));
+
+  // A flood while a request runs: everything is answered, in order.
+  QByteArray flood;
+  const int n = 30000;
+  for (int i = 0; i < n; ++i) flood += QByteArray::number(i).rightJustified(99, '0') + "\n";
+  c->Send("sleep 20\n" + flood);
+  EXPECT_EQ(c->Answer(), "sleep 20");
+  int inOrder = 0;
+  for (int i = 0; i < n; ++i)
+    if (c->Answer() == QByteArray::number(i).rightJustified(99, '0')) ++inOrder;
+  EXPECT_EQ(inOrder, n);
+}
+
+TEST_F(EndpointTest, OtherConnectionsRunNestedInsideALongRequest) {
+  auto a = Connect();
+  auto b = Connect();
+  qsizetype aAnswersWhenBDone = -1;
+  host.onHold = [&] {
+    b->Send("b1\n");
+    a->Send("a2\n");  // must wait for a's first answer
+  };
+  host.holdUntil = [&] {
+    if (!b->HasAnswer()) return false;
+    aAnswersWhenBDone = a->AnswersWaiting();
+    return true;
+  };
+  // "hold" starts after "first" has been answered, not from a's own read handler.
+  a->Send("first\nhold\n");
+  EXPECT_EQ(a->Answer(), "first");
+  EXPECT_EQ(a->Answer(), "hold");
+  EXPECT_TRUE(host.holdReached);
+  EXPECT_EQ(aAnswersWhenBDone, 1);  // "first" only
+  EXPECT_EQ(b->Answer(), "b1");
+  EXPECT_EQ(a->Answer(), "a2");
+  EXPECT_LT(host.At("begin hold"), host.At("begin b1"));
+  EXPECT_LT(host.At("end b1"), host.At("end hold"));
+  EXPECT_LT(host.At("end hold"), host.At("begin a2"));
+}
+
+TEST_F(EndpointTest, LineLimitIsOneMebibyteAndALongerLineClosesTheConnection) {
+  const qsizetype max = AutomationEndpoint::kMaxLineBytes;
+  auto ok = Connect();
+  ok->Send(QByteArray(max, 'x') + "\n");
+  EXPECT_EQ(ok->Answer(), "len 1048576");
+  ok->Send("still\n");
+  EXPECT_EQ(ok->Answer(), "still");
+
+  auto tooLong = Connect();
+  tooLong->Send("first\n" + QByteArray(max + 1, 'y') + "\nnever\n");
+  EXPECT_EQ(tooLong->Answer(), "first");
+  EXPECT_EQ(tooLong->Answer(), "Error Line too long");
+  EXPECT_TRUE(tooLong->Closed());
+  EXPECT_TRUE(tooLong->Unread().isEmpty());
+  EXPECT_EQ(host.At("begin never"), -1);
+  EXPECT_EQ(host.At("begin len 1048577"), -1);
+
+  auto unterminated = Connect();
+  unterminated->Send(QByteArray(max + 1, 'z'));
+  EXPECT_EQ(unterminated->Answer(), "Error Line too long");
+  EXPECT_TRUE(unterminated->Closed());
+  EXPECT_TRUE(RunEventsUntil([&] { return host.Count("released") == 2; }));
+  EXPECT_EQ(endpoint.ClientCount(), 1);
+}
+
+TEST_F(EndpointTest, SeveralClientsEachGetTheirOwnAnswers) {
+  std::vector<std::unique_ptr<Client>> clients;
+  for (int i = 0; i < 6; ++i) clients.push_back(Connect());
+  EXPECT_TRUE(RunEventsUntil([&] { return host.Count("created") == 6; }));
+  EXPECT_EQ(endpoint.ClientCount(), 6);
+  for (int round = 0; round < 3; ++round)
+    for (int i = 0; i < 6; ++i) clients[i]->Send("c" + QByteArray::number(i * 10 + round) + "\n");
+  for (int i = 0; i < 6; ++i)
+    for (int round = 0; round < 3; ++round)
+      EXPECT_EQ(clients[i]->Answer(), "c" + QByteArray::number(i * 10 + round));
+  clients[1]->socket.disconnectFromServer();
+  clients[4].reset();
+  EXPECT_TRUE(RunEventsUntil([&] { return host.Count("released") == 2; }));
+  EXPECT_EQ(endpoint.ClientCount(), 4);
+  clients[0]->Send("again\n");
+  EXPECT_EQ(clients[0]->Answer(), "again");
+}
+
+TEST_F(EndpointTest, ClientLeavingMidCommandIsReleasedAfterTheCommandReturns) {
+  auto c = Connect();
+  host.onSleep = [&] { c->socket.abort(); };
+  c->Send("first\nsleep 200\nnever\n");
+  EXPECT_TRUE(RunEventsUntil([&] { return host.Count("released") == 1; }));
+  EXPECT_EQ(host.Count("end sleep 200"), 1);
+  EXPECT_LT(host.At("end sleep 200"), host.At("released"));
+  EXPECT_EQ(host.At("begin never"), -1);
+  EXPECT_EQ(endpoint.ClientCount(), 0);
+  c.reset();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+  // Leaving while nested inside another client's request.
+  auto outer = Connect();
+  auto inner = Connect();
+  host.onHold = [&] { inner->Send("x\nsleep 100\n"); };
+  host.holdUntil = [&] { return host.Count("end sleep 100") == 1; };
+  host.onSleep = [&] { inner->socket.abort(); };
+  outer->Send("hold\n");
+  EXPECT_EQ(outer->Answer(), "hold");
+  EXPECT_TRUE(RunEventsUntil([&] { return host.Count("released") == 2; }));
+  EXPECT_LT(host.At("end sleep 100"), host.At("end hold"));
+  outer->Send("alive\n");
+  EXPECT_EQ(outer->Answer(), "alive");
+}
+
+TEST_F(EndpointTest, CommandTopicExecutesAndAnswersAnEmptyLine) {
+  auto c = Connect(socketpath::CommandSocketPath(path));
+  c->Send("Z ?\r\nShow\n");
+  EXPECT_EQ(c->Answer(), "");
+  EXPECT_EQ(c->Answer(), "");
+  EXPECT_EQ(host.dde, (std::vector<std::string>{"Z ?", "Show"}));
+  EXPECT_EQ(host.Count("created"), 0);
+  EXPECT_EQ(endpoint.ClientCount(), 0);
+  c->socket.disconnectFromServer();
+  EXPECT_TRUE(c->Closed());
+  RunEventsUntil([] { return false; }, 50);
+  EXPECT_EQ(host.Count("released"), 0);
+  EXPECT_TRUE(host.log.empty());
+}
+
+TEST_F(EndpointTest, SocketsAreUserOnlyAndAStaleFileIsReplaced) {
+  for (const QString& p : {path, socketpath::CommandSocketPath(path)}) {
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(p).constData(), &st), 0) << p.toStdString();
+    EXPECT_TRUE(S_ISSOCK(st.st_mode));
+    EXPECT_EQ(st.st_mode & 077, 0u) << std::oct << st.st_mode;
+    EXPECT_EQ(st.st_mode & 0600, 0600u) << std::oct << st.st_mode;
+  }
+  // A file left behind by a copy that died: the next one takes the path over.
+  FakeHost otherHost;
+  AutomationEndpoint other(otherHost);
+  const QString stale = dir.filePath("stale.sock");
+  QFile f(stale);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.close();
+  ASSERT_TRUE(other.Listen(stale)) << other.ErrorString().toStdString();
+  auto c = Connect(stale);
+  c->Send("Ver\n");
+  EXPECT_EQ(c->Answer(), "Ver");
+  other.Close();
+  EXPECT_FALSE(QFile::exists(stale));
+}
+
+TEST_F(EndpointTest, TcpOnLoopbackSpeaksTheSameProtocol) {
+  ASSERT_TRUE(endpoint.ListenTcp(0)) << endpoint.ErrorString().toStdString();
+  ASSERT_NE(endpoint.TcpPort(), 0);
+  QTcpSocket s;
+  s.connectToHost(QHostAddress::LocalHost, endpoint.TcpPort());
+  ASSERT_TRUE(RunEventsUntil([&] { return s.state() == QAbstractSocket::ConnectedState; }));
+  s.write("Ver\r\nmulti\n");
+  QByteArray got;
+  EXPECT_TRUE(RunEventsUntil([&] {
+    got += s.readAll();
+    return got.count('\n') == 2;
+  }));
+  EXPECT_EQ(got, "Ver\na b c\n");
+  EXPECT_EQ(host.Count("created"), 1);
+}
+
+}  // namespace
