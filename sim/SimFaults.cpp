@@ -20,10 +20,15 @@ bool ParseFault(std::string_view spec, Faults& faults, std::string& error) {
   const std::string_view name = spec.substr(0, eq);
   const bool hasValue = eq != std::string_view::npos;
   const std::string_view value = hasValue ? spec.substr(eq + 1) : std::string_view{};
-  if (!hasValue && name == "silent") return faults.silent = true;
-  if (!hasValue && name == "split") return faults.split = true;
-  if (!hasValue && name == "noise") return faults.noise = true;
-  if (!hasValue && name == "badecho") return faults.badEcho = true;
+  bool* flag = nullptr;
+  if (name == "silent") flag = &faults.silent;
+  if (name == "split") flag = &faults.split;
+  if (name == "noise") flag = &faults.noise;
+  if (name == "badecho") flag = &faults.badEcho;
+  if (flag && !hasValue) {
+    *flag = true;
+    return true;
+  }
   int64_t n = 0;
   if (hasValue && name == "delay") {
     if (ParseCount(value, 3'600'000, n)) {

@@ -64,8 +64,10 @@ bool ParseOption(std::string_view opt, std::string_view value, CliOptions& cli,
     else error = "--address takes one character";
     return value.size() == 1;
   }
-  if (opt == "--link") return cli.link = value, true;
-  if (opt == "--log") return cli.logPath = value, true;
+  if (opt == "--link" || opt == "--log") {
+    (opt == "--link" ? cli.link : cli.logPath) = value;
+    return true;
+  }
   if (opt == "--lower-limit" || opt == "--upper-limit") {
     auto& limit = opt == "--lower-limit" ? cli.sim.lowerLimit : cli.sim.upperLimit;
     if (ParseSteps(value, limit)) return true;
