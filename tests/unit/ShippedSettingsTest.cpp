@@ -1,0 +1,40 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "ZRig.h"
+
+namespace {
+// The settings folder of the source tree, which the build places beside the program.
+std::string ShippedDir() {
+  return (std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() /
+          "settings/")
+      .string();
+}
+}  // namespace
+
+TEST(ShippedSettings, EveryFileReadsAndTheAxisInitialisesOnAnEzhr17) {
+  ZRig rig("EZHR17");
+  rig.par.ParSetDir(ShippedDir());
+  ASSERT_EQ(rig.foc.FocInit(), 1);
+  EXPECT_DOUBLE_EQ(rig.foc.FocUnitPerStep(), 0.625);
+  EXPECT_EQ(rig.foc.Params().ZCONTR, '1');
+
+  for (const char* file : {"ST_CONFIG.TXT", "ST_SYMCONST.TXT", "ST_JOY.TXT"}) {
+    ParTable table;
+    EXPECT_EQ(rig.par.ParReadFile(ShippedDir() + file, table), 1) << file;
+  }
+  ParTable config;
+  rig.par.ParReadFile(ShippedDir() + "ST_CONFIG.TXT", config);
+  ParValue type, name;
+  ASSERT_EQ(TRAPAR::ParTableTransfer(config, "CONTRTYPE", type, "from"), 1);
+  ASSERT_EQ(TRAPAR::ParTableTransfer(config, "MPORTNAME", name, "from"), 1);
+  EXPECT_EQ(TRAPAR::ValueText(type), "EZHR17");
+  EXPECT_EQ(TRAPAR::ValueText(name), "sim:EZHR17");
+
+  LineList joyCmds;
+  EXPECT_EQ(rig.par.LinesReadFile(ShippedDir() + "ST_JOYCMDS.TXT", joyCmds), 9);
+  EXPECT_EQ(joyCmds.front(), "Ver");
+  EXPECT_TRUE(rig.messages.shown.empty());
+}
