@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <limits>
 #include <variant>
 
@@ -29,9 +28,9 @@ std::string TrimBlanks(const std::string& text) {
 
 // The IM483I runs no slower than 20 and no faster than 20000 steps per second.
 int32_t Im483iJoySpeed(int32_t speed) {
-  if (speed == 0) return 0;
-  const int32_t magnitude = std::min(std::max(std::abs(speed), kIm483iMinSpeed), kIm483iMaxSpeed);
-  return speed > 0 ? magnitude : -magnitude;
+  if (speed > 0) return std::clamp(speed, kIm483iMinSpeed, kIm483iMaxSpeed);
+  if (speed < 0) return std::clamp(speed, -kIm483iMaxSpeed, -kIm483iMinSpeed);
+  return 0;
 }
 
 // Numbers of the file into the fields: integers rounded half to even and range-checked,
