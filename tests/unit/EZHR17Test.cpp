@@ -153,8 +153,8 @@ TEST_F(EZHR17Driver, WritesCommandLinesByteForByte) {
   EXPECT_EQ(drv.EZHR17_SetSlewVel(2000), 1);
   EXPECT_EQ(drv.EZHR17_SetInitVel(50), 1);
   const std::vector<std::string> expected = {
-      "/1A1234R\r", "/1A1236R\r", "/1D3R\r",  "/1V500D0R\r", "/1T\r",    "/1j16R\r",
-      "/1h10m50R\r", "/1L300R\r", "/1f1R\r", "/1V2000R\r",   "/1v50R\r"};
+      "/1A1234R\r",  "/1A1236R\r", "/1D3R\r", "/1V500D0R\r", "/1T\r",   "/1j16R\r",
+      "/1h10m50R\r", "/1L300R\r",  "/1f1R\r", "/1V2000R\r",  "/1v50R\r"};
   EXPECT_EQ(port.written, expected);
   EXPECT_EQ(comm.CommGetLog(), "");
 }
@@ -320,8 +320,8 @@ TEST_F(EZHR17Driver, MotorToLimitRunsUntilTheMaskedInput) {
     return Wire(96);
   };
   EXPECT_EQ(drv.EZHR17_MotorToLimit(2, -800), 2);
-  const std::vector<std::string> expected = {"/1?2\r", "/1?4\r",  "/1V800D0R\r", "/1?4\r",
-                                             "/1?4\r", "/1T\r", "/1V5000R\r"};
+  const std::vector<std::string> expected = {"/1?2\r", "/1?4\r", "/1V800D0R\r", "/1?4\r",
+                                             "/1?4\r", "/1T\r",  "/1V5000R\r"};
   EXPECT_EQ(port.written, expected);
   EXPECT_EQ(pump.calls, 0);
 }
@@ -339,9 +339,7 @@ TEST_F(EZHR17Driver, MotorToLimitTimesOutAndStillStopsAndRestores) {
 }
 
 TEST_F(EZHR17Driver, MotorToLimitSpeedReadFailures) {
-  port.responder = [](const std::string& w) {
-    return w == "/1?2\r" ? Wire(99) : Wire(96, "04");
-  };
+  port.responder = [](const std::string& w) { return w == "/1?2\r" ? Wire(99) : Wire(96, "04"); };
   EXPECT_EQ(drv.EZHR17_MotorToLimit(1, 800), -1);
   EXPECT_EQ(LastLog(), std::string("EZHR17_MotorToLimit: error reading max speed") + "c\x03");
   EXPECT_EQ(port.written, (std::vector<std::string>{"/1?2\r", "/1T\r"}));

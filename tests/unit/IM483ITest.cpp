@@ -15,7 +15,8 @@ namespace {
 
 // The written command line without its LF.
 std::string Line(const std::string& written) {
-  return written.empty() || written.back() != '\n' ? written : written.substr(0, written.size() - 1);
+  return written.empty() || written.back() != '\n' ? written
+                                                   : written.substr(0, written.size() - 1);
 }
 
 // A controller that echoes every command line and answers from a table.
@@ -115,9 +116,9 @@ TEST_F(IM483IDriver, WritesCommandLinesByteForByte) {
   EXPECT_EQ(drv.IM483I_SetJogSpeeds(5, 50), 1);
   EXPECT_EQ(drv.IM483I_SetSlewVel(800), 1);
   EXPECT_EQ(drv.IM483I_SetInitVel(40), 1);
-  const std::vector<std::string> expected = {
-      "1Y 10 50\n", "1-3\n",   "1R-0\n", "1M-400\n", "1+0\n",    "1O\n",
-      "1K 100 200\n", "1l 0\n", "1B 5 50\n", "1V 800\n", "1I 40\n"};
+  const std::vector<std::string> expected = {"1Y 10 50\n", "1-3\n",    "1R-0\n",       "1M-400\n",
+                                             "1+0\n",      "1O\n",     "1K 100 200\n", "1l 0\n",
+                                             "1B 5 50\n",  "1V 800\n", "1I 40\n"};
   EXPECT_EQ(port.written, expected);
   EXPECT_EQ(drv.IM483I_MoveAbs(NAN), -1);
   EXPECT_EQ(port.written.size(), expected.size());
@@ -248,9 +249,9 @@ TEST_F(IM483IDriver, MotorToLimitRunsThenBacksOff) {
     return Echo(w);
   };
   EXPECT_EQ(drv.IM483I_MotorToLimit(3, 1000), 2);
-  const std::vector<std::string> expected = {
-      "1M1000\n", "1] 0\n", "1M1000\n", "1] 0\n", "1M1000\n", "1] 0\n",
-      "1M-500\n", "1] 0\n", "1M-500\n", "1] 0\n", "1M0\n",    "1M0\n"};
+  const std::vector<std::string> expected = {"1M1000\n", "1] 0\n", "1M1000\n", "1] 0\n",
+                                             "1M1000\n", "1] 0\n", "1M-500\n", "1] 0\n",
+                                             "1M-500\n", "1] 0\n", "1M0\n",    "1M0\n"};
   EXPECT_EQ(port.written, expected);
   EXPECT_EQ(pump.calls, 0);
 }
@@ -272,8 +273,7 @@ TEST_F(IM483IDriver, MotorToLimitSlowSpeedAndFailures) {
   port.written.clear();
   port.responder = [](const std::string& w) { return w == "1] 0\n" ? Echo(w, "x") : Echo(w); };
   EXPECT_EQ(drv.IM483I_MotorToLimit(1, 100), -1);
-  EXPECT_EQ(port.written,
-            (std::vector<std::string>{"1M100\n", "1] 0\n", "1M0\n"}));
+  EXPECT_EQ(port.written, (std::vector<std::string>{"1M100\n", "1] 0\n", "1M0\n"}));
 
   // Never reaching the limit: the move time-out, then the stop.
   port.written.clear();

@@ -126,8 +126,7 @@ TEST_F(MotConDispatch, RoutesToTheConfiguredDriver) {
   EXPECT_EQ(mot.MotorMoveRel(-2.5), 1);
   EXPECT_EQ(mot.MotorSetAccel(300, 400), 1);
   EXPECT_EQ(mot.MotorSetStepDivide(4), 1);
-  EXPECT_EQ(port.written,
-            (std::vector<std::string>{"1-3\n", "1K 300 400\n", "1H 0\n", "1D 4\n"}));
+  EXPECT_EQ(port.written, (std::vector<std::string>{"1-3\n", "1K 300 400\n", "1H 0\n", "1D 4\n"}));
 }
 
 TEST_F(MotConDispatch, RawCommandUsesTheFamilyReader) {
