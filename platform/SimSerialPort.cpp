@@ -5,18 +5,11 @@
 #include <string_view>
 #include <vector>
 
+#include "sim/SimAxis.h"
+
 namespace {
 
 constexpr std::string_view kPrefix = "sim:";
-
-bool ParseSteps(std::string_view text, std::optional<int64_t>& out) {
-  int64_t v = 0;
-  const char* end = text.data() + text.size();
-  const auto res = std::from_chars(text.data(), end, v);
-  if (text.empty() || res.ec != std::errc() || res.ptr != end) return false;
-  out = v;
-  return true;
-}
 
 bool ParseItem(std::string_view item, ksim::Options& options, std::string& error) {
   if (item == "nowire") {
@@ -33,7 +26,7 @@ bool ParseItem(std::string_view item, ksim::Options& options, std::string& error
   }
   const bool lower = item.rfind("lower=", 0) == 0;
   if (lower || item.rfind("upper=", 0) == 0) {
-    if (ParseSteps(item.substr(6), lower ? options.lowerLimit : options.upperLimit)) return true;
+    if (ksim::ParseSteps(item.substr(6), lower ? options.lowerLimit : options.upperLimit)) return true;
     error = "bad limit position: '" + std::string(item) + "'";
     return false;
   }

@@ -1,6 +1,7 @@
 #include "sim/SimAxis.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 
 namespace ksim {
@@ -76,5 +77,14 @@ void SimAxis::Run(int64_t nowUs, int direction, double speed) {
 }
 
 void SimAxis::Stop(int64_t nowUs) { Start(nowUs, 0, std::nullopt, 0); }
+
+bool ParseSteps(std::string_view text, std::optional<int64_t>& out) {
+  int64_t v = 0;
+  const char* end = text.data() + text.size();
+  const auto res = std::from_chars(text.data(), end, v);
+  if (text.empty() || res.ec != std::errc() || res.ptr != end) return false;
+  out = v;
+  return true;
+}
 
 }  // namespace ksim

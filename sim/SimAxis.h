@@ -7,6 +7,7 @@
 // "set position" and "origin" commands shift. Both start equal.
 #include <cstdint>
 #include <optional>
+#include <string_view>
 
 namespace ksim {
 
@@ -45,5 +46,8 @@ class SimAxis {
   double speed_ = 0;
   std::optional<int64_t> end_;  // physical end of the move; none for an endless run
 };
+
+// A step count written as a whole decimal number (a limit position); false otherwise.
+bool ParseSteps(std::string_view text, std::optional<int64_t>& out);
 
 }  // namespace ksim

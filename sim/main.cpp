@@ -24,6 +24,7 @@
 #include <string_view>
 
 #include "sim/ControllerSim.h"
+#include "sim/SimAxis.h"
 
 namespace {
 
@@ -40,15 +41,6 @@ struct CliOptions {
   std::string link;
   std::string logPath;
 };
-
-bool ParseSteps(std::string_view text, std::optional<int64_t>& out) {
-  int64_t v = 0;
-  const char* end = text.data() + text.size();
-  const auto res = std::from_chars(text.data(), end, v);
-  if (text.empty() || res.ec != std::errc() || res.ptr != end) return false;
-  out = v;
-  return true;
-}
 
 bool ParseOption(std::string_view opt, std::string_view value, CliOptions& cli,
                  std::string& error) {
@@ -70,7 +62,7 @@ bool ParseOption(std::string_view opt, std::string_view value, CliOptions& cli,
   }
   if (opt == "--lower-limit" || opt == "--upper-limit") {
     auto& limit = opt == "--lower-limit" ? cli.sim.lowerLimit : cli.sim.upperLimit;
-    if (ParseSteps(value, limit)) return true;
+    if (ksim::ParseSteps(value, limit)) return true;
     error = std::string(opt) + " takes a whole number of steps";
     return false;
   }
