@@ -47,10 +47,10 @@ bool SimSerialPort::ParseName(const std::string& name, ksim::Options& options,
   rest.remove_prefix(kPrefix.size());
   std::vector<std::string_view> items;
   for (size_t start = 0;;) {
-    const size_t comma = rest.find(',', start);
-    items.push_back(rest.substr(start, comma - start));
-    if (comma == std::string_view::npos) break;
-    start = comma + 1;
+    const size_t colon = rest.find(':', start);
+    items.push_back(rest.substr(start, colon - start));
+    if (colon == std::string_view::npos) break;
+    start = colon + 1;
   }
   const auto family = ksim::ParseFamily(items.front());
   if (!family) {

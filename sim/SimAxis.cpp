@@ -51,6 +51,7 @@ void SimAxis::SetRegister(int64_t nowUs, int64_t value) { offset_ = value - Phys
 void SimAxis::Start(int64_t nowUs, int direction, std::optional<int64_t> end, double speed) {
   startPos_ = Physical(nowUs);
   startUs_ = nowUs;
+  endless_ = false;
   direction_ = 0;
   speed_ = 0;
   if (direction == 0 || !(speed > 0)) return;
@@ -73,7 +74,12 @@ void SimAxis::MoveToRegister(int64_t nowUs, int64_t target, double speed) {
 }
 
 void SimAxis::Run(int64_t nowUs, int direction, double speed) {
-  Start(nowUs, direction > 0 ? 1 : (direction < 0 ? -1 : 0), std::nullopt, speed);
+  const int dir = direction > 0 ? 1 : (direction < 0 ? -1 : 0);
+  // Told again to run as it already runs, the motor just keeps going (restarting would
+  // lose the part of a step travelled since the last command).
+  if (dir != 0 && endless_ && IsMoving(nowUs) && direction_ == dir && speed_ == speed) return;
+  Start(nowUs, dir, std::nullopt, speed);
+  endless_ = true;
 }
 
 void SimAxis::Stop(int64_t nowUs) { Start(nowUs, 0, std::nullopt, 0); }

@@ -44,7 +44,8 @@ class SimAxis {
   int64_t startUs_ = 0;
   int direction_ = 0;      // -1, 0, +1
   double speed_ = 0;
-  std::optional<int64_t> end_;  // physical end of the move; none for an endless run
+  std::optional<int64_t> end_;  // physical end of the move (a switch, for a run)
+  bool endless_ = false;        // the move under way is a run at a speed
 };
 
 // A step count written as a whole decimal number (a limit position); false otherwise.

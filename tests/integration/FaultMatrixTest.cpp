@@ -158,7 +158,7 @@ TEST_P(FaultMatrix, StatusLogLineAndRecovery) {
   const FaultCase& c = GetParam();
   SystemClock clock;
   RecoveringPort port(clock, "sim:" + c.family);
-  LinkRig rig(port, c.family, "sim:" + c.family + "," + c.fault);
+  LinkRig rig(port, c.family, "sim:" + c.family + ":" + c.fault);
   ASSERT_TRUE(rig.opened);
 
   std::string answer;

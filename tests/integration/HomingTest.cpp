@@ -25,7 +25,7 @@ class Homing : public ::testing::TestWithParam<const char*> {
            "\"ZPOWERUPORIGIN\",0\r\n\"ZENABLELIMITS\",1\r\n";
     core.state.config.CONTRTYPE = GetParam();
     core.comm.CommInit();
-    core.comm.CommSetPortName(std::string("sim:") + GetParam() + ",lower=-400,nowire");
+    core.comm.CommSetPortName(std::string("sim:") + GetParam() + ":lower=-400:nowire");
     ASSERT_TRUE(core.comm.CommOpenPort(1));
     core.comm.CommSetTimeout(100);
     core.motor.MotorSetMoveTimeout(10);
@@ -50,7 +50,7 @@ TEST_P(Homing, RunsToTheLimitInputAndSetsTheOriginThere) {
   ASSERT_EQ(core.foc.FocGetPos(z), 1);
   EXPECT_DOUBLE_EQ(z, 100);
 
-  EXPECT_EQ(core.foc.FocHome(), 1);
+  EXPECT_EQ(core.foc.FocHome(), 1) << core.comm.CommGetLog();
   ASSERT_EQ(core.foc.FocGetPos(z), 1);
   EXPECT_DOUBLE_EQ(z, 0);
   // The axis stands at the switch (the IM483I backs off it by a few steps).

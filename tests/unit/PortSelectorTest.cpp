@@ -16,8 +16,8 @@ TEST(PortSelectorTest, RoutesByNameAndForwardsOnlyTheActivePort) {
 
   EXPECT_FALSE(port.Write("x", err)) << "nothing opened yet";
 
-  ASSERT_TRUE(port.Open("sim:EZHR17,split", err));
-  EXPECT_EQ(sim.openedName, "sim:EZHR17,split");
+  ASSERT_TRUE(port.Open("sim:EZHR17:split", err));
+  EXPECT_EQ(sim.openedName, "sim:EZHR17:split");
   EXPECT_TRUE(port.IsOpen());
   sim.responder = [](const std::string&) { return std::string("ok\r\n"); };
   ASSERT_TRUE(port.Write("/1Q\r", err));

@@ -31,7 +31,7 @@ TEST(ShippedSettings, EveryFileReadsAndTheAxisInitialisesOnAnEzhr17) {
   ASSERT_EQ(TRAPAR::ParTableTransfer(config, "CONTRTYPE", type, "from"), 1);
   ASSERT_EQ(TRAPAR::ParTableTransfer(config, "MPORTNAME", name, "from"), 1);
   EXPECT_EQ(TRAPAR::ValueText(type), "EZHR17");
-  EXPECT_EQ(TRAPAR::ValueText(name), "sim:EZHR17");
+  EXPECT_EQ(TRAPAR::ValueText(name), "sim:EZHR17:lower=-1600:upper=160000");
 
   LineList joyCmds;
   EXPECT_EQ(rig.par.LinesReadFile(ShippedDir() + "ST_JOYCMDS.TXT", joyCmds), 9);

@@ -28,7 +28,7 @@ TEST(SimSerialPort, NamesSelectFamilyAddressLimitsAndFaults) {
   EXPECT_TRUE(o.wireTime);
   EXPECT_FALSE(o.lowerLimit || o.upperLimit);
   ASSERT_TRUE(SimSerialPort::ParseName(
-      "sim:EZHR17,address=B,lower=-500,upper=9000,nowire,delay=200,split,error=4", o, error));
+      "sim:EZHR17:address=B:lower=-500:upper=9000:nowire:delay=200:split:error=4", o, error));
   EXPECT_EQ(o.family, ksim::Family::EZHR17);
   EXPECT_EQ(o.address, 'B');
   EXPECT_EQ(o.lowerLimit, -500);
@@ -40,8 +40,8 @@ TEST(SimSerialPort, NamesSelectFamilyAddressLimitsAndFaults) {
 
   FakeClock clock;
   SimSerialPort port(clock);
-  for (const char* bad : {"sim:EZHR18", "sim:", "/dev/ttyS0", "sim:ezhr17", "sim:EZHR17,",
-                          "sim:EZHR17,bogus", "sim:IM483I,address=12", "sim:IM483I,lower=x"}) {
+  for (const char* bad : {"sim:EZHR18", "sim:", "/dev/ttyS0", "sim:ezhr17", "sim:EZHR17:",
+                          "sim:EZHR17:bogus", "sim:IM483I:address=12", "sim:IM483I:lower=x"}) {
     PortError err;
     EXPECT_FALSE(port.Open(bad, err)) << bad;
     EXPECT_NE(err.code, 0) << bad;
@@ -72,7 +72,7 @@ TEST(SimSerialPort, RepliesArriveAtWireSpeedWithoutSpinning) {
   EXPECT_EQ(port.Waiting(err), 0);
 
   // A delayed reply: the wait sleeps until it is due.
-  ASSERT_TRUE(port.Open("sim:IM483I,nowire,delay=200", err));
+  ASSERT_TRUE(port.Open("sim:IM483I:nowire:delay=200", err));
   clock.sleptMs = 0;
   ASSERT_TRUE(port.Write("1Z\n", err));
   EXPECT_FALSE(port.WaitForData(150));
@@ -89,12 +89,12 @@ TEST(SimSerialPort, ControllerKeepsItsStateWhenThePortIsReopened) {
   std::vector<std::string> log;
   port.SetLogSink([&](const std::string& l) { log.push_back(l); });
   PortError err;
-  ASSERT_TRUE(port.Open("sim:IM483I,nowire", err));
+  ASSERT_TRUE(port.Open("sim:IM483I:nowire", err));
   ASSERT_TRUE(port.Write("1+40\n", err));
   clock.now += 1000;
   ASSERT_TRUE(port.Close(err));
   EXPECT_FALSE(port.IsOpen());
-  ASSERT_TRUE(port.Open("sim:IM483I,nowire", err));
+  ASSERT_TRUE(port.Open("sim:IM483I:nowire", err));
   EXPECT_EQ(port.Waiting(err), 0);                       // the old reply went with the close
   ASSERT_TRUE(port.Write("1Z\n", err));
   EXPECT_EQ(ReadReply(port, "\n"), "1Z40\n");
@@ -104,7 +104,7 @@ TEST(SimSerialPort, ControllerKeepsItsStateWhenThePortIsReopened) {
   EXPECT_EQ(log[2], "> 1Z\\n");
   EXPECT_EQ(log[3], "< 1Z40\\n");
   // Another name is another controller.
-  ASSERT_TRUE(port.Open("sim:IM483I,nowire,address=2", err));
+  ASSERT_TRUE(port.Open("sim:IM483I:nowire:address=2", err));
   ASSERT_TRUE(port.Write("2Z\n", err));
   EXPECT_EQ(ReadReply(port, "\n"), "2Z0\n");
 }
