@@ -117,7 +117,7 @@ std::string CmdObj::ListWrite(std::string& rest) {
 
 bool CmdObj::TakeValue(std::string& rest, double& value) const {
   std::string word;
-  return GetFirstWord(rest, word) > 0 && cmds_.ResolveNumber(word) && num::Parse(word, value);
+  return GetFirstWord(rest, word) > 0 && cmds_.ResolveValue(word, value);
 }
 
 bool CmdObj::TakeEntryNumber(std::string& rest, int32_t& n) {

@@ -59,19 +59,14 @@ std::string CmdZ::Move(std::string& rest) {
   return Status(foc_.FocMoveVel(*steps));
 }
 
-std::string CmdZ::MoveAbs(std::string word) {
-  if (!cmds_.ResolveNumber(word)) return kError;
-  const auto position = num::ToDouble(word);
-  if (!position) return kError;  // a constant whose value is no number
-  return Status(foc_.FocMoveAbs(*position));
+std::string CmdZ::MoveAbs(const std::string& word) {
+  double position = 0;
+  if (!cmds_.ResolveValue(word, position)) return kError;
+  return Status(foc_.FocMoveAbs(position));
 }
 
 std::string CmdZ::TakeValue(std::string& rest, double& value) {
   std::string word;
   if (GetFirstWord(rest, word) == 0) return "Error No Value ";
-  if (!cmds_.ResolveNumber(word)) return kError;
-  const auto number = num::ToDouble(word);
-  if (!number) return kError;
-  value = *number;
-  return {};
+  return cmds_.ResolveValue(word, value) ? std::string() : kError;
 }

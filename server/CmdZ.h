@@ -20,7 +20,7 @@ class CmdZ : public CommandFamily {
   std::string Position(const std::string& prefix);
   std::string Rel(std::string& rest);
   std::string Move(std::string& rest);
-  std::string MoveAbs(std::string word);
+  std::string MoveAbs(const std::string& word);
   // The next word as a number: "Error No Value " when there is none, "Error " when it
   // is neither a number nor a constant holding one; empty on success.
   std::string TakeValue(std::string& rest, double& value);

@@ -132,6 +132,10 @@ bool STCommands::ResolveNumber(std::string& word) const {
   return false;
 }
 
+bool STCommands::ResolveValue(std::string word, double& value) const {
+  return ResolveNumber(word) && num::Parse(word, value);
+}
+
 void STCommands::ShowCmdAndReply(const std::string& command, const std::string& reply) {
   if (!IsFormLoaded(kMainWindow)) return;
   windows_.SetCommandText(command);

@@ -30,6 +30,8 @@ class STCommands {
   // True when the word is a number or names a symbolic constant (then replaced by
   // the constant's value).
   bool ResolveNumber(std::string& word) const;
+  // A value word: a number, or a symbolic constant whose value is a number.
+  bool ResolveValue(std::string word, double& value) const;
   void ShowCmdAndReply(const std::string& command, const std::string& reply);
   void ShowMsg(const std::string& text);
   void ShowCmdText(const std::string& text);
