@@ -1,6 +1,6 @@
 #include "interp/INTERP.h"
 
-#include "server/CommandText.h"
+#include "common/CommandText.h"
 
 INTERP::INTERP(WindowHost& windows) : windows_(windows) {}
 

@@ -1,7 +1,7 @@
 #include "positions/STObj.h"
 
 #include "common/Numbers.h"
-#include "server/CommandText.h"
+#include "common/CommandText.h"
 
 STObj::STObj(TRAPAR& par) : par_(par) {}
 

@@ -4,7 +4,7 @@
 
 #include "common/Numbers.h"
 #include "positions/STObj.h"
-#include "server/CommandText.h"
+#include "common/CommandText.h"
 #include "server/ProgramState.h"
 #include "server/STCommands.h"
 

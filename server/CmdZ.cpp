@@ -1,7 +1,7 @@
 #include "server/CmdZ.h"
 
 #include "common/Numbers.h"
-#include "server/CommandText.h"
+#include "common/CommandText.h"
 #include "server/ProgramState.h"
 #include "server/STCommands.h"
 #include "zaxis/STFoc.h"

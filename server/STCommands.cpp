@@ -5,7 +5,7 @@
 #include "controller/MotCon.h"
 #include "platform/WindowHost.h"
 #include "server/CommandFamily.h"
-#include "server/CommandText.h"
+#include "common/CommandText.h"
 #include "server/ProgramState.h"
 
 namespace {

@@ -5,6 +5,7 @@
 #include <limits>
 #include <variant>
 
+#include "common/CommandText.h"
 #include "common/Numbers.h"
 #include "controller/Delay32.h"
 #include "controller/MotCon.h"
@@ -19,12 +20,6 @@ constexpr int16_t kHomeSettleMs = 500;  // pause after the homing run
 constexpr int32_t kOriginNudgeMs = 100; // between the two one-step nudges at set-up
 constexpr int32_t kIm483iMinSpeed = 20;
 constexpr int32_t kIm483iMaxSpeed = 20000;
-
-std::string TrimBlanks(const std::string& text) {
-  const size_t first = text.find_first_not_of(' ');
-  if (first == std::string::npos) return {};
-  return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
 
 // The IM483I runs no slower than 20 and no faster than 20000 steps per second.
 int32_t Im483iJoySpeed(int32_t speed) {
@@ -106,7 +101,7 @@ int16_t STFoc::FocReadPar() {
 bool STFoc::ReadContr() {
   ParValue value;
   if (par_.ParTransfer("ZCONTR", value, "from") < 0) return false;
-  const std::string text = TrimBlanks(TRAPAR::ValueText(value));
+  const std::string text = cmdtext::Trim(TRAPAR::ValueText(value));
   if (text.empty()) {
     Complain("ZCONTR", "is empty");
     return false;

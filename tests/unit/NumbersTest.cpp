@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "common/Numbers.h"
-#include "server/CommandText.h"
+#include "common/CommandText.h"
 
 TEST(Numbers, RecognisesNumbersOnly) {
   double v = 0;

@@ -1,4 +1,4 @@
-#include "server/CommandText.h"
+#include "common/CommandText.h"
 
 namespace cmdtext {
 
