@@ -78,6 +78,11 @@ bool Startup::ReadInt16(const std::string& key, int16_t& target, bool required,
   return true;
 }
 
+std::string Startup::ReadText(const std::string& key, const std::string& fallback) {
+  ParValue value;
+  return par_.ParTransferQuiet(key, value, "from") == 1 ? TRAPAR::ValueText(value) : fallback;
+}
+
 int16_t Startup::ReadConfig() {
   par_.ParSetFile(kConfigFile);
   if (par_.ParLoad() < 0) return -1;
@@ -87,17 +92,11 @@ int16_t Startup::ReadConfig() {
   if (!ReadInt16("PORTTIMEOUT", c.PORTTIMEOUT, true, result)) return result;
   if (!ReadInt16("MOVETIMEOUT", c.MOVETIMEOUT, true, result)) return result;
   if (!ReadInt16("WAITPOLLINGINTERVAL", c.WAITPOLLINGINTERVAL, true, result)) return result;
-  ParValue type;
-  c.CONTRTYPE = par_.ParTransferQuiet("CONTRTYPE", type, "from") == 1
-                    ? TRAPAR::ValueText(type)
-                    : std::string("IM483I");
+  c.CONTRTYPE = ReadText("CONTRTYPE", "IM483I");
   if (!ReadInt16("JOYSTARTON", state_.JoyOn, false, result)) return result;
   if (!ReadInt16("Z_INSTALLED", c.Z_INSTALLED, false, result)) return result;
   // Keys of this system's own: where the controller is, and the optional TCP endpoint.
-  ParValue name;
-  c.MPORTNAME = par_.ParTransferQuiet("MPORTNAME", name, "from") == 1
-                    ? TRAPAR::ValueText(name)
-                    : std::string();
+  c.MPORTNAME = ReadText("MPORTNAME", "");
   int16_t tcp = 0;
   if (!ReadInt16("SERVERTCPPORT", tcp, false, result)) return result;
   c.SERVERTCPPORT = tcp;

@@ -50,6 +50,9 @@ class Startup {
   // (the reading of the configuration ends there); missing keys only mark a failure.
   bool ReadInt16(const std::string& key, int16_t& target, bool required, int16_t& result);
 
+  // An optional text key of the current file; fallback when it is missing.
+  std::string ReadText(const std::string& key, const std::string& fallback);
+
   ProgramState& state_;
   TRAPAR& par_;
   COMM& comm_;
