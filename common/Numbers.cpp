@@ -1,5 +1,6 @@
 #include "common/Numbers.h"
 
+#include <algorithm>
 #include <cfenv>
 #include <charconv>
 #include <cmath>
@@ -66,24 +67,48 @@ std::string VbStyle(std::string s) {
   return s;
 }
 
-// Shortest text of at most 15 significant digits that reads back as the value rounded
-// to 15 digits; exponent form outside 1e-5 .. 1e15.
-std::string Shortest(double v) {
+// Mantissa digits and exponent of v in exponent form with `digits` significant digits,
+// trailing zeros of the mantissa dropped ("1.5e+20").
+std::string ExponentForm(double v, int digits) {
   char buf[64];
+  std::snprintf(buf, sizeof buf, "%.*e", digits - 1, v);
+  std::string s = buf;
+  const size_t e = s.find('e');
+  std::string mant = s.substr(0, e), exp = s.substr(e);
+  if (mant.find('.') != std::string::npos) {
+    while (mant.back() == '0') mant.pop_back();
+    if (mant.back() == '.') mant.pop_back();
+  }
+  return mant + exp;
+}
+
+// True when the text reads back as a finite number.
+bool ReadsBack(const std::string& s) {
+  double v = 0;
+  const auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
+  return ec == std::errc() && std::isfinite(v);
+}
+
+// Shortest text of at most 15 significant digits that reads back as the value rounded
+// to 15 digits; exponent form outside 1e-5 .. 1e15. Next to the largest double, rounding
+// to 15 digits would leave the range of doubles; such a value gets the 17 digits that
+// read back exactly. Finite values only.
+std::string Shortest(double v) {
   const double a = std::fabs(v);
   if (a != 0 && (a >= 1e15 || a < 1e-5)) {
-    std::snprintf(buf, sizeof buf, "%.14e", v);
-    std::string s = buf;
-    const size_t e = s.find('e');
-    std::string mant = s.substr(0, e), exp = s.substr(e);
-    if (mant.find('.') != std::string::npos) {
-      while (mant.back() == '0') mant.pop_back();
-      if (mant.back() == '.') mant.pop_back();
-    }
-    return mant + exp;
+    std::string s = ExponentForm(v, 15);
+    return ReadsBack(s) ? s : ExponentForm(v, 17);
   }
+  char buf[64];
   std::snprintf(buf, sizeof buf, "%.15g", v);
   return buf;
+}
+
+// Infinities and NaN have no number form; they are named, so that they never read back
+// as a number.
+std::string NonFinite(double v) {
+  if (std::isnan(v)) return "NaN";
+  return v < 0 ? "-Inf" : "Inf";
 }
 
 }  // namespace
@@ -121,15 +146,25 @@ std::optional<int32_t> ToInt32(std::string_view text, char decimal) {
 }
 
 std::string Pattern(double v, int decimals, char decimal) {
-  if (!std::isfinite(v)) return Plain(v);
+  if (!std::isfinite(v)) return NonFinite(v);
+  decimals = std::clamp(decimals, 0, kMaxPatternDecimals);
+  // From 2^52 up every double is a whole number: the digits are exact as they stand.
+  constexpr double kWhole = 4503599627370496.0;
   const double scale = std::pow(10.0, decimals);
-  // Round on the decimal value (a tie such as 0.125 goes away from zero, as people
-  // expect), guarding against representation error with a relative nudge.
   double scaled = std::fabs(v) * scale;
-  scaled = std::floor(scaled * (1 + 4 * std::numeric_limits<double>::epsilon()) + 0.5);
   char buf[400];
-  std::snprintf(buf, sizeof buf, "%.0f", scaled);
-  std::string digits = buf;
+  std::string digits;
+  if (std::fabs(v) >= kWhole) {
+    std::snprintf(buf, sizeof buf, "%.0f", std::fabs(v));
+    digits = buf + std::string(static_cast<size_t>(decimals), '0');
+  } else {
+    // Round on the decimal value (a tie such as 0.125 goes away from zero, as people
+    // expect), guarding against representation error with a relative nudge.
+    if (scaled < kWhole)
+      scaled = std::floor(scaled * (1 + 4 * std::numeric_limits<double>::epsilon()) + 0.5);
+    std::snprintf(buf, sizeof buf, "%.0f", scaled);
+    digits = buf;
+  }
   if (static_cast<int>(digits.size()) <= decimals)
     digits.insert(0, decimals + 1 - digits.size(), '0');
   std::string s = (v < 0 && scaled != 0) ? "-" : "";
@@ -142,8 +177,10 @@ std::string Pattern(double v, int decimals, char decimal) {
 }
 
 std::string Plain(double v) {
-  if (std::isnan(v)) return " NaN";
-  if (std::isinf(v)) return v < 0 ? "-Inf" : " Inf";
+  if (!std::isfinite(v)) {
+    const std::string s = NonFinite(v);
+    return s[0] == '-' ? s : " " + s;
+  }
   if (v == 0) return " 0";
   std::string s = VbStyle(Shortest(v));
   return v < 0 ? s : " " + s;
@@ -154,6 +191,7 @@ std::string Plain(int64_t v) {
 }
 
 std::string General(double v, char decimal) {
+  if (!std::isfinite(v)) return NonFinite(v);
   if (v == 0) return "0";
   std::string s = Shortest(v);
   for (auto& c : s) {

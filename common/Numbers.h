@@ -32,13 +32,19 @@ std::optional<int32_t> RoundToInt32(double v);
 std::optional<int16_t> ToInt16(std::string_view text, char decimal = kDecimal);
 std::optional<int32_t> ToInt32(std::string_view text, char decimal = kDecimal);
 
-// Pattern with exactly `decimals` digits after the separator and at least one before it
-// ("0.00" is Pattern(v, 2)); rounded half away from zero on the decimal value.
+// Infinities and NaN are written "Inf", "-Inf" and "NaN" by every form (the plain form
+// with its leading blank): never a text that reads back as a number.
+
+// Pattern with exactly `decimals` digits (0 to kMaxPatternDecimals) after the separator
+// and at least one before it ("0.00" is Pattern(v, 2)); rounded half away from zero on
+// the decimal value.
+inline constexpr int kMaxPatternDecimals = 15;
 std::string Pattern(double v, int decimals, char decimal = kDecimal);
 
 // Plain form: one leading blank when not negative, "-" when negative, "." as point, no 0
 // before the point between -1 and 1, up to 15 significant digits, exponent form
-// ("1E+20") for very large or small numbers.
+// ("1E+20") for very large or small numbers; the largest doubles get the 17 digits
+// that read back.
 std::string Plain(double v);
 std::string Plain(int64_t v);
 inline std::string Plain(int32_t v) { return Plain(static_cast<int64_t>(v)); }

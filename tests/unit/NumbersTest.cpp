@@ -3,6 +3,10 @@
 #include "common/Numbers.h"
 #include "common/CommandText.h"
 
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
 TEST(Numbers, RecognisesNumbersOnly) {
   double v = 0;
   EXPECT_TRUE(num::Parse(" -12.5e1 ", v));
@@ -66,4 +70,60 @@ TEST(CommandText, TokensAndWords) {
   std::string tab = "a\tb c";
   GetFirstWord(tab, word);
   EXPECT_EQ(word, "a\tb");
+}
+
+// Every form of every extreme value: no throw, and what is written either reads back as
+// the number (rounded to 15 digits, or to the pattern's decimals) or as no number at all.
+TEST(Numbers, FormsAtTheExtremesReadBackAsThemselvesOrAsNoNumber) {
+  const double inf = std::numeric_limits<double>::infinity();
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double max = std::numeric_limits<double>::max();
+  const double tiny = std::numeric_limits<double>::denorm_min();
+  const double overflowed = std::strtod("1.8e308", nullptr);  // beyond doubles: inf
+  for (const double v : {inf, -inf, nan, max, -max, overflowed, -overflowed, tiny, -tiny,
+                         9.999999999999995e307, 123456789012345678.0}) {
+    std::string plain, general, pattern1, pattern2;
+    ASSERT_NO_THROW(plain = num::Plain(v)) << v;
+    ASSERT_NO_THROW(general = num::General(v)) << v;
+    ASSERT_NO_THROW(pattern1 = num::Pattern(v, 1)) << v;
+    ASSERT_NO_THROW(pattern2 = num::Pattern(v, 2)) << v;
+    double back = 0;
+    if (!std::isfinite(v)) {
+      for (const auto& text : {plain, general, pattern1, pattern2})
+        EXPECT_FALSE(num::Parse(text, back)) << text;
+      continue;
+    }
+    for (const auto& text : {plain, general}) {
+      ASSERT_TRUE(num::Parse(text, back)) << text;
+      EXPECT_NEAR(back, v, std::fabs(v) * 5e-15) << text;
+    }
+    for (const auto& text : {pattern1, pattern2}) {
+      ASSERT_TRUE(num::Parse(text, back)) << text;
+      EXPECT_NEAR(back, v, std::fabs(v) * 1e-16 + 0.05) << text;
+    }
+  }
+}
+
+TEST(Numbers, NonFiniteValuesAreNamed) {
+  const double inf = std::numeric_limits<double>::infinity();
+  const struct {
+    double v;
+    const char *plain, *general;
+  } cases[] = {{inf, " Inf", "Inf"},
+               {-inf, "-Inf", "-Inf"},
+               {std::numeric_limits<double>::quiet_NaN(), " NaN", "NaN"}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(num::Plain(c.v), c.plain);
+    EXPECT_EQ(num::General(c.v), c.general);
+    EXPECT_EQ(num::Pattern(c.v, 1), c.general);
+    EXPECT_EQ(num::Pattern(c.v, 2), c.general);
+  }
+  EXPECT_EQ(num::Plain(std::numeric_limits<double>::max()), " 1.7976931348623157E+308");
+  EXPECT_EQ(num::Plain(std::numeric_limits<double>::lowest()), "-1.7976931348623157E+308");
+  // Large whole numbers keep their exact digits.
+  EXPECT_EQ(num::Pattern(1e20, 0), "100000000000000000000");
+  EXPECT_EQ(num::Pattern(-1e20, 2), "-100000000000000000000.00");
+  EXPECT_EQ(num::Pattern(4503599627370497.0, 1), "4503599627370497.0");
+  EXPECT_EQ(num::Pattern(-std::numeric_limits<double>::max(), 2).substr(0, 7), "-179769");
+  EXPECT_EQ(num::Pattern(-std::numeric_limits<double>::max(), 2).substr(310), ".00");
 }
