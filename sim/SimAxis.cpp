@@ -89,7 +89,7 @@ bool ParseSteps(std::string_view text, std::optional<int64_t>& out) {
   const char* end = text.data() + text.size();
   const auto res = std::from_chars(text.data(), end, v);
   if (text.empty() || res.ec != std::errc() || res.ptr != end) return false;
-  out = v;
+  out = std::clamp(v, -kMaxLimitSteps, kMaxLimitSteps);
   return true;
 }
 

@@ -48,7 +48,12 @@ class SimAxis {
   bool endless_ = false;        // the move under way is a run at a speed
 };
 
-// A step count written as a whole decimal number (a limit position); false otherwise.
+// Limit positions lie within this many steps of 0, so that no motion arithmetic can
+// overflow; one given farther out is taken as this far.
+inline constexpr int64_t kMaxLimitSteps = 1'000'000'000'000'000;
+
+// A step count written as a whole decimal number (a limit position), saturated to
+// +-kMaxLimitSteps; false when the text is no whole number.
 bool ParseSteps(std::string_view text, std::optional<int64_t>& out);
 
 }  // namespace ksim

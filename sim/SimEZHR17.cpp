@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "sim/SimNumber.h"
+
 namespace ksim {
 
 namespace {
@@ -9,7 +11,6 @@ namespace {
 constexpr const char* kNumbered = "APDVvLzhmjfn";
 constexpr const char* kSigned = "Az";           // the only ones taking a "-"
 constexpr const char* kQueries = "0124Q";
-constexpr int kMaxDigits = 10;
 
 bool IsIn(char c, const char* set) { return c != 0 && std::strchr(set, c) != nullptr; }
 
@@ -18,10 +19,8 @@ bool ReadNumber(std::string_view text, size_t& i, bool allowSign, int64_t& out) 
   const bool negative = i < text.size() && text[i] == '-';
   if (negative && !allowSign) return false;
   if (negative) ++i;
-  const size_t first = i;
   int64_t v = 0;
-  while (i < text.size() && text[i] >= '0' && text[i] <= '9') v = v * 10 + (text[i++] - '0');
-  if (i == first || i - first > kMaxDigits) return false;
+  if (!ReadDigits(text, i, v)) return false;
   out = negative ? -v : v;
   return true;
 }

@@ -3,12 +3,13 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "sim/SimNumber.h"
+
 namespace ksim {
 
 namespace {
 
 constexpr std::string_view kUnknown = "?";
-constexpr int kMaxDigits = 10;
 
 // Blank-separated signed integers; false when anything else is there.
 bool ReadNumbers(std::string_view text, std::vector<int64_t>& out) {
@@ -20,10 +21,8 @@ bool ReadNumbers(std::string_view text, std::vector<int64_t>& out) {
     }
     const bool negative = text[i] == '-';
     if (text[i] == '-' || text[i] == '+') ++i;
-    const size_t first = i;
     int64_t v = 0;
-    while (i < text.size() && text[i] >= '0' && text[i] <= '9') v = v * 10 + (text[i++] - '0');
-    if (i == first || i - first > kMaxDigits) return false;
+    if (!ReadDigits(text, i, v)) return false;
     if (i < text.size() && text[i] != ' ') return false;
     out.push_back(negative ? -v : v);
   }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "sim/ControllerSim.h"
+#include "sim/SimAxis.h"
 #include "sim/SimLog.h"
 
 using ksim::ControllerSim;
@@ -154,6 +155,38 @@ TEST(SimIM483I, ReplyIsEchoThenAnswer) {
   EXPECT_EQ(Ask(sim, "1V 0\n", 0), "1V 0?\n");
   EXPECT_EQ(Ask(sim, "1Z\r\n", 0), "1Z0\n");            // a CR before the LF is not echoed
   EXPECT_FALSE(sim.axis().IsMoving(0));
+}
+
+// Operands of any length are read without overflow: too wide is a bad operand, and a
+// limit position saturates.
+TEST(SimNumbers, LongOperandsAreRejectedAndLimitsSaturate) {
+  const std::string huge(40, '9');
+  ControllerSim ez(Opts(Family::EZHR17));
+  for (const std::string& cmd : {"/1P" + huge + "R\r", "/1z-" + huge + "R\r",
+                                 std::string("/1V99999999999R\r")})
+    EXPECT_EQ(Ask(ez, cmd, 0), Frame('c')) << cmd;
+  EXPECT_EQ(Ask(ez, "/1V9999999999R\r", 0), Frame('`'));
+  EXPECT_EQ(ez.ezhr17().MaxSpeed(), 9999999999);
+  ControllerSim im(Opts(Family::IM483I));
+  for (const std::string& cmd : {"1+" + huge, "1R -" + huge, "1Y 1 " + huge})
+    EXPECT_EQ(Ask(im, cmd + "\n", 0), cmd + "?\n") << cmd;
+  EXPECT_EQ(Ask(im, "1-9999999999\n", 0), "1-9999999999\n");
+  const struct {
+    const char* text;
+    bool ok;
+    int64_t steps;
+  } limits[] = {{"-500", true, -500},
+                {"9223372036854775807", true, ksim::kMaxLimitSteps},
+                {"-9223372036854775808", true, -ksim::kMaxLimitSteps},
+                {"99999999999999999999", false, 0},
+                {"12x", false, 0}};
+  for (const auto& l : limits) {
+    std::optional<int64_t> out;
+    EXPECT_EQ(ksim::ParseSteps(l.text, out), l.ok) << l.text;
+    if (l.ok) {
+      EXPECT_EQ(out, l.steps) << l.text;
+    }
+  }
 }
 
 TEST(SimIM483I, MotionOverTime) {
