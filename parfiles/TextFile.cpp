@@ -1,6 +1,7 @@
 #include "parfiles/TextFile.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <string_view>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -41,10 +43,53 @@ fs::path ResolveTarget(const std::string& path) {
   return p;
 }
 
+fs::path DirectoryOf(const fs::path& target) {
+  return target.has_parent_path() ? target.parent_path() : fs::path(".");
+}
+
+// Temporaries are named ".NAME.PID.SEED.tmp".
+std::string TemporaryStem(const fs::path& target) {
+  return "." + target.filename().string() + ".";
+}
+
+bool AllDigits(std::string_view s) {
+  return !s.empty() && s.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+// The process that made a temporary of the target, when the name is one; 0 otherwise.
+pid_t TemporaryWriter(std::string_view name, std::string_view stem) {
+  constexpr std::string_view kSuffix = ".tmp";
+  if (name.size() <= stem.size() + kSuffix.size() || name.substr(0, stem.size()) != stem ||
+      name.substr(name.size() - kSuffix.size()) != kSuffix)
+    return 0;
+  const std::string_view middle =
+      name.substr(stem.size(), name.size() - stem.size() - kSuffix.size());
+  const size_t dot = middle.find('.');
+  if (dot == std::string_view::npos) return 0;
+  const std::string_view pid = middle.substr(0, dot);
+  if (!AllDigits(pid) || pid.size() > 9 || !AllDigits(middle.substr(dot + 1))) return 0;
+  return static_cast<pid_t>(std::stol(std::string(pid)));
+}
+
+// A write that was interrupted (the process killed between creating its temporary and
+// the rename) leaves its temporary behind; the next write of the same file removes it.
+// Temporaries of a process that still runs may be in use and stay.
+void RemoveLeftovers(const fs::path& target) {
+  const std::string stem = TemporaryStem(target);
+  std::error_code ec;
+  for (fs::directory_iterator it(DirectoryOf(target), ec), end; !ec && it != end;
+       it.increment(ec)) {
+    const pid_t writer = TemporaryWriter(it->path().filename().string(), stem);
+    if (writer <= 0) continue;
+    const bool gone = writer == getpid() || (::kill(writer, 0) != 0 && errno == ESRCH);
+    if (gone) ::unlink(it->path().c_str());
+  }
+}
+
 // Opens a new, exclusive file beside the target; -1 when none can be made.
 int CreateTemporary(const fs::path& target, std::string& tempPath) {
-  const fs::path dir = target.has_parent_path() ? target.parent_path() : fs::path(".");
-  const std::string stem = "." + target.filename().string() + ".";
+  const fs::path dir = DirectoryOf(target);
+  const std::string stem = TemporaryStem(target);
   const auto seed = std::chrono::steady_clock::now().time_since_epoch().count();
   for (int attempt = 0; attempt < 100; ++attempt) {
     tempPath = (dir / (stem + std::to_string(getpid()) + "." +
@@ -75,7 +120,7 @@ void KeepMode(int fd, const fs::path& target) {
 
 // Makes the rename itself durable; a failure here no longer endangers the data.
 void SyncDirectory(const fs::path& target) {
-  const fs::path dir = target.has_parent_path() ? target.parent_path() : fs::path(".");
+  const fs::path dir = DirectoryOf(target);
   const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return;
   ::fsync(fd);
@@ -97,6 +142,7 @@ ReadStatus ReadLines(const std::string& path, std::vector<std::string>& lines) {
 
 bool ReplaceAtomically(const std::string& path, const std::string& text) {
   const fs::path target = ResolveTarget(path);
+  RemoveLeftovers(target);
   std::string tempPath;
   const int fd = CreateTemporary(target, tempPath);
   if (fd < 0) return false;

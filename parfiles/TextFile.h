@@ -16,7 +16,8 @@ ReadStatus ReadLines(const std::string& path, std::vector<std::string>& lines);
 // Writes the text to a new file beside the target, flushes it to disk and renames it
 // over the target (a symbolic link keeps pointing at the replaced file). False when any
 // step fails; the temporary is then removed and the old file stays as it was. An
-// existing file's permission bits carry over to its replacement.
+// existing file's permission bits carry over to its replacement. Temporaries of this
+// file left by an interrupted write of a process that no longer runs are removed first.
 bool ReplaceAtomically(const std::string& path, const std::string& text);
 
 }  // namespace textfile

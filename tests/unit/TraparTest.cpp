@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -276,4 +277,32 @@ TEST_F(TraparTest, FailedWritesKeepTheOldFileAndLeaveNoTemporary) {
   stat((dir + "OLD.TXT").c_str(), &st);
   EXPECT_EQ(st.st_mode & 0777, 0640u);
   EXPECT_EQ(FilesInDir(), 1u);
+}
+
+// What a write killed before its rename leaves behind goes with the next write of that
+// file; temporaries of a running writer, of other files, and look-alikes stay.
+TEST_F(TraparTest, NextWriteRemovesTemporariesOfInterruptedWrites) {
+  const pid_t child = fork();
+  if (child == 0) _exit(0);
+  ASSERT_GT(child, 0);
+  waitpid(child, nullptr, 0);  // a writer that has gone
+  const std::string dead = std::to_string(child), self = std::to_string(getpid());
+  const std::string running = std::to_string(getppid());
+  const struct {
+    std::string name;
+    bool stays;
+  } files[] = {
+      {".LIST.TXT." + dead + ".17.tmp", false},
+      {".LIST.TXT." + self + ".18.tmp", false},  // this process writes nothing meanwhile
+      {".LIST.TXT." + running + ".19.tmp", true},
+      {".OTHER.TXT." + dead + ".17.tmp", true},
+      {".LIST.TXT." + dead + ".tmp", true},
+      {".LIST.TXT.x" + dead + ".17.tmp", true},
+      {".LIST.TXT." + dead + ".17.tmp.bak", true},
+      {"LIST.TXT." + dead + ".17.tmp", true},
+  };
+  for (const auto& f : files) Put(f.name, "half a write");
+  ASSERT_EQ(par.LinesWriteFile({"a"}, dir + "LIST.TXT"), 1);
+  for (const auto& f : files) EXPECT_EQ(fs::exists(dir + f.name), f.stays) << f.name;
+  EXPECT_EQ(Get("LIST.TXT"), "a\r\n");
 }
