@@ -60,9 +60,11 @@ void COMM::CommInit() {
 
 bool COMM::CommOpenPort(int16_t port) {
   deviceLost_ = false;
-  const std::string name = portName_.empty() ? DefaultPortName(port) : portName_;
+  device_ = portName_.empty() ? DefaultPortName(port) : portName_;
+  openError_.clear();
   PortError err;
-  if (port_.Open(name, err) && port_.IsOpen()) return true;
+  if (port_.Open(device_, err) && port_.IsOpen()) return true;
+  openError_ = err.description.empty() ? "not opened" : err.description;
   LogPortError("CommOpenPort ", err);
   return false;
 }

@@ -29,6 +29,10 @@ class COMM {
 
   void CommInit();
   bool CommOpenPort(int16_t port);
+  // The device that the last CommOpenPort tried, and why it could not be opened (the
+  // port layer's text; empty after a success).
+  const std::string& CommDevice() const { return device_; }
+  const std::string& CommOpenError() const { return openError_; }
   bool CommClosePort();
   void CommSetTimeout(int16_t ms);
   void CommSetOutTerm(int16_t code);
@@ -66,6 +70,7 @@ class COMM {
   Delay32 delay_;
   std::function<void()> terminatorSetup_;
   std::string portName_;
+  std::string device_, openError_;
   int16_t outTerm_ = 0, inTerm_ = 0, inTerm2_ = 0;
   int16_t timeout_ = 1000;
   StatusLine* msgLabel_ = nullptr;

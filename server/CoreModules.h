@@ -11,6 +11,7 @@
 #include "positions/STObj.h"
 #include "server/CmdObj.h"
 #include "server/CmdZ.h"
+#include "server/MessageTrail.h"
 #include "server/ProgramState.h"
 #include "server/STCommands.h"
 #include "server/Startup.h"
@@ -23,9 +24,10 @@ class MessageBoxes;
 class WindowHost;
 
 struct CoreModules {
-  CoreModules(SerialPort& port, Clock& clock, EventPump& pump, MessageBoxes& messages,
+  CoreModules(SerialPort& port, Clock& clock, EventPump& pump, MessageBoxes& boxes,
               WindowHost& windows)
-      : par(messages),
+      : messages(boxes),
+        par(messages),
         comm(port, clock),
         ezhr17(comm, comm.Delay(), pump, shared, state.config),
         im483i(comm, comm.Delay(), pump, shared),
@@ -46,6 +48,7 @@ struct CoreModules {
   CoreModules& operator=(const CoreModules&) = delete;
 
   ProgramState state;
+  MessageTrail messages;  // every module's message boxes
   TRAPAR par;
   COMM comm;
   MotorShared shared;

@@ -5,9 +5,9 @@
 #include "controller/MotCon.h"
 #include "interp/INTERP.h"
 #include "parfiles/TRAPAR.h"
-#include "platform/MessageBoxes.h"
 #include "platform/WindowHost.h"
 #include "positions/STObj.h"
+#include "server/MessageTrail.h"
 #include "server/ProgramState.h"
 #include "server/STCommands.h"
 #include "zaxis/STFoc.h"
@@ -16,11 +16,40 @@ namespace {
 constexpr const char* kConfigFile = "ST_CONFIG.TXT";
 constexpr const char* kSymConstFile = "ST_SYMCONST.TXT";
 constexpr const char* kJoyCmdsFile = "ST_JOYCMDS.TXT";
+constexpr const char* kIm483i = "IM483I";
+constexpr const char* kEzhr17 = "EZHR17";
+constexpr const char* kFailureSeparator = "; ";
+
+std::string Joined(const std::vector<std::string>& texts) {
+  std::string out;
+  for (const auto& t : texts) out += (out.empty() ? "" : kFailureSeparator) + t;
+  return out;
+}
+
+// The last lines of a log text whose lines end with CR LF, the last one last.
+std::vector<std::string> LastLines(const std::string& log, size_t count) {
+  std::vector<std::string> lines;
+  for (size_t start = 0, end; (end = log.find("\r\n", start)) != std::string::npos;
+       start = end + 2)
+    lines.push_back(log.substr(start, end - start));
+  if (lines.size() > count) lines.erase(lines.begin(), lines.end() - count);
+  return lines;
+}
+}  // namespace
+
+struct Startup::NumberKey {
+  const char* name;
+  bool required;  // missing: a failure (the store says so); optional ones give 0
+  int32_t min = INT16_MIN, max = INT16_MAX;
+};
+
+namespace {
+constexpr int32_t kTimeoutMax = INT16_MAX;
 }  // namespace
 
 Startup::Startup(ProgramState& state, TRAPAR& par, COMM& comm, MotCon& motor, STFoc& foc,
                  STCommands& cmds, STObj& positions, INTERP& interp, WindowHost& windows,
-                 MessageBoxes& messages)
+                 MessageTrail& messages)
     : state_(state),
       par_(par),
       comm_(comm),
@@ -33,49 +62,66 @@ Startup::Startup(ProgramState& state, TRAPAR& par, COMM& comm, MotCon& motor, ST
       messages_(messages) {}
 
 int16_t Startup::InitAll(const std::string& programDir) {
+  failures_.clear();
   int16_t result = 1;
-  auto step = [&result](int16_t r) {
-    if (r < 0) result = -1;
+  // Steps whose problems the settings store (or the step itself) shows as messages.
+  auto step = [&](int16_t r, uint64_t mark, const std::string& what) {
+    if (r >= 0) return;
+    result = -1;
+    Fail(what + " not read", mark);
   };
   state_.AppDir = programDir;
   if (state_.AppDir.empty() || state_.AppDir.back() != '/') state_.AppDir += '/';
   par_.ParSetDir(state_.AppDir);
-  step(ReadConfig());
-  step(ReadJoyCmds());
+  uint64_t mark = messages_.Count();
+  step(ReadConfig(), mark, kConfigFile);
+  mark = messages_.Count();
+  step(ReadJoyCmds(), mark, kJoyCmdsFile);
   // The joystick calibration is read by the joystick module once it exists; until
   // then the stick counts as read and at rest.
-  step(ReadSymConst());
-  step(OpenControllerPort());
+  mark = messages_.Count();
+  step(ReadSymConst(), mark, kSymConstFile);
+  if (OpenControllerPort() < 0) result = -1;
   motor_.MotorProbe();
-  step(DevInit());
+  if (DevInit() < 0) result = -1;
   comm_.CommSetMsgLabel(windows_.MainStatusLine());
+  ShowFailures();
   interp_.ResetProgram();
   positions_.ObjListClear();
   return result;
 }
 
-bool Startup::ReadInt16(const std::string& key, int16_t& target, bool required,
-                        int16_t& result) {
+template <typename T>
+bool Startup::ReadNumber(const NumberKey& key, T& target, int16_t& result) {
   ParValue value;
-  const int16_t found = required ? par_.ParTransfer(key, value, "from")
-                                 : par_.ParTransferQuiet(key, value, "from");
+  const int16_t found = key.required ? par_.ParTransfer(key.name, value, "from")
+                                     : par_.ParTransferQuiet(key.name, value, "from");
   if (found != 1) {
-    if (required) result = -1;
+    if (key.required) result = -1;
     else target = 0;
     return true;
   }
   double number = 0;
-  const auto rounded = TRAPAR::ValueNumber(value, number) ? num::RoundToInt16(number)
-                                                          : std::nullopt;
-  if (!rounded) {
-    messages_.Show("Parameter " + key + " in " + par_.ParGetPath() + " is not a number: " +
-                       TRAPAR::ValueText(value),
-                   kAppTitle, MsgIcon::Critical);
+  const std::string text = TRAPAR::ValueText(value);
+  if (!TRAPAR::ValueNumber(value, number)) {
+    Complain(key.name, "is not a number: " + text);
     result = -1;
     return false;
   }
-  target = *rounded;
+  const auto rounded = num::RoundToInt32(number);
+  if (!rounded || *rounded < key.min || *rounded > key.max) {
+    Complain(key.name, "is out of range: " + text + " (" + std::to_string(key.min) +
+                           " to " + std::to_string(key.max) + ")");
+    result = -1;
+    return true;
+  }
+  target = static_cast<T>(*rounded);
   return true;
+}
+
+void Startup::Complain(const std::string& key, const std::string& what) {
+  messages_.Show("Parameter " + key + " in " + par_.ParGetPath() + " " + what, kAppTitle,
+                 MsgIcon::Critical);
 }
 
 std::string Startup::ReadText(const std::string& key, const std::string& fallback) {
@@ -86,20 +132,38 @@ std::string Startup::ReadText(const std::string& key, const std::string& fallbac
 int16_t Startup::ReadConfig() {
   par_.ParSetFile(kConfigFile);
   if (par_.ParLoad() < 0) return -1;
+  const int16_t standard = ReadStandardKeys();
+  const int16_t own = ReadOwnKeys();
+  return standard < 0 || own < 0 ? -1 : 1;
+}
+
+int16_t Startup::ReadStandardKeys() {
   Config& c = state_.config;
   int16_t result = 1;
-  if (!ReadInt16("MPORT", c.MPORT, true, result)) return result;
-  if (!ReadInt16("PORTTIMEOUT", c.PORTTIMEOUT, true, result)) return result;
-  if (!ReadInt16("MOVETIMEOUT", c.MOVETIMEOUT, true, result)) return result;
-  if (!ReadInt16("WAITPOLLINGINTERVAL", c.WAITPOLLINGINTERVAL, true, result)) return result;
-  c.CONTRTYPE = ReadText("CONTRTYPE", "IM483I");
-  if (!ReadInt16("JOYSTARTON", state_.JoyOn, false, result)) return result;
-  if (!ReadInt16("Z_INSTALLED", c.Z_INSTALLED, false, result)) return result;
-  // Keys of this system's own: where the controller is, and the optional TCP endpoint.
+  if (!ReadNumber({"MPORT", true}, c.MPORT, result) ||
+      !ReadNumber({"PORTTIMEOUT", true, 1, kTimeoutMax}, c.PORTTIMEOUT, result) ||
+      !ReadNumber({"MOVETIMEOUT", true, 1, kTimeoutMax}, c.MOVETIMEOUT, result) ||
+      !ReadNumber({"WAITPOLLINGINTERVAL", true, 0, kTimeoutMax}, c.WAITPOLLINGINTERVAL,
+                  result))
+    return result;
+  c.CONTRTYPE = ReadText("CONTRTYPE", kIm483i);
+  if (c.CONTRTYPE != kIm483i && c.CONTRTYPE != kEzhr17) {
+    messages_.Show("Unknown controller type " + c.CONTRTYPE + " in " + kConfigFile + " (" +
+                       kEzhr17 + " or " + kIm483i + ")",
+                   kAppTitle, MsgIcon::Critical);
+    result = -1;
+  }
+  if (!ReadNumber({"JOYSTARTON", false}, state_.JoyOn, result)) return result;
+  ReadNumber({"Z_INSTALLED", false}, c.Z_INSTALLED, result);
+  return result;
+}
+
+// Where the controller is, and the optional TCP endpoint (0: none).
+int16_t Startup::ReadOwnKeys() {
+  Config& c = state_.config;
+  int16_t result = 1;
   c.MPORTNAME = ReadText("MPORTNAME", "");
-  int16_t tcp = 0;
-  if (!ReadInt16("SERVERTCPPORT", tcp, false, result)) return result;
-  c.SERVERTCPPORT = tcp;
+  ReadNumber({"SERVERTCPPORT", false, 0, 65535}, c.SERVERTCPPORT, result);
   return result;
 }
 
@@ -122,30 +186,78 @@ int16_t Startup::WriteJoyCmds() {
 
 int16_t Startup::OpenControllerPort() {
   comm_.CommInit();
-  comm_.CommSetPortName(state_.config.MPORTNAME);
-  if (!comm_.CommOpenPort(state_.config.MPORT)) return -1;
-  comm_.CommSetTimeout(state_.config.PORTTIMEOUT);
+  if (OpenPort() < 0) return -1;
+  ApplyPortTimeout();
   return 1;
 }
 
+int16_t Startup::OpenPort() {
+  comm_.CommSetPortName(state_.config.MPORTNAME);
+  if (!comm_.CommOpenPort(state_.config.MPORT)) {
+    Fail("Cannot open port " + comm_.CommDevice() + ": " + comm_.CommOpenError());
+    return -1;
+  }
+  return 1;
+}
+
+// A time-out that the configuration did not give leaves the link's own.
+void Startup::ApplyPortTimeout() {
+  if (state_.config.PORTTIMEOUT > 0) comm_.CommSetTimeout(state_.config.PORTTIMEOUT);
+}
+
 int16_t Startup::DevInit() {
-  motor_.MotorSetMoveTimeout(state_.config.MOVETIMEOUT);
-  if (state_.config.Z_INSTALLED != 1) {
-    state_.ZEnabled = 0;
+  const Config& c = state_.config;
+  if (c.MOVETIMEOUT > 0) motor_.MotorSetMoveTimeout(c.MOVETIMEOUT);
+  state_.ZEnabled = 0;
+  if (c.Z_INSTALLED != 1) return 1;
+  if (motor_.CurrentFamily() == MotCon::Family::None) {
+    Fail("Z axis off: unknown controller type " + c.CONTRTYPE);
+    return -1;
+  }
+  const uint64_t mark = messages_.Count();
+  if (foc_.FocInit() > 0) {
+    state_.ZEnabled = 1;
     return 1;
   }
-  state_.ZEnabled = foc_.FocInit() > 0 ? 1 : 0;
-  return state_.ZEnabled ? 1 : -1;
+  Fail(ZFailure(mark));
+  return -1;
+}
+
+std::string Startup::ZFailure(uint64_t mark) const {
+  const std::string prefix = "Z axis off: ";
+  const auto shown = messages_.Since(mark);
+  if (!shown.empty()) return prefix + Joined(shown);
+  if (comm_.CommDevice().empty() || !comm_.CommOpenError().empty())
+    return prefix + "port " + comm_.CommDevice() + " is not open";
+  const std::string controller = "the " + state_.config.CONTRTYPE + " controller on " +
+                                 comm_.CommDevice();
+  const auto last = LastLines(comm_.CommGetLog(), 2);
+  for (const auto& line : last)
+    if (line == "Port TimeOut") return prefix + controller + " does not answer";
+  return prefix + controller + " failed its set-up" +
+         (last.empty() ? "" : " (" + last.back() + ")");
+}
+
+void Startup::Fail(const std::string& fallback, uint64_t mark) {
+  const auto shown = messages_.Since(mark);
+  Fail(shown.empty() ? fallback : Joined(shown));
+}
+
+void Startup::ShowFailures() {
+  if (!failures_.empty()) windows_.SetStatusText(Joined(failures_));
 }
 
 int16_t Startup::ApplyConfiguration() {
+  failures_.clear();
+  const uint64_t mark = messages_.Count();
   const int16_t config = ReadConfig();
+  if (config < 0) Fail(std::string(kConfigFile) + " not read", mark);
   comm_.CommClosePort();
-  comm_.CommSetPortName(state_.config.MPORTNAME);
-  comm_.CommOpenPort(state_.config.MPORT);
-  comm_.CommSetTimeout(state_.config.PORTTIMEOUT);
+  const int16_t port = OpenPort();
+  ApplyPortTimeout();
   const int16_t dev = DevInit();
-  return config < 0 || dev < 0 ? -1 : 1;
+  ShowFailures();
+  return config < 0 || port < 0 || dev < 0 ? -1 : 1;
 }
 
 void Startup::CloseAll() {

@@ -3,6 +3,7 @@
 // program: it runs while its main window is loaded or a client object exists.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class TRAPAR;
 class COMM;
@@ -12,17 +13,21 @@ class STCommands;
 class STObj;
 class INTERP;
 class WindowHost;
-class MessageBoxes;
+class MessageTrail;
 struct ProgramState;
 
 class Startup {
  public:
   Startup(ProgramState& state, TRAPAR& par, COMM& comm, MotCon& motor, STFoc& foc,
           STCommands& cmds, STObj& positions, INTERP& interp, WindowHost& windows,
-          MessageBoxes& messages);
+          MessageTrail& messages);
 
   // The start-up sequence; every step is attempted. 1, or -1 when any step failed.
+  // Why each step failed goes to the main window's status line and to Failures().
   int16_t InitAll(const std::string& programDir);
+  // Why the steps of the last InitAll or ApplyConfiguration failed, one line each, in
+  // order; empty when all went well.
+  const std::vector<std::string>& Failures() const { return failures_; }
   int16_t ReadConfig();
   int16_t ReadSymConst();
   int16_t ReadJoyCmds();
@@ -30,7 +35,8 @@ class Startup {
   int16_t OpenControllerPort();
   int16_t DevInit();
   // After the operator edited the configuration: read it again, reopen the port and set
-  // the axis up again (the link keeps its log; no probe).
+  // the axis up again (the link keeps its log; no probe). Why a step failed goes to the
+  // status line.
   int16_t ApplyConfiguration();
   void CloseAll();
 
@@ -46,12 +52,30 @@ class Startup {
   static constexpr int kHistMax = 30;
 
  private:
-  // Reads one numeric key into a 16-bit value. false when the value is no number
-  // (the reading of the configuration ends there); missing keys only mark a failure.
-  bool ReadInt16(const std::string& key, int16_t& target, bool required, int16_t& result);
+  struct NumberKey;
+  // One numeric key of the current file, rounded half to even. False when the value is
+  // no number (the reading of the standard keys ends there); a missing or out-of-range
+  // value only marks a failure.
+  template <typename T>
+  bool ReadNumber(const NumberKey& key, T& target, int16_t& result);
+  // The keys every configuration has, in their order; a value that is no number ends
+  // the reading. The keys of this system's own, read whatever happened before them.
+  int16_t ReadStandardKeys();
+  int16_t ReadOwnKeys();
+  void Complain(const std::string& key, const std::string& what);
 
   // An optional text key of the current file; fallback when it is missing.
   std::string ReadText(const std::string& key, const std::string& fallback);
+
+  // Opens the port of MPORTNAME or MPORT; a failure says why.
+  int16_t OpenPort();
+  void ApplyPortTimeout();
+  // Why the axis could not be set up, after FocInit failed.
+  std::string ZFailure(uint64_t mark) const;
+  // A failed step: why, in the messages shown since mark, else in the fallback text.
+  void Fail(const std::string& fallback, uint64_t mark);
+  void Fail(const std::string& why) { failures_.push_back(why); }
+  void ShowFailures();
 
   ProgramState& state_;
   TRAPAR& par_;
@@ -62,5 +86,7 @@ class Startup {
   STObj& positions_;
   INTERP& interp_;
   WindowHost& windows_;
-  MessageBoxes& messages_;
+  MessageTrail& messages_;
+  std::vector<std::string> failures_;
+  bool controllerSilent_ = false;  // the probe went unanswered
 };

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "ZRig.h"
+#include "support/CoreRig.h"
 
 namespace {
 // The settings folder of the source tree, which the build places beside the program.
@@ -37,4 +38,17 @@ TEST(ShippedSettings, EveryFileReadsAndTheAxisInitialisesOnAnEzhr17) {
   EXPECT_EQ(rig.par.LinesReadFile(ShippedDir() + "ST_JOYCMDS.TXT", joyCmds), 9);
   EXPECT_EQ(joyCmds.front(), "Ver");
   EXPECT_TRUE(rig.messages.shown.empty());
+}
+
+TEST(ShippedSettings, ConfigurationReadsWithoutAnyComplaint) {
+  CoreRig rig;
+  rig.core.par.ParSetDir(ShippedDir());
+  EXPECT_EQ(rig.core.startup.ReadConfig(), 1);
+  EXPECT_TRUE(rig.messages.shown.empty());
+  const Config& c = rig.core.state.config;
+  EXPECT_EQ(c.CONTRTYPE, "EZHR17");
+  EXPECT_GT(c.PORTTIMEOUT, 0);
+  EXPECT_GT(c.MOVETIMEOUT, 0);
+  EXPECT_EQ(c.Z_INSTALLED, 1);
+  EXPECT_EQ(c.SERVERTCPPORT, 0);
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "ZRig.h"
 #include "support/CoreRig.h"
 
 namespace {
@@ -128,6 +129,163 @@ TEST(Startup, UnloadWithoutClientsClosesThePort) {
   rig.Exec("Unload");
   EXPECT_FALSE(rig.port.open);
   EXPECT_TRUE(rig.core.startup.ShouldExit());
+}
+
+// The standard keys first (a key given twice: the first counts, so these override the
+// ones that WriteConfig puts after them).
+void WriteConfigWith(CoreRig& rig, std::initializer_list<std::string> front) {
+  WriteConfig(rig);
+  std::ifstream in(rig.dir + "/ST_CONFIG.TXT", std::ios::binary);
+  const std::string rest((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::ofstream out(rig.dir + "/ST_CONFIG.TXT", std::ios::binary);
+  for (const auto& l : front) out << l << "\r\n";
+  out << rest;
+}
+
+void WriteParz(CoreRig& rig) {
+  rig.Write("ST_PARZ.TXT",
+            {"\"ZCONTR\",1", "\"ZSTROKEPERROT\",1", "\"ZMOTORSTEPS\",200",
+             "\"ZSTEPDIVIDE\",3", "\"ZHOLDCURRENT\",10", "\"ZRUNCURRENT\",50",
+             "\"ZSLEWVELOCITY\",2000", "\"ZINITVELOCITY\",200", "\"ZACCELERATION\",300",
+             "\"ZDECELERATION\",400", "\"ZBACKLASH\",0", "\"ZJUMPSIZE\",10",
+             "\"ZCOARSEFACTOR\",10", "\"ZJOYMAXSPEED\",2000", "\"ZHOMESPEED\",-1000"});
+}
+
+std::string Joined(const std::vector<std::string>& texts) {
+  std::string out;
+  for (const auto& t : texts) out += (out.empty() ? "" : "; ") + t;
+  return out;
+}
+
+TEST(Startup, ConfigValuesOutOfRangeAreNamedAndTheOwnKeysAreAlwaysRead) {
+  const std::string outOfRange = " is out of range: ";
+  const struct {
+    std::initializer_list<std::string> front;
+    int16_t result;
+    std::string message;  // "Parameter " + it, or the whole text when it starts so
+    int32_t tcpPort;
+  } cases[] = {
+      {{"\"SERVERTCPPORT\",65535"}, 1, "", 65535},
+      {{"\"SERVERTCPPORT\",40000"}, 1, "", 40000},
+      {{"\"SERVERTCPPORT\",65536"}, -1, "SERVERTCPPORT" + outOfRange + "65536 (0 to 65535)", 0},
+      {{"\"SERVERTCPPORT\",-1"}, -1, "SERVERTCPPORT" + outOfRange + "-1 (0 to 65535)", 0},
+      {{"\"PORTTIMEOUT\",0"}, -1, "PORTTIMEOUT" + outOfRange + "0 (1 to 32767)", 0},
+      {{"\"MOVETIMEOUT\",40000"}, -1, "MOVETIMEOUT" + outOfRange + "40000 (1 to 32767)", 0},
+      {{"\"MPORT\",99999"}, -1, "MPORT" + outOfRange + "99999 (-32768 to 32767)", 0},
+      {{"\"WAITPOLLINGINTERVAL\",0"}, 1, "", 0},
+      // A value that is no number ends the standard keys, never the system's own.
+      {{"\"JOYSTARTON\",1x", "\"SERVERTCPPORT\",5000"}, -1, "JOYSTARTON is not a number: 1x",
+       5000},
+      {{"\"MPORT\",abc", "\"SERVERTCPPORT\",5000"}, -1, "MPORT is not a number: abc", 5000},
+      {{"\"CONTRTYPE\",ezhr17"}, -1,
+       "Unknown controller type ezhr17 in ST_CONFIG.TXT (EZHR17 or IM483I)", 0},
+      {{"\"CONTRTYPE\",FOO"}, -1,
+       "Unknown controller type FOO in ST_CONFIG.TXT (EZHR17 or IM483I)", 0},
+  };
+  for (const auto& c : cases) {
+    CoreRig rig;
+    WriteConfigWith(rig, c.front);
+    rig.core.par.ParSetDir(rig.dir + "/");
+    const std::string first = *c.front.begin();
+    EXPECT_EQ(rig.core.startup.ReadConfig(), c.result) << first;
+    std::string expected = c.message;
+    if (!expected.empty() && expected.rfind("Unknown", 0) != 0) {
+      const size_t blank = expected.find(' ');
+      expected = "Parameter " + expected.substr(0, blank) + " in " + rig.dir +
+                 "/ST_CONFIG.TXT" + expected.substr(blank);
+    }
+    EXPECT_EQ(rig.messages.shown, expected.empty() ? std::vector<std::string>{}
+                                                   : std::vector<std::string>{expected})
+        << first;
+    EXPECT_EQ(rig.core.state.config.MPORTNAME, "fake-port") << first;
+    EXPECT_EQ(rig.core.state.config.SERVERTCPPORT, c.tcpPort) << first;
+  }
+}
+
+TEST(Startup, EveryFailedStepSaysWhyOnTheStatusLine) {
+  enum Controller { Silent, Answering };
+  const struct {
+    const char* name;
+    std::initializer_list<std::string> front;
+    bool parz;
+    bool portFails;
+    Controller controller;
+    std::vector<std::string> why;  // "DIR" stands for the settings folder
+    int16_t zEnabled;
+  } cases[] = {
+      {"port", {}, true, true, Silent,
+       {"Cannot open port fake-port: No such file or directory"}, 0},
+      {"port and axis", {"\"Z_INSTALLED\",1"}, true, true, Silent,
+       {"Cannot open port fake-port: No such file or directory",
+        "Z axis off: port fake-port is not open"}, 0},
+      {"unknown type", {"\"CONTRTYPE\",FOO", "\"Z_INSTALLED\",1"}, true, false, Answering,
+       {"Unknown controller type FOO in ST_CONFIG.TXT (EZHR17 or IM483I)",
+        "Z axis off: unknown controller type FOO"}, 0},
+      {"axis parameters", {"\"Z_INSTALLED\",1"}, false, false, Answering,
+       {"Z axis off: File DIR/ST_PARZ.TXT does not exist"}, 0},
+      {"silent EZHR17", {"\"Z_INSTALLED\",1"}, true, false, Silent,
+       {"Z axis off: the EZHR17 controller on fake-port does not answer"}, 0},
+      {"silent IM483I", {"\"CONTRTYPE\",IM483I", "\"Z_INSTALLED\",1"}, true, false, Silent,
+       {"Z axis off: the IM483I controller on fake-port does not answer"}, 0},
+      {"bad time-out", {"\"PORTTIMEOUT\",-5"}, true, false, Silent,
+       {"Parameter PORTTIMEOUT in DIR/ST_CONFIG.TXT is out of range: -5 (1 to 32767)"}, 0},
+      {"answering EZHR17", {"\"Z_INSTALLED\",1"}, true, false, Answering, {}, 1},
+  };
+  for (const auto& c : cases) {
+    CoreRig rig;
+    WriteConfigWith(rig, c.front);
+    rig.Write("ST_SYMCONST.TXT", {"\"UP\",5"});
+    rig.Write("ST_JOYCMDS.TXT", {"Ver"});
+    if (c.parz) WriteParz(rig);
+    rig.port.failOpen = c.portFails;
+    FakeController controller;
+    controller.family = "EZHR17";
+    if (c.controller == Answering)
+      rig.port.responder = [&](const std::string& line) { return controller.Respond(line, 0); };
+    std::vector<std::string> why;
+    for (std::string w : c.why) {
+      if (const size_t at = w.find("DIR"); at != std::string::npos) w.replace(at, 3, rig.dir);
+      why.push_back(w);
+    }
+    EXPECT_EQ(rig.core.startup.InitAll(rig.dir), why.empty() ? 1 : -1) << c.name;
+    EXPECT_EQ(rig.core.startup.Failures(), why) << c.name;
+    EXPECT_EQ(rig.windows.status.text, Joined(why)) << c.name;
+    EXPECT_EQ(rig.core.state.ZEnabled, c.zEnabled) << c.name;
+    if (c.zEnabled == 0) {
+      rig.port.written.clear();
+      EXPECT_EQ(rig.Exec("Z ?;Z Home"), "Off  ; Off  ; ") << c.name;
+      EXPECT_TRUE(rig.port.written.empty()) << c.name;
+    }
+  }
+}
+
+TEST(Startup, ReconfigurationSaysWhyToo) {
+  CoreRig rig;
+  WriteConfig(rig);
+  ASSERT_EQ(rig.core.startup.InitAll(rig.dir), -1);  // no symbolic constants, no commands
+  EXPECT_EQ(rig.core.startup.Failures().size(), 2u);
+  WriteConfigWith(rig, {"\"CONTRTYPE\",FOO"});
+  rig.port.failOpen = true;
+  EXPECT_EQ(rig.core.startup.ApplyConfiguration(), -1);
+  const std::vector<std::string> why = {
+      "Unknown controller type FOO in ST_CONFIG.TXT (EZHR17 or IM483I)",
+      "Cannot open port fake-port: No such file or directory"};
+  EXPECT_EQ(rig.core.startup.Failures(), why);
+  EXPECT_EQ(rig.windows.status.text, Joined(why));
+}
+
+TEST(MessageTrail, KeepsTheLastMessagesAfterAMark) {
+  FakeMessages boxes;
+  MessageTrail trail(boxes);
+  const uint64_t start = trail.Count();
+  EXPECT_TRUE(trail.Since(start).empty());
+  for (int i = 0; i < 20; ++i) trail.Show(std::to_string(i), kAppTitle, MsgIcon::None);
+  EXPECT_EQ(boxes.shown.size(), 20u);
+  const auto kept = trail.Since(start);
+  ASSERT_EQ(kept.size(), MessageTrail::kKept);
+  EXPECT_EQ(kept.front(), "4");
+  EXPECT_EQ(trail.Since(trail.Count() - 2), (std::vector<std::string>{"18", "19"}));
+  EXPECT_TRUE(trail.Since(trail.Count()).empty());
 }
 
 }  // namespace
