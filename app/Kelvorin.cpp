@@ -33,6 +33,9 @@ Kelvorin::~Kelvorin() {
 bool Kelvorin::Start(const Options& options) {
   const int16_t init = core_->startup.InitAll(options.dir.toStdString());
   if (!options.automation || init < 0) windows_->ShowMainWindow();
+  if (QtMessageBoxes::Headless())  // no window to read why a step failed
+    for (const auto& why : core_->startup.Failures())
+      std::fprintf(stderr, "kelvorin: %s\n", why.c_str());
   if (!endpoint_->Listen(options.socketPath)) {
     std::fprintf(stderr, "kelvorin: cannot serve %s: %s\n", qPrintable(options.socketPath),
                  qPrintable(endpoint_->ErrorString()));
