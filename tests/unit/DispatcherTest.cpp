@@ -110,4 +110,14 @@ TEST(Dispatcher, RawCommandWithoutControllerFamilyAnswersEmpty) {
   EXPECT_TRUE(rig.port.written.empty());
 }
 
+// Coordinates at the edge of the doubles go through a position-list file and come back.
+TEST(Dispatcher, ExtremeCoordinatesSurviveAListFile) {
+  CoreRig rig;
+  const std::string file = rig.dir + "/far.lst";
+  EXPECT_EQ(rig.Exec("Obj Add 1.7e308 -1.7e308 -1e300 far"), "# 1 ; ");
+  EXPECT_EQ(rig.Exec("Obj ListWrite " + file + ";Obj ListClear;Obj ListRead " + file),
+            " 1 ; Object List Cleared ;  1 ; ");
+  EXPECT_EQ(rig.Exec("Obj Get 1"), " 1.7E+308 -1.7E+308 -1E+300 far ; ");
+}
+
 }  // namespace
