@@ -19,6 +19,7 @@ constexpr const char* kJoyCmdsFile = "ST_JOYCMDS.TXT";
 constexpr const char* kIm483i = "IM483I";
 constexpr const char* kEzhr17 = "EZHR17";
 constexpr const char* kFailureSeparator = "; ";
+constexpr int32_t kTimeoutMax = INT16_MAX;
 
 std::string Joined(const std::vector<std::string>& texts) {
   std::string out;
@@ -43,10 +44,6 @@ struct Startup::NumberKey {
   int32_t min = INT16_MIN, max = INT16_MAX;
 };
 
-namespace {
-constexpr int32_t kTimeoutMax = INT16_MAX;
-}  // namespace
-
 Startup::Startup(ProgramState& state, TRAPAR& par, COMM& comm, MotCon& motor, STFoc& foc,
                  STCommands& cmds, STObj& positions, INTERP& interp, WindowHost& windows,
                  MessageTrail& messages)
@@ -64,30 +61,33 @@ Startup::Startup(ProgramState& state, TRAPAR& par, COMM& comm, MotCon& motor, ST
 int16_t Startup::InitAll(const std::string& programDir) {
   failures_.clear();
   int16_t result = 1;
-  // Steps whose problems the settings store (or the step itself) shows as messages.
-  auto step = [&](int16_t r, uint64_t mark, const std::string& what) {
-    if (r >= 0) return;
-    result = -1;
-    Fail(what + " not read", mark);
+  auto step = [&result](int16_t r) {
+    if (r < 0) result = -1;
   };
   state_.AppDir = programDir;
   if (state_.AppDir.empty() || state_.AppDir.back() != '/') state_.AppDir += '/';
   par_.ParSetDir(state_.AppDir);
-  uint64_t mark = messages_.Count();
-  step(ReadConfig(), mark, kConfigFile);
-  mark = messages_.Count();
-  step(ReadJoyCmds(), mark, kJoyCmdsFile);
+  step(ReadStep(&Startup::ReadConfig, kConfigFile));
+  step(ReadStep(&Startup::ReadJoyCmds, kJoyCmdsFile));
   // The joystick calibration is read by the joystick module once it exists; until
   // then the stick counts as read and at rest.
-  mark = messages_.Count();
-  step(ReadSymConst(), mark, kSymConstFile);
-  if (OpenControllerPort() < 0) result = -1;
+  step(ReadStep(&Startup::ReadSymConst, kSymConstFile));
+  step(OpenControllerPort());
   motor_.MotorProbe();
-  if (DevInit() < 0) result = -1;
+  step(DevInit());
   comm_.CommSetMsgLabel(windows_.MainStatusLine());
   ShowFailures();
   interp_.ResetProgram();
   positions_.ObjListClear();
+  return result;
+}
+
+int16_t Startup::ReadStep(int16_t (Startup::*read)(), const char* file) {
+  const uint64_t mark = messages_.Count();
+  const int16_t result = (this->*read)();
+  if (result >= 0) return result;
+  const auto shown = messages_.Since(mark);
+  Fail(shown.empty() ? std::string(file) + " not read" : Joined(shown));
   return result;
 }
 
@@ -200,14 +200,15 @@ int16_t Startup::OpenPort() {
   return 1;
 }
 
-// A time-out that the configuration did not give leaves the link's own.
+// Before the configuration gave a usable time-out (one out of range is never taken), the
+// link keeps its own.
 void Startup::ApplyPortTimeout() {
   if (state_.config.PORTTIMEOUT > 0) comm_.CommSetTimeout(state_.config.PORTTIMEOUT);
 }
 
 int16_t Startup::DevInit() {
   const Config& c = state_.config;
-  if (c.MOVETIMEOUT > 0) motor_.MotorSetMoveTimeout(c.MOVETIMEOUT);
+  motor_.MotorSetMoveTimeout(c.MOVETIMEOUT);
   state_.ZEnabled = 0;
   if (c.Z_INSTALLED != 1) return 1;
   if (motor_.CurrentFamily() == MotCon::Family::None) {
@@ -238,20 +239,13 @@ std::string Startup::ZFailure(uint64_t mark) const {
          (last.empty() ? "" : " (" + last.back() + ")");
 }
 
-void Startup::Fail(const std::string& fallback, uint64_t mark) {
-  const auto shown = messages_.Since(mark);
-  Fail(shown.empty() ? fallback : Joined(shown));
-}
-
 void Startup::ShowFailures() {
   if (!failures_.empty()) windows_.SetStatusText(Joined(failures_));
 }
 
 int16_t Startup::ApplyConfiguration() {
   failures_.clear();
-  const uint64_t mark = messages_.Count();
-  const int16_t config = ReadConfig();
-  if (config < 0) Fail(std::string(kConfigFile) + " not read", mark);
+  const int16_t config = ReadStep(&Startup::ReadConfig, kConfigFile);
   comm_.CommClosePort();
   const int16_t port = OpenPort();
   ApplyPortTimeout();

@@ -53,6 +53,9 @@ class Startup {
 
  private:
   struct NumberKey;
+  // Runs a step that reads a settings file. A failure says why in the messages shown
+  // meanwhile (the store's, or the step's own), else that the file was not read.
+  int16_t ReadStep(int16_t (Startup::*read)(), const char* file);
   // One numeric key of the current file, rounded half to even. False when the value is
   // no number (the reading of the standard keys ends there); a missing or out-of-range
   // value only marks a failure.
@@ -72,8 +75,6 @@ class Startup {
   void ApplyPortTimeout();
   // Why the axis could not be set up, after FocInit failed.
   std::string ZFailure(uint64_t mark) const;
-  // A failed step: why, in the messages shown since mark, else in the fallback text.
-  void Fail(const std::string& fallback, uint64_t mark);
   void Fail(const std::string& why) { failures_.push_back(why); }
   void ShowFailures();
 
@@ -88,5 +89,4 @@ class Startup {
   WindowHost& windows_;
   MessageTrail& messages_;
   std::vector<std::string> failures_;
-  bool controllerSilent_ = false;  // the probe went unanswered
 };
