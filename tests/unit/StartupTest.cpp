@@ -274,18 +274,4 @@ TEST(Startup, ReconfigurationSaysWhyToo) {
   EXPECT_EQ(rig.windows.status.text, Joined(why));
 }
 
-TEST(MessageTrail, KeepsTheLastMessagesAfterAMark) {
-  FakeMessages boxes;
-  MessageTrail trail(boxes);
-  const uint64_t start = trail.Count();
-  EXPECT_TRUE(trail.Since(start).empty());
-  for (int i = 0; i < 20; ++i) trail.Show(std::to_string(i), kAppTitle, MsgIcon::None);
-  EXPECT_EQ(boxes.shown.size(), 20u);
-  const auto kept = trail.Since(start);
-  ASSERT_EQ(kept.size(), MessageTrail::kKept);
-  EXPECT_EQ(kept.front(), "4");
-  EXPECT_EQ(trail.Since(trail.Count() - 2), (std::vector<std::string>{"18", "19"}));
-  EXPECT_TRUE(trail.Since(trail.Count()).empty());
-}
-
 }  // namespace
