@@ -14,6 +14,7 @@ class FlakyPort : public FakePort {
   void HangUp() { hungUp_ = true; }
 
   bool Open(const std::string& name, PortError& err) override {
+    ++opens;
     hungUp_ = false;
     lossRaised_ = false;
     return FakePort::Open(name, err);
@@ -48,6 +49,7 @@ class FlakyPort : public FakePort {
     return FakePort::WaitForData(timeoutMs);
   }
 
+  int opens = 0;
   int failPolls = 0;   // polls that fail before the port works again
   int failWrites = 0;  // writes that fail
   int waitingCalls = 0;

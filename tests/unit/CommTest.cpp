@@ -226,13 +226,16 @@ TEST_F(CommTest, StaleInputIsDiscardedBeforeTheNextCommand) {
 TEST_F(CommTest, LostDeviceClosesPortOnceAndLaterExchangesFailFast) {
   port.responder = [](const std::string&) { return std::string("ok\r\n"); };
   ASSERT_EQ(comm.CommOutIn2("A", reply), 1);
+  const int opensBefore = port.opens;
 
   port.responder = nullptr;
   port.HangUp();
+  port.failOpen = true;  // and stays away for now
   EXPECT_EQ(comm.CommOutIn2("B", reply), -1);
   EXPECT_FALSE(port.IsOpen());
   for (int i = 0; i < 5; ++i) EXPECT_EQ(comm.CommOutIn2("C", reply), -1);
   EXPECT_EQ(clock.now, 0u) << "no exchange waited for a reply that cannot come";
+  EXPECT_EQ(port.opens - opensBefore, 1) << "one try to open it again within a second";
   auto lines = LogLines(comm);
   EXPECT_EQ(Count(lines, "CommPort device lost: Input/output error"), 1);
   EXPECT_EQ(lines.size(), 1u + 6u * 2u) << "one loss line, then one line per half";
@@ -242,12 +245,26 @@ TEST_F(CommTest, LostDeviceClosesPortOnceAndLaterExchangesFailFast) {
   port.Event(SerialPort::kEventDeviceLost);
   EXPECT_EQ(LogLines(comm).size(), lines.size());
 
-  // Re-configuration opens the port again and the link works.
-  comm.CommClosePort();
-  ASSERT_TRUE(comm.CommOpenPort(1));
+  // A second later the next exchange tries again; the device is still away.
+  clock.now += COMM::kReopenIntervalMs;
+  EXPECT_EQ(comm.CommOutIn2("C", reply), -1);
+  EXPECT_EQ(port.opens - opensBefore, 2);
+
+  // The device is back: the next exchange due for a try opens the same device, says so
+  // once, and goes on. Nothing is set up again.
+  port.failOpen = false;
   port.responder = [](const std::string&) { return std::string("ok\r\n"); };
+  clock.now += COMM::kReopenIntervalMs - 1;
+  EXPECT_EQ(comm.CommOutIn2("D", reply), -1) << "not yet a second since the last try";
+  clock.now += 1;
+  port.written.clear();
   EXPECT_EQ(comm.CommOutIn2("D", reply), 1);
   EXPECT_EQ(reply, "ok");
+  EXPECT_EQ(port.openedName, "/dev/ttyS0");
+  EXPECT_EQ(port.written, std::vector<std::string>{"D\r"});
+  EXPECT_EQ(LogLines(comm).back(), "CommPort reopened: /dev/ttyS0");
+  EXPECT_EQ(comm.CommOutIn2("E", reply), 1);
+  EXPECT_EQ(Count(LogLines(comm), "CommPort reopened: "), 1);
 
   // A second loss after the reopen is reported again, once.
   port.Event(SerialPort::kEventDeviceLost);
@@ -255,6 +272,13 @@ TEST_F(CommTest, LostDeviceClosesPortOnceAndLaterExchangesFailFast) {
   EXPECT_FALSE(port.IsOpen());
   lines = LogLines(comm);
   EXPECT_EQ(Count(lines, "CommPort device lost: "), 2);
+
+  // Closed on purpose (re-configuration), the port is not opened behind the caller's back.
+  ASSERT_TRUE(comm.CommOpenPort(1));
+  comm.CommClosePort();
+  clock.now += COMM::kReopenIntervalMs;
+  EXPECT_EQ(comm.CommOutIn2("F", reply), -1);
+  EXPECT_FALSE(port.IsOpen());
 }
 
 TEST(Delay32Test, DelayWaitsStrictlyLongerAndSleeps) {
