@@ -10,8 +10,12 @@ namespace {
 constexpr const char* kOK = "OK ";
 constexpr const char* kError = "Error ";
 
-std::string Status(int16_t result) { return result > 0 ? kOK : kError; }
 }  // namespace
+
+std::string CmdZ::Status(int16_t result) {
+  if (result > 0) return kOK;
+  return result == STFoc::kOutOfRange ? "Error Out of range " : kError;
+}
 
 CmdZ::CmdZ(STCommands& cmds, ProgramState& state, STFoc& foc)
     : cmds_(cmds), state_(state), foc_(foc) {}

@@ -15,6 +15,10 @@ class CmdZ : public CommandFamily {
 
   std::string Exec(const std::string& args) override;
 
+  // The reply to a status of the Z axis: "OK ", "Error Out of range " for a move the
+  // travel limits refused, else "Error ".
+  static std::string Status(int16_t result);
+
  private:
   std::string Run(const std::string& args);
   std::string Position(const std::string& prefix);

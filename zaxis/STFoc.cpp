@@ -94,7 +94,23 @@ int16_t STFoc::FocReadPar() {
   if (par_.ParLoad() < 0) return -1;
   bool ok = ReadContr();
   for (const auto& key : kKeys) ok = ReadKey(key) && ok;  // a failure does not stop the rest
+  ok = ReadLimits() && ok;
   return ok ? 1 : -1;
+}
+
+// ZMIN and ZMAX: travel limits only when both are there and span a range (equal values,
+// as shipped, switch them off; a swapped pair is said). A value that is not a number
+// fails the read like any other key: the lift must not run without limits that were meant.
+bool STFoc::ReadLimits() {
+  static const KeySpec kMin{"ZMIN", false, &ZParams::ZMIN};
+  static const KeySpec kMax{"ZMAX", false, &ZParams::ZMAX};
+  bool hasMin = false, hasMax = false;
+  bool ok = ReadKey(kMin, &hasMin);
+  ok = ReadKey(kMax, &hasMax) && ok;
+  limitsOn_ = ok && hasMin && hasMax && p_.ZMIN < p_.ZMAX;
+  if (ok && hasMin && hasMax && p_.ZMIN > p_.ZMAX)
+    Complain("ZMIN", "is not below ZMAX: the travel limits are off");
+  return ok;
 }
 
 // ZCONTR: the character code of the first character of the trimmed value.
@@ -112,10 +128,11 @@ bool STFoc::ReadContr() {
 
 // A missing required key keeps the old value (the store has shown its message); a missing
 // optional key gives 0. A value that cannot be used keeps the old value and fails.
-bool STFoc::ReadKey(const KeySpec& key) {
+bool STFoc::ReadKey(const KeySpec& key, bool* present) {
   ParValue value;
   const int16_t found = key.required ? par_.ParTransfer(key.name, value, "from")
                                      : par_.ParTransferQuiet(key.name, value, "from");
+  if (present) *present = found >= 0;
   double number = 0;
   if (found < 0) {
     if (key.required) return false;
@@ -183,19 +200,87 @@ int16_t STFoc::FocGetPos(double& position) {
 
 int16_t STFoc::FocMoveAbs(double position) {
   if (!HasUnits()) return -1;  // not initialised: no step target can be computed
-  return Motor().MotorMoveAbs(position / unitPerStep_ + p_.ZPOWERUPORIGIN);
+  if (!Inside(position)) return kOutOfRange;
+  const int16_t result = Motor().MotorMoveAbs(position / unitPerStep_ + p_.ZPOWERUPORIGIN);
+  if (result > 0) runSpeed_ = 0;  // a positioning move replaces a run
+  return result;
 }
 
+// With travel limits the target is the position read now plus the distance.
 int16_t STFoc::FocMoveRel(double distance) {
   if (!HasUnits()) return -1;
-  return Motor().MotorMoveRel(distance / unitPerStep_);
+  if (limitsOn_) {
+    double here = 0;
+    if (FocGetPos(here) != 1) return -1;
+    if (!Inside(here + distance) && !WayBack(here, here + distance)) return kOutOfRange;
+  }
+  const double steps = distance / unitPerStep_;
+  const int16_t result = Motor().MotorMoveRel(steps);
+  if (result > 0 && std::fabs(steps) >= 0.5) runSpeed_ = 0;  // less is not sent at all
+  return result;
 }
 
-int16_t STFoc::FocMoveVel(int32_t speed) { return Motor().MotorMoveVel(speed); }
+int16_t STFoc::FocMoveVel(int32_t speed) {
+  if (const int16_t refused = CheckRun(speed); refused < 0) return refused;
+  const int16_t result = Motor().MotorMoveVel(speed);
+  if (result > 0) runSpeed_ = speed;
+  return result;
+}
 
 int16_t STFoc::FocStop() { return FocMoveVel(0); }
 
-int16_t STFoc::FocWait() { return Motor().MotorWait(); }
+int16_t STFoc::FocWait() {
+  const int16_t result = Motor().MotorWait();
+  if (result > 0) runSpeed_ = 0;  // the motion has ended
+  return result;
+}
+
+// Half a millionth of a step: positions computed from whole steps that should meet a
+// limit exactly are not thrown out by rounding.
+bool STFoc::Inside(double target) const {
+  if (!limitsOn_) return true;
+  const double slack = std::fabs(unitPerStep_) * 5e-7;
+  return target >= p_.ZMIN - slack && target <= p_.ZMAX + slack;
+}
+
+// From beyond a limit, a move that ends nearer to it on the same side is allowed: the
+// way back in steps after a run has overshot or the limits were narrowed.
+bool STFoc::WayBack(double here, double target) const {
+  return (here > p_.ZMAX && target <= here && target > p_.ZMAX) ||
+         (here < p_.ZMIN && target >= here && target < p_.ZMIN);
+}
+
+// The direction of a run in user units follows the sign of the unit: a negative stroke
+// per revolution turns the scale round.
+bool STFoc::AtLimitTowards(double here, int32_t speed) const {
+  const bool up = (speed > 0) == (unitPerStep_ > 0);
+  const double slack = std::fabs(unitPerStep_) * 5e-7;
+  return up ? here >= p_.ZMAX - slack : here <= p_.ZMIN + slack;
+}
+
+// A run towards a limit that the lift stands at or beyond is refused; stopping never is.
+int16_t STFoc::CheckRun(int32_t speed) {
+  if (!limitsOn_ || speed == 0) return 1;
+  double here = 0;
+  if (FocGetPos(here) != 1) return -1;
+  return AtLimitTowards(here, speed) ? kOutOfRange : 1;
+}
+
+int16_t STFoc::FocWatchRun() {
+  if (!limitsOn_ || runSpeed_ == 0) return 0;
+  double here = 0;
+  if (FocGetPos(here) != 1) return -1;
+  if (!AtLimitTowards(here, runSpeed_)) return 1;
+  return StopRun() > 0 ? 2 : -1;
+}
+
+// A stop that is refused (another exchange in progress) leaves the run watched, so the
+// next tick tries again. A joystick run on the EZHR17 ends as a released stick ends it.
+int16_t STFoc::StopRun() {
+  if (motor_.CurrentFamily() == MotCon::Family::EZHR17 && lastJoySpeed_ != 0)
+    return FocJoyMove(0, 1);
+  return FocStop();
+}
 
 int16_t STFoc::FocSetOrigin() { return Motor().MotorSetPos(p_.ZPOWERUPORIGIN); }
 
@@ -203,6 +288,7 @@ int16_t STFoc::FocSetOrigin() { return Motor().MotorSetPos(p_.ZPOWERUPORIGIN); }
 // time-out, link failure) stops the motor where it is and leaves the position register
 // alone, so that every absolute position keeps its meaning; the homing fails.
 int16_t STFoc::FocHome() {
+  runSpeed_ = 0;  // the homing run ends with the motor standing
   const int16_t run = Motor().MotorToLimit(kLimitMask, p_.ZHOMESPEED);
   if (run <= 0) {
     FocStop();
@@ -228,8 +314,9 @@ int16_t STFoc::FocJoyMove(int16_t deflection, int16_t fullScale) {
       return FocMoveVel(Im483iJoySpeed(speed));
     case MotCon::Family::EZHR17: {
       if (speed == 0 && lastJoySpeed_ == 0) return 1;
-      lastJoySpeed_ = speed;
       const int16_t result = FocMoveVel(speed);
+      if (result == kOutOfRange) return result;  // nothing was sent
+      lastJoySpeed_ = speed;
       // Every endless move replaces the controller's maximum speed: put it back.
       if (speed == 0) Motor().MotorSetSlewVel(p_.ZSLEWVELOCITY);
       return result;

@@ -31,10 +31,15 @@ struct ZParams {
   int32_t ZPOWERUPORIGIN = 0;
   int16_t ZLIMPOLARITY = 0;
   int16_t ZENABLELIMITS = 0;
+  double ZMIN = 0;  // travel limits in user units (optional)
+  double ZMAX = 0;
 };
 
 class STFoc {
  public:
+  // A move, step or run refused by the travel limits: nothing moving was sent.
+  static constexpr int16_t kOutOfRange = -5;
+
   STFoc(TRAPAR& par, MotCon& motor, Delay32& delay, MessageBoxes& messages);
 
   int16_t FocInit();
@@ -49,15 +54,30 @@ class STFoc {
   int16_t FocSetOrigin();
   int16_t FocHome();
   int16_t FocJoyMove(int16_t deflection, int16_t fullScale);
+  // For the periodic tick: while a run at constant speed goes on and the travel limits
+  // are on, reads the position and stops the run once it has reached the limit it runs
+  // towards. 0: nothing to watch; 1: the run goes on; 2: stopped; -1: read or stop failed.
+  int16_t FocWatchRun();
 
   double FocUnitPerStep() const { return unitPerStep_; }
   int32_t FocLastJoySpeed() const { return lastJoySpeed_; }
   const ZParams& Params() const { return p_; }
+  // ZMIN and ZMAX are both in the file and ZMIN < ZMAX.
+  bool FocLimitsOn() const { return limitsOn_; }
+  // The speed of the run at constant speed last started (0: none known to run).
+  int32_t FocRunSpeed() const { return runSpeed_; }
 
  private:
   struct KeySpec;
   bool ReadContr();
-  bool ReadKey(const KeySpec& key);
+  bool ReadKey(const KeySpec& key, bool* present = nullptr);
+  bool ReadLimits();
+  // Travel-limit checks in user units; all pass while the limits are off.
+  bool Inside(double target) const;
+  bool WayBack(double here, double target) const;
+  bool AtLimitTowards(double here, int32_t speed) const;
+  int16_t CheckRun(int32_t speed);
+  int16_t StopRun();
   void Complain(const std::string& name, const std::string& what);
   // The dispatch, addressed to this axis's controller.
   MotCon& Motor();
@@ -71,4 +91,6 @@ class STFoc {
   ZParams p_;
   double unitPerStep_ = 0;
   int32_t lastJoySpeed_ = 0;
+  bool limitsOn_ = false;
+  int32_t runSpeed_ = 0;
 };

@@ -18,6 +18,7 @@ TEST(ShippedSettings, EveryFileReadsAndTheAxisInitialisesOnAnEzhr17) {
   ASSERT_EQ(rig.foc.FocInit(), 1);
   EXPECT_DOUBLE_EQ(rig.foc.FocUnitPerStep(), 0.625);
   EXPECT_EQ(rig.foc.Params().ZCONTR, '1');
+  EXPECT_FALSE(rig.foc.FocLimitsOn());  // shipped as 0 and 0: off
 
   for (const char* file : {"ST_CONFIG.TXT", "ST_SYMCONST.TXT", "ST_JOY.TXT"}) {
     ParTable table;
