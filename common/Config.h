@@ -14,4 +14,5 @@ struct Config {
   int16_t Z_INSTALLED = 0;          // 1: a Z axis is installed
   std::string MPORTNAME;            // port device by name; empty: from MPORT
   int32_t SERVERTCPPORT = 0;        // > 0: automation protocol also on 127.0.0.1:port
+  int32_t ZPOSPOLL = 0;             // > 0: ms between position reads of the idle main window
 };

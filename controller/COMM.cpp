@@ -72,6 +72,8 @@ bool COMM::CommOpenPort(int16_t port) {
   return false;
 }
 
+bool COMM::CommPortLost() const { return deviceLost_ || !port_.IsOpen(); }
+
 bool COMM::CommClosePort() {
   deviceLost_ = false;  // closed on purpose: nothing to open again by itself
   PortError err;

@@ -34,6 +34,9 @@ class COMM {
   const std::string& CommDevice() const { return device_; }
   const std::string& CommOpenError() const { return openError_; }
   bool CommClosePort();
+  // The port is not open: it never opened, was closed, or its device went away (then
+  // exchanges try to open it again).
+  bool CommPortLost() const;
   void CommSetTimeout(int16_t ms);
   void CommSetOutTerm(int16_t code);
   void CommSetInTerm(int16_t code);

@@ -20,6 +20,7 @@ constexpr const char* kIm483i = "IM483I";
 constexpr const char* kEzhr17 = "EZHR17";
 constexpr const char* kFailureSeparator = "; ";
 constexpr int32_t kTimeoutMax = INT16_MAX;
+constexpr int32_t kPosPollMax = 3600000;  // an hour
 
 std::string Joined(const std::vector<std::string>& texts) {
   std::string out;
@@ -158,12 +159,14 @@ int16_t Startup::ReadStandardKeys() {
   return result;
 }
 
-// Where the controller is, and the optional TCP endpoint (0: none).
+// Where the controller is, the optional TCP endpoint (0: none) and the position
+// display of the main window (0: none).
 int16_t Startup::ReadOwnKeys() {
   Config& c = state_.config;
   int16_t result = 1;
   c.MPORTNAME = ReadText("MPORTNAME", "");
   ReadNumber({"SERVERTCPPORT", false, 0, 65535}, c.SERVERTCPPORT, result);
+  ReadNumber({"ZPOSPOLL", false, 0, kPosPollMax}, c.ZPOSPOLL, result);
   return result;
 }
 

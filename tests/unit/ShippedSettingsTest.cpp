@@ -49,4 +49,5 @@ TEST(ShippedSettings, ConfigurationReadsWithoutAnyComplaint) {
   EXPECT_GT(c.MOVETIMEOUT, 0);
   EXPECT_EQ(c.Z_INSTALLED, 1);
   EXPECT_EQ(c.SERVERTCPPORT, 0);
+  EXPECT_EQ(c.ZPOSPOLL, 500);
 }

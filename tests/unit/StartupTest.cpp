@@ -202,6 +202,37 @@ TEST(Startup, ConfigValuesOutOfRangeAreNamedAndTheOwnKeysAreAlwaysRead) {
   }
 }
 
+TEST(Startup, PositionPollIntervalIsOptional) {
+  const struct {
+    const char* line;  // nullptr: no key
+    int16_t result;
+    int32_t interval;
+    const char* message;
+  } cases[] = {
+      {nullptr, 1, 0, nullptr},
+      {"\"ZPOSPOLL\",500", 1, 500, nullptr},
+      {"\"ZPOSPOLL\",0", 1, 0, nullptr},
+      {"\"ZPOSPOLL\",3600000", 1, 3600000, nullptr},
+      {"\"ZPOSPOLL\",3600001", -1, 0, "is out of range: 3600001 (0 to 3600000)"},
+      {"\"ZPOSPOLL\",-1", -1, 0, "is out of range: -1 (0 to 3600000)"},
+      {"\"ZPOSPOLL\",often", -1, 0, "is not a number: often"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line ? c.line : "none");
+    CoreRig rig;
+    if (c.line) WriteConfigWith(rig, {c.line});
+    else WriteConfigWith(rig, {});
+    rig.core.par.ParSetDir(rig.dir + "/");
+    EXPECT_EQ(rig.core.startup.ReadConfig(), c.result);
+    EXPECT_EQ(rig.core.state.config.ZPOSPOLL, c.interval);
+    if (c.message)
+      EXPECT_EQ(rig.messages.shown, std::vector<std::string>{"Parameter ZPOSPOLL in " + rig.dir +
+                                                             "/ST_CONFIG.TXT " + c.message});
+    else
+      EXPECT_TRUE(rig.messages.shown.empty());
+  }
+}
+
 TEST(Startup, EveryFailedStepSaysWhyOnTheStatusLine) {
   enum Controller { Silent, Answering };
   const struct {
