@@ -46,14 +46,3 @@ std::string PosPoll::Caption(const std::string& base) const {
   if (!hasPosition_) return base;
   return base + "  Z=" + num::General(position_);
 }
-
-const char* PosPoll::StatusText(LinkStatus status) {
-  switch (status) {
-    case LinkStatus::Answering: return "Link OK";
-    case LinkStatus::TimeOuts: return "No answer";
-    case LinkStatus::Lost: return "Link lost, re-opening";
-    case LinkStatus::ZOff: return "Z off";
-    case LinkStatus::Unknown: break;
-  }
-  return "";
-}

@@ -37,7 +37,6 @@ class PosPoll {
   // The frame caption with the position after it ("Lift  Z=12.5"); base alone while
   // no position is known.
   std::string Caption(const std::string& base) const;
-  static const char* StatusText(LinkStatus status);
 
   // After a failure the next read waits this many intervals, and at least kMinRetryMs.
   static constexpr uint32_t kRetryIntervals = 4;

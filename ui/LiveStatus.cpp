@@ -1,0 +1,52 @@
+#include "ui/LiveStatus.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <string>
+
+#include "server/PosPoll.h"
+
+LiveStatus::LiveStatus(PosPoll& poll) : poll_(poll) {}
+
+void LiveStatus::Attach(QGroupBox* liftFrame, QLabel* indicator) {
+  frame_ = liftFrame;
+  indicator_ = indicator;
+  base_ = liftFrame ? liftFrame->title() : QString();
+  everDrawn_ = false;
+  Refresh();
+}
+
+void LiveStatus::Refresh() {
+  if (!poll_.On() || !frame_ || !indicator_) return;
+  if (everDrawn_ && drawn_ == poll_.Changes()) return;  // nothing new: no drawing
+  Draw();
+}
+
+void LiveStatus::Draw() {
+  // Texts are bytes, shown as Latin-1 like every text of the windows.
+  const std::string caption = poll_.Caption(base_.toLatin1().toStdString());
+  frame_->setTitle(QString::fromLatin1(caption.data(), static_cast<qsizetype>(caption.size())));
+  const Look look = LookOf(poll_.Status());
+  indicator_->setText(look.text);
+  indicator_->setToolTip(look.tip);
+  indicator_->setStyleSheet(QStringLiteral("QLabel { background: %1; }").arg(look.colour));
+  indicator_->show();
+  drawn_ = poll_.Changes();
+  everDrawn_ = true;
+}
+
+LiveStatus::Look LiveStatus::LookOf(LinkStatus status) {
+  switch (status) {
+    case LinkStatus::Answering:
+      return {"Link OK", "Serial link open; the controller answers", "#b8e6b8"};
+    case LinkStatus::TimeOuts:
+      return {"No answer", "Serial link open; the controller does not answer", "#f5d58a"};
+    case LinkStatus::Lost:
+      return {"Re-opening", "The serial device is gone; it is being opened again", "#f0a0a0"};
+    case LinkStatus::ZOff:
+      return {"Z off", "No Z axis: nothing to read", "#d0d0d0"};
+    case LinkStatus::Unknown:
+      break;
+  }
+  return {"", "Serial link: not read yet", "#d0d0d0"};
+}
