@@ -13,7 +13,7 @@ PosPoll::PosPoll(ProgramState& state, STFoc& foc, COMM& comm)
 bool PosPoll::On() const { return state_.config.ZPOSPOLL > 0; }
 
 bool PosPoll::Poll(uint32_t now) {
-  if (!On()) return false;
+  if (!On() || foc_.FocWaiting()) return false;  // a wait lets ticks run: not during one
   if (polled_ && now - lastMs_ < waitMs_) return false;  // unsigned: survives the wrap
   polled_ = true;
   lastMs_ = now;

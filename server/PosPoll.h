@@ -23,7 +23,8 @@ class PosPoll {
   PosPoll(ProgramState& state, STFoc& foc, COMM& comm);
 
   bool On() const;
-  // Reads the position when one is due; true when it did (one controller exchange).
+  // Reads the position when one is due and no wait for the end of a move is under way;
+  // true when it did (one controller exchange).
   // After a failed read the next one waits longer, so that a silent link does not
   // block the window at every interval.
   bool Poll(uint32_t now);

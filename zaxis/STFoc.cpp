@@ -230,7 +230,9 @@ int16_t STFoc::FocMoveVel(int32_t speed) {
 int16_t STFoc::FocStop() { return FocMoveVel(0); }
 
 int16_t STFoc::FocWait() {
+  ++waiting_;
   const int16_t result = Motor().MotorWait();
+  --waiting_;
   if (result > 0) runSpeed_ = 0;  // the motion has ended
   return result;
 }

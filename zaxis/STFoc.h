@@ -64,6 +64,8 @@ class STFoc {
   const ZParams& Params() const { return p_; }
   // ZMIN and ZMAX are both in the file and ZMIN < ZMAX.
   bool FocLimitsOn() const { return limitsOn_; }
+  // A FocWait is under way (window events run between its polls).
+  bool FocWaiting() const { return waiting_ > 0; }
   // The speed of the run at constant speed last started (0: none known to run).
   int32_t FocRunSpeed() const { return runSpeed_; }
 
@@ -93,4 +95,5 @@ class STFoc {
   int32_t lastJoySpeed_ = 0;
   bool limitsOn_ = false;
   int32_t runSpeed_ = 0;
+  int16_t waiting_ = 0;
 };

@@ -109,3 +109,21 @@ TEST(PosPoll, OffWithoutTheKeyOrAtZero) {
     EXPECT_EQ(p.poll.Changes(), 0u);
   }
 }
+
+// A wait for the end of a move lets window events (and so ticks) run between its status
+// polls: no position read may go out then.
+TEST(PosPoll, NoReadDuringAWait) {
+  PollRig p(500);
+  p.rig.controller.failing = {"Q"};  // no ready status for two polls
+  int polls = 0, reads = 0;
+  p.rig.pump.onEvents = [&] {
+    if (p.poll.Poll(p.rig.clock.now)) ++reads;
+    if (++polls == 2) p.rig.controller.failing.clear();
+  };
+  p.rig.Take();
+  EXPECT_EQ(p.rig.foc.FocWait(), 1);
+  EXPECT_GE(polls, 2);
+  EXPECT_EQ(reads, 0);
+  for (const auto& line : p.rig.Take()) EXPECT_NE(line, "/1?0\r");
+  EXPECT_TRUE(p.poll.Poll(p.rig.clock.now));  // after the wait: due at once
+}
