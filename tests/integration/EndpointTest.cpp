@@ -28,6 +28,7 @@
 #include "server/AutomationHost.h"
 #include "server/qt/AutomationEndpoint.h"
 #include "server/qt/SocketPath.h"
+#include "Programs.h"
 
 namespace {
 
@@ -147,47 +148,12 @@ QByteArray ReadAll(const QString& path) {
   return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
 }
 
-// A client on a plain descriptor, for what Qt's sockets cannot do: end its sending side
-// (half-close) and keep reading.
-class RawClient {
- public:
-  explicit RawClient(const QString& unixPath) {
-    fd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_un a{};
-    a.sun_family = AF_UNIX;
-    std::strncpy(a.sun_path, QFile::encodeName(unixPath).constData(), sizeof a.sun_path - 1);
-    connected_ = ::connect(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
-  }
-  explicit RawClient(quint16 tcpPort) {
-    fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(tcpPort);
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    connected_ = ::connect(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
-  }
-  ~RawClient() { ::close(fd_); }
-  bool Connected() const { return connected_; }
-  void Send(const QByteArray& bytes) { ASSERT_EQ(::send(fd_, bytes.data(), bytes.size(), 0), bytes.size()); }
-  void EndInput() { ::shutdown(fd_, SHUT_WR); }
-  // Everything the server sends until it closes, with events running meanwhile.
-  QByteArray ReadToEnd() {
-    QByteArray got;
-    bool ended = false;
-    RunEventsUntil([&] {
-      char buf[4096];
-      const ssize_t n = ::recv(fd_, buf, sizeof buf, MSG_DONTWAIT);
-      if (n > 0) got.append(buf, n);
-      ended = n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK);
-      return ended;
-    });
-    return ended ? got : got + "<still open>";
-  }
-
- private:
-  int fd_ = -1;
-  bool connected_ = false;
-};
+// The endpoint runs in this thread: reading waits with events running.
+QByteArray ReadToEnd(programs::RawClient& client) {
+  QByteArray got;
+  const bool ended = RunEventsUntil([&] { return client.TakeArrived(got); });
+  return ended ? got : got + "<still open>";
+}
 
 class EndpointTest : public ::testing::Test {
  protected:
@@ -475,12 +441,12 @@ TEST_F(EndpointTest, AtTheEndOfInputEveryCompleteRequestIsAnsweredThenTheConnect
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     host.log.clear();
-    auto client = c.tcp ? std::make_unique<RawClient>(endpoint.TcpPort())
-                        : std::make_unique<RawClient>(path);
+    auto client = c.tcp ? std::make_unique<programs::RawClient>(endpoint.TcpPort())
+                        : std::make_unique<programs::RawClient>(path);
     ASSERT_TRUE(client->Connected());
     client->Send(c.sent);
     client->EndInput();
-    EXPECT_EQ(client->ReadToEnd(), c.answers);
+    EXPECT_EQ(ReadToEnd(*client), c.answers);
     std::vector<std::string> ran;
     for (const auto& entry : host.log)
       if (entry.rfind("begin ", 0) == 0) ran.push_back(entry.substr(6));
@@ -491,10 +457,10 @@ TEST_F(EndpointTest, AtTheEndOfInputEveryCompleteRequestIsAnsweredThenTheConnect
 }
 
 TEST_F(EndpointTest, AClientThatClosedAltogetherGetsNoFurtherRequestsRun) {
-  auto c = std::make_unique<RawClient>(path);
+  auto c = std::make_unique<programs::RawClient>(path);
   ASSERT_TRUE(c->Connected());
   host.onSleep = [&] { c.reset(); };  // killed while its first request runs
-  RawClient* raw = c.get();
+  programs::RawClient* raw = c.get();
   raw->Send("sleep 50\nsecond\nthird\n");
   EXPECT_TRUE(RunEventsUntil([&] { return host.Count("released") == 1; }));
   EXPECT_EQ(host.At("begin second"), -1);
@@ -519,10 +485,10 @@ TEST_F(EndpointTest, HeldConnectionsAreTakenUpOnRelease) {
 
 TEST_F(EndpointTest, TheHostLearnsWhichLinkARequestCameThrough) {
   ASSERT_TRUE(endpoint.ListenTcp(0));
-  RawClient tcp(endpoint.TcpPort());
+  programs::RawClient tcp(endpoint.TcpPort());
   tcp.Send("t\n");
   tcp.EndInput();
-  EXPECT_EQ(tcp.ReadToEnd(), "t\n");
+  EXPECT_EQ(ReadToEnd(tcp), "t\n");
   auto local = Connect();
   local->Send("l\n");
   EXPECT_EQ(local->Answer(), "l");
