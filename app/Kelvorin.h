@@ -30,7 +30,7 @@ class Kelvorin : public AutomationHost {
 
   void ClientCreated() override;
   void ClientReleased() override;
-  std::string Exec(const std::string& cmd) override;
+  std::string Exec(const std::string& cmd, ClientLink link) override;
   void DdeExecute(const std::string& text) override;
 
  private:
