@@ -2,7 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
+#include <sstream>
 
 #include "common/Numbers.h"
 #include "controller/COMM.h"
@@ -167,9 +167,11 @@ bool LiftPanel::CopyParFile(const std::string& source) {
   if (!fs::is_regular_file(source, ec)) return false;
   if (fs::equivalent(source, target, ec)) return false;
   std::ifstream in(source, std::ios::binary);
-  std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  if (in.bad() || !in.eof()) return false;
-  return textfile::ReplaceAtomically(target, bytes);
+  if (!in) return false;
+  std::ostringstream bytes;
+  bytes << in.rdbuf();  // an empty file leaves bytes failed, and is copied as empty
+  if (in.bad()) return false;
+  return textfile::ReplaceAtomically(target, bytes.str());
 }
 
 void LiftPanel::Configuration() {
