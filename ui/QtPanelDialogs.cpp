@@ -3,27 +3,43 @@
 #include <QClipboard>
 #include <QGuiApplication>
 
-namespace {
-QString FromBytes(const std::string& s) { return QString::fromLatin1(s.data(), qsizetype(s.size())); }
-}  // namespace
+#include "ui/QtText.h"
+#include "ui/frmFiles.h"
+#include "ui/frmParList.h"
+#include "ui/frmText.h"
 
 QtPanelDialogs::QtPanelDialogs(TRAPAR& par, MessageBoxes& messages,
                                std::function<QWidget*()> parent)
     : par_(par), messages_(messages), parent_(std::move(parent)) {}
 
-// The dialog windows come with their own change; until then the menus that use them
-// find nothing chosen and nothing edited.
-void QtPanelDialogs::EditParameters() {}
+void QtPanelDialogs::EditParameters() {
+  frmParList editor(par_, messages_, parent_());
+  editor.SetShowPar(-1, -1);
+  editor.exec();
+}
 
-void QtPanelDialogs::ChooseFile(const FileRequest&, std::string& dir, std::string& file) {
-  dir.clear();
-  file.clear();
+void QtPanelDialogs::ChooseFile(const FileRequest& request, std::string& dir,
+                                std::string& file) {
+  frmFiles chooser(messages_, parent_());
+  chooser.SetStartDir(request.startDir);
+  chooser.SetTitle(request.title);
+  chooser.SetFilter(request.filter);
+  chooser.SetPatterns(request.patterns);
+  chooser.exec();
+  dir = chooser.GetResDir();
+  file = chooser.GetResFile();
 }
 
 void QtPanelDialogs::SetClipboard(const std::string& text) {
-  QGuiApplication::clipboard()->setText(FromBytes(text));
+  QGuiApplication::clipboard()->setText(qttext::ToQ(text));
 }
 
-void QtPanelDialogs::ShowText(const std::string&, const std::string&) {}
+// Text windows stand on their own, like the editor they replace: they stay open when the
+// main window goes.
+void QtPanelDialogs::ShowText(const std::string& title, const std::string& text) {
+  frmText::ShowText(text, title, messages_);
+}
 
-void QtPanelDialogs::OpenTextFile(const std::string&) {}
+void QtPanelDialogs::OpenTextFile(const std::string& path) {
+  frmText::ShowFile(path, messages_);
+}

@@ -20,13 +20,14 @@
 #include "server/LiftPanel.h"
 #include "server/STCommands.h"
 #include "ui/JogButton.h"
+#include "ui/QtText.h"
+#include "ui/Twips.h"
 
 namespace {
 
-QString FromBytes(const std::string& s) { return QString::fromLatin1(s.data(), qsizetype(s.size())); }
-std::string ToBytes(const QString& s) { return s.toLatin1().toStdString(); }
+using qttext::FromQ;
+using qttext::ToQ;
 
-constexpr int kTwipsPerInch = 1440;
 constexpr int kClientWidth = 3276;
 constexpr int kClientHeight = 2748;
 constexpr int kTickMs = 300;
@@ -133,14 +134,7 @@ void frmLift::BuildJogArea() {
   txtStep_->setToolTip("Step Size");
   txtStep_->setAlignment(Qt::AlignCenter);
   connect(txtStep_, &QLineEdit::textEdited, this,
-          [this](const QString& text) { panel_.StepTextChanged(ToBytes(text)); });
-}
-
-int frmLift::PxX(int twips) const { return qRound(twips * logicalDpiX() / double(kTwipsPerInch)); }
-int frmLift::PxY(int twips) const { return qRound(twips * logicalDpiY() / double(kTwipsPerInch)); }
-
-QRect frmLift::TwipsRect(int left, int top, int width, int height) const {
-  return QRect(PxX(left), PxY(top), PxX(width), PxY(height));
+          [this](const QString& text) { panel_.StepTextChanged(FromQ(text)); });
 }
 
 // Places (twips) on the client area, and inside the jog frame for its controls.
@@ -157,8 +151,10 @@ void frmLift::PlaceControls() {
       {cmdFUF_, 1035, 273, 420, 580},    {txtStep_, 885, 898, 720, 285},
       {cmdFDF_, 1035, 1228, 420, 580},
   };
-  for (const Place& p : places) p.widget->setGeometry(TwipsRect(p.left, p.top, p.width, p.height));
-  client_->setFixedSize(PxX(kClientWidth), PxY(kClientHeight));
+  for (const Place& p : places)
+    p.widget->setGeometry(twips::Rect(p.left, p.top, p.width, p.height, this));
+  client_->setFixedSize(twips::ToPx(kClientWidth, this),
+                        twips::ToPx(kClientHeight, this, false));
   layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 
@@ -237,11 +233,11 @@ void frmLift::BuildInterpMenu() {
 // The main window goes to the left screen edge and the interpreter opens right of it.
 void frmLift::OpenInterpreter() {
   move(0, pos().y());
-  const int widthTwips = qRound(frameGeometry().width() * double(kTwipsPerInch) / logicalDpiX());
+  const int widthTwips = twips::ToTwips(frameGeometry().width(), this);
   if (onInterpreter) onInterpreter(0, int16_t(std::clamp(widthTwips, -32768, 32767)));
 }
 
-void frmLift::FillStep() { txtStep_->setText(FromBytes(panel_.StepText())); }
+void frmLift::FillStep() { txtStep_->setText(ToQ(panel_.StepText())); }
 
 bool frmLift::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() != QEvent::MouseButtonPress) return QMainWindow::eventFilter(watched, event);
@@ -256,12 +252,12 @@ bool frmLift::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void frmLift::SetCommandText(const std::string& text) {
-  cboCommand_->setEditText(FromBytes(text));
+  cboCommand_->setEditText(ToQ(text));
 }
 
-void frmLift::SetStatusText(const std::string& text) { lblMsg_->setText(FromBytes(text)); }
+void frmLift::SetStatusText(const std::string& text) { lblMsg_->setText(ToQ(text)); }
 
-std::string frmLift::StatusText() const { return ToBytes(lblMsg_->text()); }
+std::string frmLift::StatusText() const { return FromQ(lblMsg_->text()); }
 
 void frmLift::RememberCmdInHist() {
   const QString text = cboCommand_->currentText();
@@ -284,12 +280,12 @@ void frmLift::RunTimed(const std::string& text, bool fromBox) {
   std::string line = text;
   if (fromBox) {
     RememberCmdInHist();
-    line = ToBytes(cboCommand_->currentText());
+    line = FromQ(cboCommand_->currentText());
   } else {
     SetCommandText(text);
   }
   SetStatusText(cmds_.ExecCmdString(line));
-  lblTime_->setText(FromBytes(num::Plain(int64_t{clock_.TickMs() - t0})));
+  lblTime_->setText(ToQ(num::Plain(int64_t{clock_.TickMs() - t0})));
 }
 
 void frmLift::closeEvent(QCloseEvent* event) {

@@ -54,11 +54,6 @@ class frmLift : public QMainWindow {
   void SetJoyContent(QWidget* content);
   QMenu* JoyMenu() const { return mnuJoy_; }
 
-  // Twips to pixels on this window's screen (1440 twips per logical inch).
-  int PxX(int twips) const;
-  int PxY(int twips) const;
-  QRect TwipsRect(int left, int top, int width, int height) const;
-
  protected:
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
