@@ -19,7 +19,6 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/PanelDialogs.h"
 #include "platform/SimSerialPort.h"
 #include "platform/SystemClock.h"
 #include "platform/qt/QtEventPump.h"
@@ -260,43 +259,6 @@ TEST(MainWindowPanel, ParametersReinitialiseTheAxisAfterTheEditorCloses) {
   EXPECT_EQ(rig.Steps() - start, 4);
 }
 
-// Plays the operator in the file dialog; the editor closes at once.
-struct ChoosingDialogs : PanelDialogs {
-  void EditParameters() override { ++edits; }
-  void ChooseFile(const FileRequest&, std::string& d, std::string& f) override {
-    d = dir;
-    f = file;
-  }
-  void SetClipboard(const std::string&) override {}
-  void ShowText(const std::string&, const std::string&) override {}
-  void OpenTextFile(const std::string&) override {}
-  std::string dir, file;
-  int edits = 0;
-};
-
-TEST(MainWindowPanel, ReadParFileCopiesTheChosenFileButNotItself) {
-  PanelWindowRig rig;
-  ChoosingDialogs dialogs;
-  rig.host.UnloadMainWindow();
-  rig.host.SetCore(rig.core, dialogs);
-  rig.host.LoadMainWindow();
-  std::string parz = kParz;
-  parz.replace(parz.find("\"ZJUMPSIZE\",10"), 14, "\"ZJUMPSIZE\",20");
-  Put(rig.dir + "/ST_PARZ_FAST.TXT", parz);
-
-  dialogs.dir = rig.dir;
-  dialogs.file = "ST_PARZ.TXT";
-  rig.Trigger("mnuZReadPar");
-  EXPECT_EQ(rig.Status(), "Parameter file not read");
-  EXPECT_EQ(dialogs.edits, 0);
-
-  dialogs.file = "ST_PARZ_FAST.TXT";
-  rig.Trigger("mnuZReadPar");
-  EXPECT_EQ(dialogs.edits, 1);
-  EXPECT_EQ(rig.Status(), "Z On");
-  EXPECT_EQ(rig.Find<QLineEdit>("txtStep")->text(), "20");
-}
-
 TEST(MainWindowPanel, ReadParFileCancelledInTheFileDialogReadsNothing) {
   PanelWindowRig rig;
   CloseNextModal();
@@ -392,6 +354,26 @@ TEST(MainWindowPanel, JoystickPlaceTimerAndInterpreterHooks) {
   const int atUnload = rig.ticks;
   QTest::qWait(400);
   EXPECT_EQ(rig.ticks, atUnload);
+}
+
+TEST(MainWindowPanel, ConfigurationReappliesAfterTheEditorAndQuitUnloads) {
+  PanelWindowRig rig;
+  Put(rig.dir + "/ST_CONFIG.TXT", "\"MPORT\",1\r\n\"PORTTIMEOUT\",100\r\n\"MOVETIMEOUT\",10\r\n"
+                                  "\"WAITPOLLINGINTERVAL\",10\r\n\"CONTRTYPE\",EZHR17\r\n"
+                                  "\"Z_INSTALLED\",0\r\n\"MPORTNAME\",sim:EZHR17:nowire\r\n");
+  CloseNextModal();
+  rig.Trigger("mnuConfig");
+  EXPECT_EQ(rig.core.state.config.Z_INSTALLED, 0);
+  EXPECT_EQ(rig.core.state.ZEnabled, 0);
+  EXPECT_TRUE(rig.core.comm.CommIsInit() == 1);
+  rig.host.SetStatusText("");
+  const int64_t start = rig.Steps();
+  QTest::mouseClick(rig.Find<QWidget>("cmdFUF"), Qt::LeftButton);
+  EXPECT_EQ(rig.Steps(), start);  // the axis is off now
+  EXPECT_EQ(rig.Status(), "");
+
+  rig.Trigger("mnuQuit");
+  EXPECT_FALSE(rig.host.IsFormLoaded("frmLift"));
 }
 
 TEST(MainWindowPanel, RendersToAPngForAReviewer) {

@@ -129,27 +129,6 @@ TEST(LiftPanel, JogDistancesFollowDirectionCoarseFactorAndSign) {
   }
 }
 
-TEST(LiftPanel, JogPressMovesAndReleaseShowsThePositionOnBothFamilies) {
-  for (const char* family : {"EZHR17", "IM483I"}) {
-    PanelRig rig(family);
-    ASSERT_EQ(rig.core.state.ZEnabled, 1) << family << rig.core.comm.CommGetLog();
-    const int64_t start = rig.Steps();
-    rig.panel.JogPress(Jog::DownCoarse);  // 50 units = 80 steps
-    EXPECT_EQ(rig.core.cmds.CmdBusy(), 1);
-    EXPECT_EQ(rig.Status(), "Down Coarse");
-    rig.panel.JogRelease();
-    EXPECT_EQ(rig.core.cmds.CmdBusy(), 0);
-    EXPECT_EQ(rig.Steps() - start, 80) << family;
-    EXPECT_EQ(rig.Status(), "Z=50") << family;
-    EXPECT_EQ(rig.core.state.ZPos, 50);
-
-    rig.panel.MenuStep(Jog::UpFine);  // no CmdBusy, waits at once
-    EXPECT_EQ(rig.Steps() - start, 64) << family;
-    EXPECT_EQ(rig.Status(), "Z=40") << family;
-    EXPECT_EQ(rig.core.cmds.CmdBusy(), 0);
-  }
-}
-
 TEST(LiftPanel, AxisOffLeavesEverythingButHomeUnsent) {
   PanelRig rig;
   rig.core.state.ZEnabled = 0;
