@@ -19,6 +19,9 @@ void MainWindowHost::SetCore(CoreModules& core, PanelDialogs& dialogs) {
   core_ = &core;
   panel_ = std::make_unique<LiftPanel>(core.state, core.cmds, core.foc, core.par, core.comm,
                                        core.startup, pump_, *this, dialogs);
+  panel_->onStepSizeFilled = [this] {
+    if (form_) form_->FillStep();
+  };
 }
 
 bool MainWindowHost::IsFormLoaded(const std::string& name) {

@@ -64,10 +64,9 @@ frmLift::frmLift(LiftPanel& panel, STCommands& cmds, Clock& clock, EventPump& pu
   connect(tmrST_, &QTimer::timeout, this, [this] {
     if (onTick) onTick();
   });
-  panel_.onStepSizeFilled = [this] { FillStep(); };
 }
 
-frmLift::~frmLift() { panel_.onStepSizeFilled = nullptr; }
+frmLift::~frmLift() = default;
 
 void frmLift::Load() {
   panel_.WindowLoaded();
@@ -240,7 +239,10 @@ void frmLift::OpenInterpreter() {
 void frmLift::FillStep() { txtStep_->setText(ToQ(panel_.StepText())); }
 
 bool frmLift::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() != QEvent::MouseButtonPress) return QMainWindow::eventFilter(watched, event);
+  // The second press of a double click is a press as well.
+  const QEvent::Type type = event->type();
+  if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick)
+    return QMainWindow::eventFilter(watched, event);
   if (watched == lblMsg_) {
     lblMsg_->clear();
   } else if (watched == fraLift_) {

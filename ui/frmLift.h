@@ -40,6 +40,8 @@ class frmLift : public QMainWindow {
   // Before the window goes away: no further tick.
   void Unloading();
 
+  // Shows the step size in the step-size box.
+  void FillStep();
   void SetCommandText(const std::string& text);
   void SetStatusText(const std::string& text);
   std::string StatusText() const;
@@ -67,7 +69,6 @@ class frmLift : public QMainWindow {
   void BuildZMenu();
   void BuildInterpMenu();
   void OpenInterpreter();
-  void FillStep();
   void Execute();
   void RunTimed(const std::string& text, bool fromBox);
 

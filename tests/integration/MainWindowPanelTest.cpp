@@ -376,6 +376,18 @@ TEST(MainWindowPanel, ConfigurationReappliesAfterTheEditorAndQuitUnloads) {
   EXPECT_FALSE(rig.host.IsFormLoaded("frmLift"));
 }
 
+TEST(MainWindowPanel, AReloadedWindowKeepsTheOperatorsStepSizeAndItsBox) {
+  PanelWindowRig rig;
+  rig.TypeStep("3");
+  rig.host.UnloadMainWindow();
+  rig.host.ShowMainWindow();  // before the old window is gone
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(rig.Find<QLineEdit>("txtStep")->text(), "3");
+  CloseNextModal();
+  rig.Trigger("mnuZPar");
+  EXPECT_EQ(rig.Find<QLineEdit>("txtStep")->text(), "10");
+}
+
 TEST(MainWindowPanel, RendersToAPngForAReviewer) {
   // Run once more with QT_FONT_DPI=144: the screen then scales by 1.5.
   PanelWindowRig rig;
