@@ -79,7 +79,14 @@ struct PanelWindowRig {
     return found;
   }
   QString Status() { return Find<QLabel>("lblMsg")->text(); }
-  int64_t Steps() { return port.Sim()->axis().Physical(port.NowUs()); }
+  // Where the axis stands, once a move still under way (the set-up's one-step nudge back
+  // is not waited for) has ended.
+  int64_t Steps() {
+    ksim::SimAxis& axis = port.Sim()->axis();
+    for (int i = 0; i < 200 && axis.IsMoving(port.NowUs()); ++i) QTest::qWait(5);
+    return axis.Physical(port.NowUs());
+  }
+  bool Moving() { return port.Sim()->axis().IsMoving(port.NowUs()); }
   void TypeStep(const QString& text) {
     auto* box = Find<QLineEdit>("txtStep");
     box->selectAll();
@@ -132,6 +139,7 @@ TEST_P(JogButtons, EachButtonMovesItsStepWhateverTheMouseButtonAndHoldTime) {
     EXPECT_EQ(rig.Status(), c.caption);
     if (c.holdMs) QTest::qWait(c.holdMs);
     QTest::mouseRelease(button, c.mouse);
+    EXPECT_FALSE(rig.Moving()) << c.name;  // the release waited for the end of the move
     EXPECT_EQ(rig.core.cmds.CmdBusy(), 0) << c.name;
     EXPECT_EQ(rig.Steps() - start, c.steps) << c.name << " held " << c.holdMs;
     double z = 0;
