@@ -19,7 +19,7 @@ Kelvorin::Kelvorin()
       windows_(std::make_unique<MainWindowHost>(clock_, pump_)),
       core_(std::make_unique<CoreModules>(*port_, clock_, pump_, messages_, *windows_)),
       endpoint_(std::make_unique<AutomationEndpoint>(*this)) {
-  windows_->SetCommands(&core_->cmds);
+  windows_->SetCore(*core_, messages_);
   windows_->onUnloaded = [this] {
     core_->startup.MainWindowUnloaded();
     QuitWhenUnused();

@@ -22,7 +22,7 @@ namespace {
 
 struct WindowRig {
   WindowRig() : host(clock, pump), core(port, clock, pump, messages, host) {
-    host.SetCommands(&core.cmds);
+    host.SetCore(core, messages);
     host.onUnloaded = [this] { ++unloads; };
     host.LoadMainWindow();
   }
