@@ -52,8 +52,10 @@ int16_t ProgToFile(const LineList& lines, LineList& out, MessageBoxes& messages)
   return 1;
 }
 
+// A negative count keeps a blank after the word too, so the line stays a Repeat line.
 std::string RepeatLine(int indent, int16_t count) {
-  return std::string(static_cast<size_t>(indent), ' ') + "Repeat" + num::Plain(count) + " Times";
+  return std::string(static_cast<size_t>(indent), ' ') + (count < 0 ? "Repeat " : "Repeat") +
+         num::Plain(count) + " Times";
 }
 
 std::string RepeatRunningLine(int indent, int16_t count, int16_t pass) {

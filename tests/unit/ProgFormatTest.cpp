@@ -62,7 +62,7 @@ TEST(ProgFormat, RepeatLinesAreNormalisedBeforeWriting) {
       {"Repeat 3.5 Times", "Repeat 4 Times"},
       {"Repeat 3", "Repeat 3 Times"},
       {"Repeat 5 Times and a remark", "Repeat 5 Times"},
-      {"Repeat -2 Times", "Repeat-2 Times"},  // Str(-2) has no blank
+      {"Repeat -2 Times", "Repeat -2 Times"},  // still a Repeat line when read back
       {"Repeat 0 Tims", "Repeat 0 Times"},
       {"repeat 3 Times", "repeat 3 Times"},
       {"    Z Rel 1", "    Z Rel 1"},
