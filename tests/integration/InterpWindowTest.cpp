@@ -318,3 +318,29 @@ TEST(InterpWindow, ProgramFileRunsTheLiftEndToEnd) {
 }
 
 }  // namespace
+
+namespace {
+
+// The example program shipped in the settings folder runs on the simulated lift.
+TEST(InterpWindow, ShippedExampleProgramRuns) {
+  WindowRig rig;
+  ASSERT_TRUE(rig.initOk);
+  rig.chosenFile = "DEMO.PRG";
+  rig.form.chooseFile = [&](const FileRequest&, std::string& d, std::string& f) {
+    d = KELVORIN_SOURCE_DIR "/settings";
+    f = rig.chosenFile;
+  };
+  rig.Trigger("mnuRead");
+  ASSERT_EQ(rig.Message(), "Program read");
+  rig.Trigger("mnuOver");
+  rig.Trigger("mnuRun");
+  const auto ran = rig.Ticks(500);
+  EXPECT_EQ(rig.Message(), "PROGRAM FINISHED");
+  EXPECT_EQ(ran.back(), "! Demo done");
+  EXPECT_EQ(rig.Steps(), 0);
+  EXPECT_NE(std::find(rig.log.begin(), rig.log.end(), "> /1A3200R\\r"), rig.log.end());
+  EXPECT_EQ(std::count(rig.log.begin(), rig.log.end(), "> /1D800R\\r"), 3);
+  EXPECT_EQ(rig.Find<QLabel>("lblMess")->text(), "PROGRAM FINISHED");
+}
+
+}  // namespace
