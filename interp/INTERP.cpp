@@ -144,7 +144,12 @@ bool INTERP::DeleteProgLine(int16_t index) {
 
 bool INTERP::TickProgramStep() {
   if (runMode_ != 1 && runMode_ != 2) return false;
-  if (runMode_ == 1) ShowRunTime(clock_.TickMs() - runStartTime_);
+  return TickProgramStep(clock_.TickMs());
+}
+
+bool INTERP::TickProgramStep(uint32_t now) {
+  if (runMode_ != 1 && runMode_ != 2) return false;
+  if (runMode_ == 1) ShowRunTime(now - runStartTime_);
   cmds_.ShowMsg("");
   pump_.ProcessEvents();
   const std::string command = CommandText();

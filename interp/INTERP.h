@@ -45,6 +45,8 @@ class INTERP : public FlowExecutor {
   // comparison, when no program runs; otherwise runs the command box's text, fetches
   // the next line, ends the run on an error or "End", and returns true.
   bool TickProgramStep();
+  // The same with the tick's own clock reading.
+  bool TickProgramStep(uint32_t now);
   // Highlights program line NextLine (scrolling the window when it is below it), puts
   // it into the main window's command box and returns it; "End" past the last line.
   std::string FetchNextLine();

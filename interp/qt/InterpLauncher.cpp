@@ -1,6 +1,7 @@
 #include "interp/qt/InterpLauncher.h"
 
 #include <QScreen>
+#include <algorithm>
 
 #include "ui/Twips.h"
 
@@ -15,12 +16,18 @@ frmInterp* InterpLauncher::Open(QWidget* mainWindow) {
     const QScreen* screen = mainWindow->screen();
     const int screenLeft = screen ? screen->availableGeometry().left() : 0;
     mainWindow->move(screenLeft, mainWindow->y());
-    left = static_cast<int16_t>(twips::ToTwips(mainWindow->frameGeometry().width(), mainWindow));
+    left = static_cast<int16_t>(
+        std::clamp(twips::ToTwips(mainWindow->frameGeometry().width(), mainWindow), 0, 32767));
   }
+  return OpenAt(0, left);
+}
+
+// Placed at its load only; an open window is brought to the front where it stands.
+frmInterp* InterpLauncher::OpenAt(int16_t top, int16_t left) {
   if (form_.isNull()) {
     form_ = new frmInterp(interp_, edit_, messages_);
     form_->setAttribute(Qt::WA_DeleteOnClose);
-    form_->SetShowPar(0, left);
+    form_->SetShowPar(top, left);
   }
   form_->show();
   form_->raise();

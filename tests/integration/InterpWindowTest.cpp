@@ -278,6 +278,11 @@ TEST(InterpWindow, LauncherOpensBesideTheMainWindowAndUnloads) {
   EXPECT_EQ(rig.core.interp.Window(), nullptr);
   EXPECT_EQ(rig.core.interp.RunMode(), 0);
   EXPECT_EQ(rig.core.interp.ProgLines().size(), 3u);  // the program stays
+
+  // Opened where the main window asks, in twips.
+  form = launcher.OpenAt(0, 1440);
+  EXPECT_EQ(form->pos(), QPoint(form->logicalDpiX(), 0));
+  EXPECT_EQ(rig.core.interp.Window(), form);
 }
 
 // A program file read through the window, started over and run on the simulated lift.

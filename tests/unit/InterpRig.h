@@ -67,7 +67,7 @@ struct InterpRig {
       clock.now += 300;
       ran.push_back(windows.commandText);
       if (beforeTick) beforeTick();
-      core.interp.TickProgramStep();
+      core.interp.TickProgramStep(clock.TickMs());  // as the main window's tick calls it
     }
     return ran;
   }
