@@ -69,6 +69,19 @@ std::string ParentFolder(const std::string& path) {
   return cut == 0 ? "/" : folder.substr(0, cut);
 }
 
+std::vector<std::string> NameFilters(const std::string& filter) {
+  std::vector<std::string> names;
+  std::istringstream in(filter);
+  for (std::string part; std::getline(in, part, ';');) {
+    const size_t first = part.find_first_not_of(' ');
+    if (first == std::string::npos) continue;
+    part = part.substr(first, part.find_last_not_of(' ') - first + 1);
+    names.push_back(part == "*.*" ? "*" : part);
+  }
+  if (names.empty()) names.push_back("*");
+  return names;
+}
+
 std::vector<std::string> SplitPatterns(const std::string& patterns) {
   std::vector<std::string> words;
   std::istringstream in(patterns);

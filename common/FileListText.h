@@ -39,6 +39,9 @@ std::string JoinPath(const std::string& dir, const std::string& name);
 std::string ParentFolder(const std::string& path);
 // Without a final "/" except for the root itself.
 std::string TrimFolder(const std::string& path);
+// The name patterns of a filter: ";" separates several; "*.*" means every file, as it
+// does on the file systems where such filters come from.
+std::vector<std::string> NameFilters(const std::string& filter);
 // The blank-separated words of a pattern list.
 std::vector<std::string> SplitPatterns(const std::string& patterns);
 

@@ -58,6 +58,7 @@ class frmFiles : public QDialog {
   void LoadSettings();
   void ChangeFolder(const QString& path);
   void ChangeDrive(int index);
+  void ShowDrive(const QString& root);
   void ApplyFilter(const QString& filter);
   void FileClicked();
   void FileDoubleClicked();

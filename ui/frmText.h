@@ -42,6 +42,10 @@ class frmText : public QMainWindow {
   std::string Text() const;  // the document as it would be saved
   QPlainTextEdit* Editor() const { return txtText_; }
 
+ protected:
+  // Asks before unsaved edits are lost.
+  void closeEvent(QCloseEvent* event) override;
+
  private:
   void BuildMenus();
   void Find();
@@ -51,5 +55,6 @@ class frmText : public QMainWindow {
   QPlainTextEdit* txtText_;
   std::string path_;
   bool crlf_ = false;
+  bool utf8_ = false;
   QString lastFind_;
 };
