@@ -2,6 +2,7 @@
 // Write with its overwrite question, printing to PDF, the launcher, and a program file
 // read through the window and run on the simulated lift.
 #include <QAction>
+#include <QComboBox>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -214,21 +215,49 @@ TEST(InterpWindow, WriteOverAnExistingFileCancelledWritesNothing) {
   EXPECT_EQ(rig.form.windowTitle(), QString::fromStdString("Program " + path));
 }
 
-TEST(InterpWindow, ReadOpensTheProgramsFileDialog) {
+TEST(InterpWindow, ReadAndWriteGoThroughTheProgramsFileDialog) {
   InterpRig core;
+  std::ofstream(core.dir + "/TWO.PRG", std::ios::binary) << "Repeat 2 Times\r\nVer\r\nEndrepeat\r\n";
   frmInterp form(core.core.interp, core.core.progEdit, core.messages);
   form.show();
-  QString name;
-  QTimer::singleShot(0, [&] {
-    for (int i = 0; i < 200 && !QApplication::activeModalWidget(); ++i) QTest::qWait(10);
-    if (QWidget* modal = QApplication::activeModalWidget()) {
-      name = modal->objectName();
-      qobject_cast<QDialog*>(modal)->reject();
-    }
-  });
+  struct Seen {
+    QString title, filter, typed;
+  } seen;
+  // Types a file name into the dialog and leaves it with Done; an empty name cancels.
+  auto answer = [&seen](QString name) {
+    QTimer::singleShot(0, [&seen, name] {
+      for (int i = 0; i < 200 && !QApplication::activeModalWidget(); ++i) QTest::qWait(10);
+      QWidget* modal = QApplication::activeModalWidget();
+      if (!modal || modal->objectName() != "frmFiles") return;
+      seen.title = modal->windowTitle();
+      seen.filter = modal->findChild<QComboBox*>("cboFilter")->currentText();
+      if (name.isEmpty()) {
+        modal->findChild<QAction*>("mnuCancel")->trigger();
+        return;
+      }
+      QTest::keyClicks(modal->findChild<QLineEdit*>("txtFile"), name);
+      modal->findChild<QAction*>("mnuDone")->trigger();
+    });
+  };
+  answer("");
   QTest::mouseClick(form.findChild<QToolButton*>("cmdRead"), Qt::LeftButton);
-  EXPECT_EQ(name, "frmFiles");
+  EXPECT_EQ(seen.title, "Select a Program (*.PRG) to Load");
+  EXPECT_EQ(seen.filter, "*.PRG");
   EXPECT_EQ(form.findChild<QLabel*>("lblMess")->text(), "Program not read");
+
+  answer("TWO.PRG");
+  QTest::mouseClick(form.findChild<QToolButton*>("cmdRead"), Qt::LeftButton);
+  EXPECT_EQ(form.findChild<QLabel*>("lblMess")->text(), "Program read");
+  EXPECT_EQ(core.core.interp.ProgLines(), (LineList{"Repeat 2 Times", "    Ver", "Endrepeat"}));
+  EXPECT_EQ(form.windowTitle(), QString::fromStdString("Program " + core.dir + "/TWO.PRG"));
+
+  answer("COPY.PRG");
+  QTest::mouseClick(form.findChild<QToolButton*>("cmdWrite"), Qt::LeftButton);
+  EXPECT_EQ(seen.title, "Give a Name to the Program (*.PRG)");
+  EXPECT_EQ(form.findChild<QLabel*>("lblMess")->text(), "Program written");
+  std::ifstream in(core.dir + "/COPY.PRG", std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}),
+            "Repeat 2 Times\r\n    Ver\r\nEndrepeat\r\n");
 }
 
 TEST(InterpWindow, PrintsAnImageOfTheWindowToPdf) {
