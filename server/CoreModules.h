@@ -7,6 +7,7 @@
 #include "controller/IMSCNTRL.h"
 #include "controller/MotCon.h"
 #include "interp/INTERP.h"
+#include "interp/ProgEdit.h"
 #include "parfiles/TRAPAR.h"
 #include "positions/STObj.h"
 #include "server/CmdObj.h"
@@ -34,7 +35,8 @@ struct CoreModules {
         motor(state.config, shared, comm, ezhr17, im483i),
         foc(par, motor, comm.Delay(), messages),
         cmds(state, windows, comm.Delay(), comm, motor),
-        interp(windows),
+        interp(cmds, clock, pump),
+        progEdit(interp, par, messages, state),
         positions(par),
         cmdZ(cmds, state, foc),
         cmdObj(cmds, state, positions, [this](double& z) { return foc.FocGetPos(z); }),
@@ -58,6 +60,7 @@ struct CoreModules {
   STFoc foc;
   STCommands cmds;
   INTERP interp;
+  ProgEdit progEdit;
   STObj positions;
   CmdZ cmdZ;
   CmdObj cmdObj;
