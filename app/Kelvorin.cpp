@@ -8,6 +8,7 @@
 #include "platform/PortSelector.h"
 #include "platform/SimSerialPort.h"
 #include "platform/qt/QtSerialPort.h"
+#include "interp/qt/InterpLauncher.h"
 #include "server/CoreModules.h"
 #include "server/qt/AutomationEndpoint.h"
 #include "ui/MainWindowHost.h"
@@ -18,12 +19,25 @@ Kelvorin::Kelvorin()
       port_(std::make_unique<PortSelector>(*realPort_, *simPort_)),
       windows_(std::make_unique<MainWindowHost>(clock_, pump_)),
       core_(std::make_unique<CoreModules>(*port_, clock_, pump_, messages_, *windows_)),
+      interp_(std::make_unique<InterpLauncher>(core_->interp, core_->progEdit, messages_)),
       endpoint_(std::make_unique<AutomationEndpoint>(*this)) {
   windows_->SetCore(*core_, messages_);
+  WireInterpreter();
   windows_->onUnloaded = [this] {
     core_->startup.MainWindowUnloaded();
     QuitWhenUnused();
   };
+}
+
+// The "Interpreter" item, "!" and the program step's command box reach the interpreter
+// window through the main window's hooks; it is unloaded with the main window.
+void Kelvorin::WireInterpreter() {
+  auto& hooks = windows_->hooks;
+  hooks.openInterpreter = [this](int16_t top, int16_t left) { interp_->OpenAt(top, left); };
+  hooks.unloadInterpreter = [this] { interp_->Unload(); };
+  hooks.interpreterLoaded = [this] { return interp_->IsLoaded(); };
+  hooks.showInterpMsg = [this](const std::string& text) { core_->interp.ShowInterpMsg(text); };
+  core_->interp.SetCommandTextSource([this] { return windows_->CommandText(); });
 }
 
 Kelvorin::~Kelvorin() {

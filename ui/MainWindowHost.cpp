@@ -90,6 +90,10 @@ void MainWindowHost::ShowInterpMsg(const std::string& text) {
 
 std::string MainWindowHost::Text() const { return form_ ? form_->StatusText() : std::string(); }
 
+std::string MainWindowHost::CommandText() const {
+  return form_ ? form_->CommandText() : std::string();
+}
+
 void MainWindowHost::DdeExecute(const std::string& text) {
   if (form_) form_->DdeExecute(text);
   else core_->cmds.ExecCmdString(text);

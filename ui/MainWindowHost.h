@@ -65,6 +65,8 @@ class MainWindowHost : public WindowHost, public StatusLine {
 
   // StatusLine: the main window's lblMsg while it is loaded.
   std::string Text() const override;
+  // The command box's text; empty while the main window is not loaded.
+  std::string CommandText() const;
   void SetText(const std::string& text) override { SetStatusText(text); }
 
   // A DDE-style execute: through the main window when it is loaded.

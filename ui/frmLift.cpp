@@ -261,6 +261,8 @@ void frmLift::SetStatusText(const std::string& text) { lblMsg_->setText(ToQ(text
 
 std::string frmLift::StatusText() const { return FromQ(lblMsg_->text()); }
 
+std::string frmLift::CommandText() const { return FromQ(cboCommand_->currentText()); }
+
 void frmLift::RememberCmdInHist() {
   const QString text = cboCommand_->currentText();
   if (cboCommand_->count() >= histMax_) cboCommand_->removeItem(cboCommand_->count() - 1);

@@ -45,6 +45,7 @@ class frmLift : public QMainWindow {
   void SetCommandText(const std::string& text);
   void SetStatusText(const std::string& text);
   std::string StatusText() const;
+  std::string CommandText() const;  // cboCommand's text
   // A DDE-style execute on the "Command" topic: runs the text like the command box.
   void DdeExecute(const std::string& text);
   void RememberCmdInHist();
