@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev libqt6serialport6-dev
   libsdl2-dev
   libgtest-dev libgmock-dev
+  clang libclang-rt-14-dev  # the fuzz targets (scripts/fuzz.sh)
 )
 
 missing=()
