@@ -1,8 +1,9 @@
 #pragma once
 // The whole core as the program builds it, on the built-in simulated controller (or a
-// fake port) and plain fakes of the other seams, started from a settings folder of its own. Time is the fake
-// clock's: waits and motion take no real time, and a loop that spins without sleeping
-// never ends (the fuzzer reports it as a time-out).
+// fake port) and plain fakes of the other seams, started from a settings folder of its
+// own. Time is the fake clock's: waits and motion take no real time. Every reading of the
+// clock moves it on by a millisecond, as real time passes while the program works, so a
+// loop that polls an instant controller (no wire time) until something happens ends.
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -74,7 +75,7 @@ inline Folder& TheFolder() {
 // The core over a port of the given kind (one that takes the fake clock).
 template <class Port>
 struct BasicRig {
-  BasicRig() : core(port, clock, pump, messages, windows) {}
+  BasicRig() : core(port, clock, pump, messages, windows) { clock.autoAdvanceMs = 1; }
   FakeClock clock;
   Port port{clock};
   FakePump pump;
