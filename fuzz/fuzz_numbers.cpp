@@ -31,8 +31,7 @@ void Forms(double v, int decimals) {
   const double digits15 = std::fabs(v) * 1e-14 + 1e-300;
   ReadsBack(num::Plain(v), v, digits15);
   ReadsBack(num::General(v), v, digits15);
-  ReadsBack(num::Pattern(v, decimals), v,
-            0.5 * std::pow(10.0, -decimals) + std::fabs(v) * 1e-15);
+  ReadsBack(num::Pattern(v, decimals), v, 0.5 * std::pow(10.0, -decimals) + digits15);
   if (std::isfinite(v) && num::Plain(v) != num::Plain(*num::ToDouble(num::Plain(v))))
     std::abort();  // the plain form of the read-back value is the same text
 }

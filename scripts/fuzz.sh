@@ -5,10 +5,11 @@
 #   bash scripts/fuzz.sh --runs N    each target for N inputs (CI: a short fixed run)
 #   bash scripts/fuzz.sh ... NAME... only the named targets (dispatcher settings ...)
 #
-# Every target starts from its seed corpus in fuzz/corpus/NAME; inputs that reach new
-# code are kept in build-fuzz/corpus/NAME (copy the useful ones into the seeds). A crash,
-# a leak, undefined behaviour or an input slower than 10 s stops that target and leaves
-# the input in build-fuzz/findings/; the exit status is then 1. Reproduce one with
+# Every target starts from its seed corpus in fuzz/corpus/NAME, with the words in
+# fuzz/NAME.dict when there is one; inputs that reach new code are kept in
+# build-fuzz/corpus/NAME (copy the useful ones into the seeds). A crash, a leak,
+# undefined behaviour or an input slower than 10 s stops that target and leaves the
+# input in build-fuzz/findings/; the exit status is then 1. Reproduce one with
 #   build-fuzz/bin/fuzz_NAME build-fuzz/findings/NAME-crash-...
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -35,7 +36,9 @@ failed=()
 for name in "${targets[@]}"; do
   mkdir -p "build-fuzz/corpus/$name"
   log="build-fuzz/logs/$name.log"
-  if "build-fuzz/bin/fuzz_$name" "${limit[@]}" -max_len=4096 -timeout=10 \
+  dict=()
+  [ -f "fuzz/$name.dict" ] && dict=(-dict="$root/fuzz/$name.dict")
+  if "build-fuzz/bin/fuzz_$name" "${limit[@]}" "${dict[@]}" -max_len=4096 -timeout=10 \
       -artifact_prefix="$root/build-fuzz/findings/$name-" -print_final_stats=1 \
       "$root/build-fuzz/corpus/$name" "$root/fuzz/corpus/$name" >"$log" 2>&1; then
     echo "fuzz $name: $(grep -E '^stat::number_of_executed_units' "$log" | awk '{print $2}') runs, no finding"
