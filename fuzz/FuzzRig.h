@@ -34,14 +34,17 @@ inline const std::map<std::string, std::string>& Shipped() {
   return files;
 }
 
-// A private folder for the settings and whatever the commands write, in memory when
-// the machine has /dev/shm (atomic replacement syncs to disk). Removed when the process
-// ends normally.
+// A private folder for the settings and whatever the commands write: under $TMPDIR when
+// set, else in memory when the machine has /dev/shm (atomic replacement syncs to disk).
+// Removed when the process ends normally.
 class Folder {
  public:
   Folder() {
-    const char* base = std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : "/tmp";
-    std::string pattern = std::string(base) + "/kelvorin-fuzz-XXXXXX";
+    const char* tmp = std::getenv("TMPDIR");
+    const std::string base = tmp && *tmp ? tmp
+                             : std::filesystem::is_directory("/dev/shm") ? "/dev/shm"
+                                                                          : "/tmp";
+    std::string pattern = base + "/kelvorin-fuzz-XXXXXX";
     if (!mkdtemp(pattern.data())) std::abort();
     path_ = pattern;
   }

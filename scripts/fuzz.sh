@@ -32,6 +32,10 @@ bash scripts/install-deps.sh
 cmake --build build-fuzz
 
 mkdir -p build-fuzz/findings build-fuzz/logs
+# The targets' scratch files, in memory where possible; gone even after a crash.
+TMPDIR=$(mktemp -d "$( [ -d /dev/shm ] && echo /dev/shm || echo /tmp )/kelvorin-fuzz-run.XXXXXX")
+export TMPDIR
+trap 'rm -rf "$TMPDIR"' EXIT
 failed=()
 for name in "${targets[@]}"; do
   mkdir -p "build-fuzz/corpus/$name"
@@ -45,7 +49,7 @@ for name in "${targets[@]}"; do
   else
     failed+=("$name")
     echo "fuzz $name: FOUND A FAULT (log: $log)"
-    grep -E 'ERROR|SUMMARY|runtime error|Test unit written' "$log" | head -20 || true
+    grep -E 'ERROR|SUMMARY|runtime error|terminate called|what\(\)|Test unit written' "$log" | head -20 || true
   fi
 done
 [ ${#failed[@]} -eq 0 ] || { echo "fuzz: faults in ${failed[*]}" >&2; exit 1; }
