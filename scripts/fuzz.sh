@@ -49,7 +49,7 @@ for name in "${targets[@]}"; do
   else
     failed+=("$name")
     echo "fuzz $name: FOUND A FAULT (log: $log)"
-    grep -E 'ERROR|SUMMARY|runtime error|terminate called|what\(\)|Test unit written' "$log" | head -20 || true
+    grep -E 'ERROR|SUMMARY|runtime error|terminate called|what\(\)|in .* .*/fuzz/fuzz_|Test unit written' "$log" | head -20 || true
   fi
 done
 [ ${#failed[@]} -eq 0 ] || { echo "fuzz: faults in ${failed[*]}" >&2; exit 1; }
