@@ -5,8 +5,8 @@
 // and whether a Z axis is installed (bit 4); every further line is one request.
 // The file names of list commands are taken into the rig's folder, and requests whose
 // list commands name a path are skipped: the fuzzer must not write over the machine's
-// files. With KELVORIN_FUZZ_ECHO set, every request and its
-// reply are printed (for reading a reproducer).
+// files. With KELVORIN_FUZZ_ECHO set, every request and its reply are printed (for
+// reading a reproducer).
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
