@@ -9,6 +9,7 @@ packages=(
   qt6-base-dev qt6-serialport-dev
   libsdl2-dev
   libgtest-dev libgmock-dev
+  clang libclang-rt-14-dev  # the fuzz targets (scripts/fuzz.sh)
 )
 
 missing=()
