@@ -42,7 +42,8 @@ class FilesWindow : public ::testing::Test {
   }
   void TearDown() override {
     for (QWidget* window : QApplication::topLevelWidgets())
-      if (qobject_cast<frmText*>(window)) delete window;
+      if (qobject_cast<frmText*>(window)) window->deleteLater();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     fs::remove_all(dir);
   }
   void Put(const std::string& rel, const std::string& text) {
