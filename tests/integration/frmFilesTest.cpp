@@ -106,6 +106,8 @@ TEST_F(FilesWindow, FilterMatchesWithoutRegardToCaseAndOffersThePatternWords) {
   EXPECT_EQ(filter->itemText(0), "*.PRG");
   EXPECT_EQ(filter->itemText(1), "*.*");
   EXPECT_EQ(files.windowTitle(), "File Dialog");
+  EXPECT_EQ(files.findChild<QAction*>("mnuDone")->text(), QString(13, ' ') + "Done");
+  EXPECT_EQ(files.findChild<QAction*>("mnuCopyFiles")->text(), "Copy File(s)");
   EXPECT_EQ(files.findChild<QLineEdit*>("txtDir")->text().toStdString(), dir);
   EXPECT_EQ(files.GetResDir(), dir);
 
