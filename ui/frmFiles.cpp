@@ -90,6 +90,7 @@ void frmFiles::BuildControls() {
 
   fileModel_->setFilter(QDir::Files | QDir::Hidden | QDir::System);
   fileModel_->setNameFilterDisables(false);
+  fileModel_->sort(0, Qt::AscendingOrder);
   File1_->setModel(fileModel_);
   File1_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   File1_->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -100,7 +101,7 @@ void frmFiles::BuildControls() {
 
   auto* bar = new QMenuBar(this);
   BuildMenus(bar);
-  auto* grid = new QGridLayout(this);
+  auto* grid = new QGridLayout(this);  // resizing re-lays the boxes out to fill the window
   grid->setMenuBar(bar);
   grid->addWidget(Drive1_, 0, 0);
   grid->addWidget(cboFilter_, 0, 1);
@@ -343,8 +344,6 @@ void frmFiles::ListToText() {
   QApplication::clipboard()->setText(QString::fromStdString(text).replace("\r\n", "\n"));
   frmText::ShowText(text, "File list", messages_, this);
 }
-
-void frmFiles::resizeEvent(QResizeEvent* event) { QDialog::resizeEvent(event); }
 
 void frmFiles::done(int result) {
   startDir_.clear();

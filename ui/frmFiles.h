@@ -15,7 +15,6 @@
 // results; closing the window keeps what stands. Closing also empties the four settings,
 // so the next use starts from the caller's new ones. Every file error is a message box.
 #include <QDialog>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -47,7 +46,6 @@ class frmFiles : public QDialog {
 
  protected:
   void showEvent(QShowEvent* event) override;
-  void resizeEvent(QResizeEvent* event) override;
 
  public slots:
   void done(int result) override;

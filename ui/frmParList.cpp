@@ -175,6 +175,7 @@ void frmParList::done(int result) {
     written_ = true;
     WriteBack();
   }
+  loadedOnce_ = false;  // a later show reads the file afresh
   QDialog::done(result);
 }
 

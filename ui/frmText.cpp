@@ -58,7 +58,10 @@ frmText::frmText(MessageBoxes& messages, QWidget* parent)
 frmText* frmText::ShowFile(const std::string& path, MessageBoxes& messages, QWidget* parent) {
   auto* window = new frmText(messages, parent);
   window->setAttribute(Qt::WA_DeleteOnClose);
-  window->OpenFile(path);
+  if (!window->OpenFile(path)) {
+    delete window;
+    return nullptr;
+  }
   window->show();
   return window;
 }

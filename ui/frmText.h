@@ -6,7 +6,8 @@
 //   frmText::ShowFile("/path/ST_COMMANDS.TXT", messages);   // caption: the path
 //   frmText::ShowText(log, "Error Log", messages);          // unsaved, caption given
 //
-// Both return the shown window. A parent that is a modal dialog keeps the window usable
+// Both return the shown window (ShowFile: nullptr, after a message, when the path
+// cannot be read). A parent that is a modal dialog keeps the window usable
 // while that dialog runs (see frmFiles). A file that does not exist opens as an empty
 // document under its path; saving creates it. Saving replaces the file atomically and
 // says so in a message box when it fails.

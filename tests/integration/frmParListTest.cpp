@@ -121,6 +121,15 @@ TEST_F(ParListWindow, ClosingTheModalWindowUnchangedRewritesTheFileNormalised) {
   modal::When<frmParList>([](frmParList* shown) { shown->close(); });
   window.exec();
   EXPECT_EQ(Get("ST_JOY.TXT"), "\"JAXIS1_L\",12\r\n\"JAXIS1_H\",900\r\n");
+
+  Put("ST_JOY.TXT", "\"JAXIS1_L\",13\r\n");  // the same object used again reads afresh
+  modal::When<frmParList>([](frmParList* shown) {
+    EXPECT_EQ(shown->findChild<QTableWidget*>("fgrPar")->rowCount(), 1);
+    shown->findChild<QTableWidget*>("fgrPar")->item(0, 1)->setText("14");
+    shown->close();
+  });
+  window.exec();
+  EXPECT_EQ(Get("ST_JOY.TXT"), "\"JAXIS1_L\",14\r\n");
 }
 
 TEST_F(ParListWindow, AFileThatCannotBeLoadedShowsAnEmptyGridAndIsNotWritten) {

@@ -39,22 +39,6 @@ class FileOpsTest : public ::testing::Test {
   }
 };
 
-TEST_F(FileOpsTest, MakeAndRemoveFoldersReportEveryFailure) {
-  std::string error;
-  EXPECT_TRUE(fileops::MakeFolder(dir + "/new", error));
-  EXPECT_FALSE(fileops::MakeFolder(dir + "/new", error));
-  EXPECT_EQ(error, dir + "/new exists already");
-  EXPECT_FALSE(fileops::MakeFolder(dir + "/missing/new", error));
-  EXPECT_NE(error.find("Cannot create"), std::string::npos);
-
-  Put("full/a.txt", "a");
-  EXPECT_FALSE(fileops::RemoveFolder(dir + "/full", error));
-  EXPECT_TRUE(Has("full/a.txt"));
-  EXPECT_FALSE(fileops::RemoveFolder(dir + "/nothing", error));
-  EXPECT_TRUE(fileops::RemoveFolder(dir + "/new", error));
-  EXPECT_FALSE(Has("new"));
-}
-
 TEST_F(FileOpsTest, DeleteSkipsMissingNamesAndRefusesFolders) {
   Put("a.txt", "a");
   Put("b.prg", "b");
@@ -69,23 +53,6 @@ TEST_F(FileOpsTest, DeleteSkipsMissingNamesAndRefusesFolders) {
   EXPECT_EQ(fileops::DeleteFiles(dir, {}, errors), 0);
 }
 
-TEST_F(FileOpsTest, CopyFilesAsksBeforeReplacing) {
-  Put("from/a.txt", "new a");
-  Put("from/b.txt", "new b");
-  Put("to/a.txt", "old a");
-  const struct { bool answer; const char* a; } cases[] = {{false, "old a"}, {true, "new a"}};
-  for (const auto& c : cases) {
-    asked.clear();
-    const int copied = fileops::CopyFiles(dir + "/from", {"a.txt", "b.txt"}, dir + "/to",
-                                          Answer(c.answer), errors);
-    EXPECT_EQ(Get("to/a.txt"), c.a);
-    EXPECT_EQ(Get("to/b.txt"), "new b");
-    EXPECT_EQ(copied, c.answer ? 2 : (asked.size() == 1 ? 1 : 0));
-  }
-  EXPECT_EQ(asked, std::vector<std::string>({dir + "/to/a.txt", dir + "/to/b.txt"}));
-  EXPECT_TRUE(errors.empty());
-}
-
 TEST_F(FileOpsTest, CopyFilesReportsMissingTargetAndSelfCopy) {
   Put("a.txt", "a");
   EXPECT_EQ(fileops::CopyFiles(dir, {"a.txt"}, dir + "/nowhere", Answer(true), errors), 0);
@@ -95,20 +62,6 @@ TEST_F(FileOpsTest, CopyFilesReportsMissingTargetAndSelfCopy) {
   EXPECT_EQ(errors[0], "The folder " + dir + "/nowhere does not exist");
   EXPECT_EQ(errors[1], "Cannot copy " + dir + "/a.txt onto itself");
   EXPECT_TRUE(asked.empty());
-}
-
-TEST_F(FileOpsTest, CopyFolderCopiesTheTreeUnderItsOwnName) {
-  Put("src/a.txt", "a");
-  Put("src/deep/b.txt", "b");
-  fs::create_directories(dir + "/src/empty");
-  Put("dst/src/a.txt", "kept");
-  const int copied = fileops::CopyFolder(dir + "/src", dir + "/dst", Answer(false), errors);
-  EXPECT_EQ(copied, 1);
-  EXPECT_EQ(Get("dst/src/a.txt"), "kept");
-  EXPECT_EQ(Get("dst/src/deep/b.txt"), "b");
-  EXPECT_TRUE(fs::is_directory(dir + "/dst/src/empty"));
-  EXPECT_EQ(asked, std::vector<std::string>{dir + "/dst/src/a.txt"});
-  EXPECT_TRUE(errors.empty());
 }
 
 TEST_F(FileOpsTest, CopyFolderIntoItselfIsRefused) {

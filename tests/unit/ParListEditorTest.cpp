@@ -35,38 +35,6 @@ class ParListEditorTest : public ::testing::Test {
   ParListEditor editor{store};
 };
 
-TEST(ParGridSize, ThirtyParametersFitAndMoreGetAScrollBar) {
-  const struct { int count, shown; bool bar; int width, height; } cases[] = {
-      {0, 1, false, 3700, 360},      {1, 2, false, 3700, 620},
-      {30, 31, false, 3700, 8160},   {31, 31, true, 3940, 8160},
-      {200, 31, true, 3940, 8160},
-  };
-  for (const auto& c : cases) {
-    const ParGridSize size = ParListEditor::GridSize(c.count);
-    EXPECT_EQ(size.shownRows, c.shown) << c.count;
-    EXPECT_EQ(size.scrollBar, c.bar) << c.count;
-    EXPECT_EQ(size.width, c.width) << c.count;
-    EXPECT_EQ(size.height, c.height) << c.count;
-  }
-  EXPECT_EQ(ParListEditor::Centre(15360, 3940), 5710);
-}
-
-TEST_F(ParListEditorTest, RowsShowTheFileAndTheWriteBackNormalisesIt) {
-  Put("ST_JOY.TXT", "\"JAXIS1_L\" , 12, remark\r\nshrt\r\n\"EMPTY\",\r\n\"JAXIS1_Dir\",-1\r\n");
-  store.ParSetFile("ST_JOY.TXT");
-  ASSERT_TRUE(editor.Load());
-  ASSERT_EQ(editor.Rows().size(), 3u);
-  EXPECT_EQ(editor.Rows()[0].Name, "JAXIS1_L");
-  EXPECT_EQ(editor.Rows()[0].Value, "12");
-  EXPECT_EQ(editor.Rows()[1].Value, "");
-
-  std::vector<ParRow> shown = editor.Rows();
-  shown[1].Value = "x, y";
-  shown[2].Value = "";
-  EXPECT_EQ(editor.WriteBack(shown), 1);
-  EXPECT_EQ(Get("ST_JOY.TXT"), "\"JAXIS1_L\",12\r\n\"EMPTY\",x, y\r\n\"JAXIS1_Dir\",\r\n");
-}
-
 TEST_F(ParListEditorTest, RowsWhoseNameNoLongerMatchesAreSkipped) {
   Put("A.TXT", "\"A\",1\r\n\"B\",2\r\n\"C\",3\r\n");
   store.ParSetFile("A.TXT");
