@@ -7,13 +7,20 @@
 #include "controller/IMSCNTRL.h"
 #include "controller/MotCon.h"
 #include "interp/INTERP.h"
+#include "joystick/STDevCon.h"
+#include "joystick/STJoy.h"
 #include "parfiles/TRAPAR.h"
 #include "positions/STObj.h"
+#include "server/CmdJoy.h"
 #include "server/CmdObj.h"
 #include "server/CmdZ.h"
 #include "server/ProgramState.h"
 #include "server/STCommands.h"
+#include "server/LiftTick.h"
+#include "server/JoyMenuActions.h"
 #include "server/Startup.h"
+#include "platform/Beeper.h"
+#include "platform/Joystick.h"
 #include "zaxis/STFoc.h"
 
 class SerialPort;
@@ -23,8 +30,13 @@ class MessageBoxes;
 class WindowHost;
 
 struct CoreModules {
+  // Without a joystick (every reading fails) and without a beep.
   CoreModules(SerialPort& port, Clock& clock, EventPump& pump, MessageBoxes& messages,
               WindowHost& windows)
+      : CoreModules(port, clock, pump, messages, windows, noStick_, noBeep_) {}
+
+  CoreModules(SerialPort& port, Clock& clock, EventPump& pump, MessageBoxes& messages,
+              WindowHost& windows, Joystick& stick, Beeper& beeper)
       : par(messages),
         comm(port, clock),
         ezhr17(comm, comm.Delay(), pump, shared, state.config),
@@ -36,14 +48,24 @@ struct CoreModules {
         positions(par),
         cmdZ(cmds, state, foc),
         cmdObj(cmds, state, positions, [this](double& z) { return foc.FocGetPos(z); }),
-        startup(state, par, comm, motor, foc, cmds, positions, interp, windows, messages) {
+        joy(stick, par, windows, messages),
+        devcon(state, cmds, foc, joy, beeper),
+        cmdJoy(cmds, state, devcon, windows),
+        startup(state, par, comm, motor, foc, cmds, positions, interp, windows, messages, joy),
+        tick(clock, cmds, state, [this] { return interp.RunMode(); }, joy, devcon),
+        joyMenu(state, joy, devcon, cmdJoy, startup, par, windows) {
     comm.SetTerminatorSetup([this] { motor.MotorCommInit(); });
     cmds.SetFlowExecutor(&interp);
     cmds.RegisterFamily("Z", &cmdZ);
     cmds.RegisterFamily("Obj", &cmdObj);
+    cmds.RegisterFamily("Joy", &cmdJoy);
   }
   CoreModules(const CoreModules&) = delete;
   CoreModules& operator=(const CoreModules&) = delete;
+
+  // Stand-ins for a program without joystick or sound; made first.
+  NoJoystick noStick_;
+  SilentBeeper noBeep_;
 
   ProgramState state;
   TRAPAR par;
@@ -58,5 +80,10 @@ struct CoreModules {
   STObj positions;
   CmdZ cmdZ;
   CmdObj cmdObj;
+  STJoy joy;
+  STDevCon devcon;
+  CmdJoy cmdJoy;
   Startup startup;
+  LiftTick tick;
+  JoyMenuActions joyMenu;
 };

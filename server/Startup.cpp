@@ -4,6 +4,7 @@
 #include "controller/COMM.h"
 #include "controller/MotCon.h"
 #include "interp/INTERP.h"
+#include "joystick/STJoy.h"
 #include "parfiles/TRAPAR.h"
 #include "platform/MessageBoxes.h"
 #include "platform/WindowHost.h"
@@ -20,7 +21,7 @@ constexpr const char* kJoyCmdsFile = "ST_JOYCMDS.TXT";
 
 Startup::Startup(ProgramState& state, TRAPAR& par, COMM& comm, MotCon& motor, STFoc& foc,
                  STCommands& cmds, STObj& positions, INTERP& interp, WindowHost& windows,
-                 MessageBoxes& messages)
+                 MessageBoxes& messages, STJoy& joy)
     : state_(state),
       par_(par),
       comm_(comm),
@@ -30,7 +31,8 @@ Startup::Startup(ProgramState& state, TRAPAR& par, COMM& comm, MotCon& motor, ST
       positions_(positions),
       interp_(interp),
       windows_(windows),
-      messages_(messages) {}
+      messages_(messages),
+      joy_(joy) {}
 
 int16_t Startup::InitAll(const std::string& programDir) {
   int16_t result = 1;
@@ -42,13 +44,14 @@ int16_t Startup::InitAll(const std::string& programDir) {
   par_.ParSetDir(state_.AppDir);
   step(ReadConfig());
   step(ReadJoyCmds());
-  // The joystick calibration is read by the joystick module once it exists; until
-  // then the stick counts as read and at rest.
+  step(joy_.JoyReadPar());
   step(ReadSymConst());
   step(OpenControllerPort());
   motor_.MotorProbe();
   step(DevInit());
   comm_.CommSetMsgLabel(windows_.MainStatusLine());
+  // Joystick control never starts with a deflected stick.
+  if (joy_.JoyAtRest() != 1) state_.JoyOn = 0;
   interp_.ResetProgram();
   positions_.ObjListClear();
   return result;

@@ -11,6 +11,7 @@ class STFoc;
 class STCommands;
 class STObj;
 class INTERP;
+class STJoy;
 class WindowHost;
 class MessageBoxes;
 struct ProgramState;
@@ -19,7 +20,7 @@ class Startup {
  public:
   Startup(ProgramState& state, TRAPAR& par, COMM& comm, MotCon& motor, STFoc& foc,
           STCommands& cmds, STObj& positions, INTERP& interp, WindowHost& windows,
-          MessageBoxes& messages);
+          MessageBoxes& messages, STJoy& joy);
 
   // The start-up sequence; every step is attempted. 1, or -1 when any step failed.
   int16_t InitAll(const std::string& programDir);
@@ -63,4 +64,5 @@ class Startup {
   INTERP& interp_;
   WindowHost& windows_;
   MessageBoxes& messages_;
+  STJoy& joy_;
 };
