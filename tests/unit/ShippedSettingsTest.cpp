@@ -7,11 +7,8 @@
 
 namespace {
 // The settings folder of the source tree, which the build places beside the program.
-std::string ShippedDir() {
-  return (std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() /
-          "settings/")
-      .string();
-}
+// (Not from __FILE__: a compiler cache may make that path relative to the build folder.)
+std::string ShippedDir() { return std::string(KELVORIN_SOURCE_DIR) + "/settings/"; }
 }  // namespace
 
 TEST(ShippedSettings, EveryFileReadsAndTheAxisInitialisesOnAnEzhr17) {
