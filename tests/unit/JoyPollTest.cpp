@@ -104,23 +104,6 @@ TEST_P(JoyPoll, PollingThatStopsStopsTheLift) {
   }
 }
 
-// A command that runs while the stick is deflected keeps the speed in force.
-TEST_P(JoyPoll, BusyCommandLeavesTheSpeedAlone) {
-  JoyRig rig(GetParam());
-  ASSERT_EQ(rig.Start(), 1);
-  rig.stick.y = kHigh;
-  rig.core.tick.Tick();
-  rig.Sent();
-  const int reads = rig.stick.reads;
-  rig.core.cmds.SetCmdBusy(1);
-  rig.core.tick.Tick();
-  EXPECT_EQ(rig.stick.reads, reads);
-  EXPECT_EQ(rig.Sent(), Lines{});
-  rig.core.cmds.SetCmdBusy(0);
-  rig.core.tick.Tick();
-  EXPECT_EQ(rig.stick.reads, reads + 1);
-}
-
 INSTANTIATE_TEST_SUITE_P(BothFamilies, JoyPoll, testing::Values("EZHR17", "IM483I"));
 
 TEST(JoyButtons, FireOncePerPress) {
