@@ -17,6 +17,7 @@
 #include "support/JoyFakes.h"
 #include "ui/JoyIndicator.h"
 #include "ui/JoyMenu.h"
+#include "ui/JoyParts.h"
 #include "ui/Twips.h"
 
 namespace {
@@ -203,6 +204,38 @@ TEST(JoyMenu, DialogsOfAssignedCommandsAndParam) {
   rig.WhenModal([](QWidget* dialog) { dialog->close(); });
   rig.Item("mnuJoyPar")->trigger();
   EXPECT_EQ(rig.core.joy.Calib().JoyDeadZone, 200);
+}
+
+// The host's view: load fills frame and menu and starts the tick; unload stops it.
+TEST(JoyParts, LoadTickUnloadAndLoadAgain) {
+  FakeClock clock;
+  FakePort port{clock};
+  FakePump pump;
+  FakeMessages messages;
+  FakeWindows windows;
+  FakeJoystick stick;
+  FakeBeeper beeper;
+  CoreModules core(port, clock, pump, messages, windows, stick, beeper);
+  core.joy.SetCalib({0, 32767, 65535, 0, 32767, 65535, 100, 1, 1});
+  core.state.JoyOn = 1;
+  JoyParts parts(core, messages);
+  for (int load = 0; load < 2; ++load) {
+    auto frame = std::make_unique<QFrame>();
+    QMenu menu;
+    parts.Loaded(frame.get(), &menu, nullptr);
+    parts.JoyVisibility();
+    EXPECT_EQ(menu.actions().size(), 5);
+    EXPECT_TRUE(menu.actions().front()->isChecked());
+    stick.x = 65535;
+    parts.Tick();
+    EXPECT_FLOAT_EQ(frame->findChild<JoyLine*>("linJX")->X2(), 900);
+    parts.Unloading();
+    const int reads = stick.reads;
+    parts.Tick();
+    EXPECT_EQ(stick.reads, reads);
+    frame.reset();
+    parts.JoyVisibility();  // the window's parts are gone: nothing to do
+  }
 }
 
 TEST(JoyIndicator, RendersForReview) {
