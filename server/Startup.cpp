@@ -44,7 +44,7 @@ int16_t Startup::InitAll(const std::string& programDir) {
   par_.ParSetDir(state_.AppDir);
   step(ReadConfig());
   step(ReadJoyCmds());
-  step(joy_.JoyReadPar());
+  step(ReadJoyPar());
   step(ReadSymConst());
   step(OpenControllerPort());
   motor_.MotorProbe();
@@ -105,6 +105,8 @@ int16_t Startup::ReadConfig() {
   c.SERVERTCPPORT = tcp;
   return result;
 }
+
+int16_t Startup::ReadJoyPar() { return joy_.JoyReadPar(); }
 
 int16_t Startup::ReadSymConst() {
   par_.ParSetFile(kSymConstFile);

@@ -26,6 +26,8 @@ class Startup {
   int16_t InitAll(const std::string& programDir);
   int16_t ReadConfig();
   int16_t ReadSymConst();
+  // The joystick calibration ST_JOY.TXT.
+  int16_t ReadJoyPar();
   int16_t ReadJoyCmds();
   int16_t WriteJoyCmds();
   int16_t OpenControllerPort();
