@@ -7,7 +7,7 @@
 
 namespace {
 // The settings folder of the source tree, which the build places beside the program.
-// (Not from __FILE__: a compiler cache may make that path relative to the build folder.)
+// (__FILE__ may be relative to the build folder, so the build names the source tree.)
 std::string ShippedDir() { return std::string(KELVORIN_SOURCE_DIR) + "/settings/"; }
 }  // namespace
 
