@@ -78,7 +78,8 @@ int main(int argc, char** argv) {
   SdlJoystick stick;
   QtBeeper beeper;
   int virtualIndex = -1;
-  if (withStick) virtualIndex = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, 2, 8, 0);
+  if (withStick)
+    virtualIndex = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, 2, 8, 0);
   CoreModules core(port, clock, pump, messages, windows, stick, beeper);
   const std::string dir = SettingsDir();
   const int16_t init = core.startup.InitAll(dir);

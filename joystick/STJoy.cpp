@@ -155,9 +155,9 @@ void STJoy::JoyCalibStep() {
 }
 
 int16_t STJoy::JoyCalibIsValid() const {
-  const int64_t halfRanges[] = {
-      static_cast<int64_t>(c_.JAXIS1_0) - c_.JAXIS1_L, static_cast<int64_t>(c_.JAXIS1_R) - c_.JAXIS1_0,
-      static_cast<int64_t>(c_.JAXIS2_0) - c_.JAXIS2_L, static_cast<int64_t>(c_.JAXIS2_R) - c_.JAXIS2_0};
+  using W = int64_t;
+  const int64_t halfRanges[] = {W{c_.JAXIS1_0} - c_.JAXIS1_L, W{c_.JAXIS1_R} - c_.JAXIS1_0,
+                                W{c_.JAXIS2_0} - c_.JAXIS2_L, W{c_.JAXIS2_R} - c_.JAXIS2_0};
   for (const int64_t span : halfRanges) {
     // In per-mille of the nominal half-range; multiplied first so that a span of
     // exactly the dead zone's share compares equal.

@@ -87,8 +87,9 @@ TEST(JoyIndicator, LabelsAtTheirPlaces) {
   ASSERT_TRUE(plus && minus);
   EXPECT_EQ(minus->text(), "-Z");
   EXPECT_EQ(plus->text(), "+Z");
-  EXPECT_EQ(minus->pos(), QPoint(twips::ToPx(600, &rig.frame), twips::ToPx(260, &rig.frame, false)));
-  EXPECT_EQ(plus->pos(), QPoint(twips::ToPx(600, &rig.frame), twips::ToPx(1000, &rig.frame, false)));
+  const int left = twips::ToPx(600, &rig.frame);
+  EXPECT_EQ(minus->pos(), QPoint(left, twips::ToPx(260, &rig.frame, false)));
+  EXPECT_EQ(plus->pos(), QPoint(left, twips::ToPx(1000, &rig.frame, false)));
   // Until joystick control is switched on: no bars, grey labels, the scale drawn.
   EXPECT_TRUE(rig.Find<JoyLine>("linJX")->isHidden());
   EXPECT_FALSE(rig.Find<JoyLine>("linJXP")->isHidden());
