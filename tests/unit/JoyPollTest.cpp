@@ -2,7 +2,25 @@
 // controller of both families; the Joy commands and the joystick menu's operations.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
 #include "JoyRig.h"
+
+// Counts the allocations of this test program while a test asks for it.
+namespace {
+std::atomic<bool> countAllocations{false};
+std::atomic<int> allocations{0};
+}  // namespace
+
+void* operator new(std::size_t size) {
+  if (countAllocations) ++allocations;
+  if (void* p = std::malloc(size ? size : 1)) return p;
+  throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 using Lines = std::vector<std::string>;
 
@@ -48,6 +66,21 @@ TEST_P(JoyPoll, AxisTwoDrivesZAndAxisOneOnlyTheIndicator) {
     EXPECT_EQ(rig.Sent(), Ezhr17() ? s.ezhr17 : s.im483i);
     EXPECT_EQ(shown, s.display);
   }
+}
+
+// The poll of a stick at rest, and a tick with nothing to do, allocate nothing.
+TEST(JoyPollCost, NoAllocationAtRest) {
+  JoyRig rig("EZHR17");
+  ASSERT_EQ(rig.Start(), 1);
+  rig.core.tick.Tick();  // the first reading says nothing new either
+  allocations = 0;
+  countAllocations = true;
+  for (int i = 0; i < 10; ++i) rig.core.tick.Tick();
+  rig.core.state.JoyOn = 0;
+  rig.core.tick.Tick();
+  countAllocations = false;
+  EXPECT_EQ(allocations, 0);
+  EXPECT_EQ(rig.stick.reads, 12);  // start-up's at-rest check, then one per poll
 }
 
 TEST_P(JoyPoll, UnpluggedStickSendsNoRun) {
