@@ -90,6 +90,7 @@ void frmFiles::BuildControls() {
 
   fileModel_->setFilter(QDir::Files | QDir::Hidden | QDir::System);
   fileModel_->setNameFilterDisables(false);
+  fileModel_->sort(0, Qt::AscendingOrder);
   File1_->setModel(fileModel_);
   File1_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   File1_->setEditTriggers(QAbstractItemView::NoEditTriggers);
