@@ -8,14 +8,21 @@
 #include "controller/MotCon.h"
 #include "interp/INTERP.h"
 #include "interp/ProgEdit.h"
+#include "joystick/STDevCon.h"
+#include "joystick/STJoy.h"
 #include "parfiles/TRAPAR.h"
 #include "positions/STObj.h"
+#include "server/CmdJoy.h"
 #include "server/CmdObj.h"
 #include "server/CmdZ.h"
 #include "server/MessageTrail.h"
 #include "server/ProgramState.h"
 #include "server/STCommands.h"
+#include "server/LiftTick.h"
+#include "server/JoyMenuActions.h"
 #include "server/Startup.h"
+#include "platform/Beeper.h"
+#include "platform/Joystick.h"
 #include "zaxis/STFoc.h"
 
 class SerialPort;
@@ -25,8 +32,13 @@ class MessageBoxes;
 class WindowHost;
 
 struct CoreModules {
+  // Without a joystick (every reading fails) and without a beep.
   CoreModules(SerialPort& port, Clock& clock, EventPump& pump, MessageBoxes& boxes,
               WindowHost& windows)
+      : CoreModules(port, clock, pump, boxes, windows, noStick_, noBeep_) {}
+
+  CoreModules(SerialPort& port, Clock& clock, EventPump& pump, MessageBoxes& boxes,
+              WindowHost& windows, Joystick& stick, Beeper& beeper)
       : messages(boxes),
         par(messages),
         comm(port, clock),
@@ -40,14 +52,24 @@ struct CoreModules {
         positions(par),
         cmdZ(cmds, state, foc),
         cmdObj(cmds, state, positions, [this](double& z) { return foc.FocGetPos(z); }),
-        startup(state, par, comm, motor, foc, cmds, positions, interp, windows, messages) {
+        joy(stick, par, windows, messages),
+        devcon(state, cmds, foc, joy, beeper),
+        cmdJoy(cmds, state, devcon, windows),
+        startup(state, par, comm, motor, foc, cmds, positions, interp, windows, messages, joy),
+        tick(clock, cmds, state, [this] { return interp.RunMode(); }, joy, devcon),
+        joyMenu(state, joy, devcon, cmdJoy, startup, par, windows) {
     comm.SetTerminatorSetup([this] { motor.MotorCommInit(); });
     cmds.SetFlowExecutor(&interp);
     cmds.RegisterFamily("Z", &cmdZ);
     cmds.RegisterFamily("Obj", &cmdObj);
+    cmds.RegisterFamily("Joy", &cmdJoy);
   }
   CoreModules(const CoreModules&) = delete;
   CoreModules& operator=(const CoreModules&) = delete;
+
+  // Stand-ins for a program without joystick or sound; made first.
+  NoJoystick noStick_;
+  SilentBeeper noBeep_;
 
   ProgramState state;
   MessageTrail messages;  // every module's message boxes
@@ -64,5 +86,10 @@ struct CoreModules {
   STObj positions;
   CmdZ cmdZ;
   CmdObj cmdObj;
+  STJoy joy;
+  STDevCon devcon;
+  CmdJoy cmdJoy;
   Startup startup;
+  LiftTick tick;
+  JoyMenuActions joyMenu;
 };

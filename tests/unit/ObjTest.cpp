@@ -168,17 +168,19 @@ TEST_F(ObjTest, ListFilesRoundTripWithTheirRounding) {
   EXPECT_EQ(Get(1), " 1.3 -.1  12.35 top");
   EXPECT_EQ(Get(2), " 77777.7  77777.7  77777.7 ");
 
-  Put("odd.txt", "7 1.0 abc 3.00 n extra\n\n3\r\n");
-  EXPECT_EQ(Run("Obj ListRead " + dir + "odd.txt"), " 2");
+  // A blank line is an entry without coordinates: the entries keep their line numbers.
+  Put("odd.txt", "7 1.0 abc 3.00 n extra\n\n3 4\r\n");
+  EXPECT_EQ(Run("Obj ListRead " + dir + "odd.txt"), " 3");
   EXPECT_EQ(Get(1), " 1  77777.7  3 n");
   EXPECT_EQ(Get(2), " 77777.7  77777.7  77777.7 ");
+  EXPECT_EQ(Get(3), " 4  77777.7  77777.7 ");
 }
 
 TEST_F(ObjTest, ListFileFailuresKeepListAndFile) {
   Run("Obj Add 1 2 3 a");
   EXPECT_EQ(Run("Obj ListRead " + dir + "none.txt"), "Error ");
   EXPECT_EQ(messages.shown.back(), "File " + dir + "none.txt does not exist");
-  Put("empty.txt", "\r\n");
+  Put("empty.txt", "");
   EXPECT_EQ(Run("Obj ListRead " + dir + "empty.txt"), "Error ");
   EXPECT_EQ(Get(1), " 1  2  3 a");
 
