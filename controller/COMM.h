@@ -55,7 +55,8 @@ class COMM {
   Delay32& Delay();
 
   // While one of these lives, exchanges do not wait for late replies of the ones before
-  // (the start-up probe, whose replies nobody reads); the first exchange after it does.
+  // (the start-up probe, whose replies nobody reads); the first exchange after it waits
+  // for a quiet line (no byte for one time-out).
   class IgnoredReplies {
    public:
     explicit IgnoredReplies(COMM& comm) : comm_(comm) { ++comm_.ignoring_; }
