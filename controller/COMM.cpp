@@ -140,10 +140,11 @@ void COMM::WaitForQuietLine() {
     const size_t before = dropped.size();
     if (TakeWaiting(dropped)) {
       lastByteMs = now;
-      replySeen = replySeen || dropped.find(static_cast<char>(inTerm_), before) != std::string::npos;
+      replySeen = replySeen ||
+                  dropped.find(static_cast<char>(inTerm_), before) != std::string::npos;
     }
     const bool lateOver = replySeen || now >= lateWindowMs_;
-    if ((lateOver && now - lastByteMs >= quietMs) || now >= endMs) break;
+    if ((lateOver && now - lastByteMs >= quietMs) || now >= endMs || !port_.IsOpen()) break;
     uint32_t until = lastByteMs + quietMs;
     if (!lateOver) until = std::max(until, lateWindowMs_);
     WaitOnPort(std::min(until, endMs) - now);
