@@ -199,6 +199,8 @@ int16_t AllMotionCntrl::EZHR17_MotorToLimit(int16_t mask, int32_t speed) {
 }
 
 int16_t AllMotionCntrl::EZHR17_Probe() {
+  // Nobody reads these replies: no waiting for late ones between the queries.
+  COMM::IgnoredReplies ignored(comm_);
   for (const auto& text : ezhr17::ProbeTexts()) {
     std::string reply;
     comm_.CommOutIn2(text, reply);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <limits>
 
 #include "common/Numbers.h"
 #include "platform/Clock.h"
@@ -13,9 +14,11 @@ namespace {
 constexpr int16_t kLogLast = 100;  // index of the last line of the ring
 
 // Bytes as a log shows them: printable ASCII as is, CR and LF as \r and \n, the rest \xHH.
+// Stops once the text is as long as a log line can be.
 std::string Escaped(const std::string& bytes) {
   std::string out;
   for (const char c : bytes) {
+    if (out.size() >= COMM::kMaxLogLine) break;
     const auto b = static_cast<unsigned char>(c);
     if (b == '\r') {
       out += "\\r";
@@ -70,6 +73,7 @@ bool COMM::CommOpenPort(int16_t port) {
 }
 
 bool COMM::CommClosePort() {
+  deviceLost_ = false;  // closed on purpose: nothing to open again by itself
   PortError err;
   if (port_.Close(err)) return true;
   LogPortError("CommClosePort ", err);
@@ -82,13 +86,25 @@ void COMM::CommSetInTerm(int16_t code) { inTerm_ = code; }
 void COMM::CommSetInTerm2(int16_t code) { inTerm2_ = code; }
 
 int16_t COMM::CommOut(const std::string& text) {
-  DiscardStaleInput();
+  PrepareLine();
   std::string line = text;
   line += static_cast<char>(outTerm_);
   PortError err;
   if (port_.Write(line, err)) return 1;
+  // The device went away during this very write: one try on it again, then the write.
+  if (deviceLost_ && ReopenLostDevice() && port_.Write(line, err)) return 1;
   LogPortError("CommOut ", err);
   return -1;
+}
+
+// Before a write: a lost device is opened again when a try is due; after a read that gave
+// up, the line must first be quiet; otherwise what is waiting is dropped.
+void COMM::PrepareLine() {
+  if (deviceLost_) ReopenLostDevice();
+  if (replyOutstanding_ && ignoring_ == 0)
+    WaitForQuietLine();
+  else
+    DiscardStaleInput();
 }
 
 // A reply that came after its time-out (or noise) would otherwise become the head of
@@ -96,15 +112,65 @@ int16_t COMM::CommOut(const std::string& text) {
 void COMM::DiscardStaleInput() {
   if (!port_.IsOpen()) return;
   const std::string stale = port_.Discard();
-  if (!stale.empty()) CommLogMsg("CommOut discarded stale input: " + Escaped(stale));
+  if (!stale.empty()) LogDiscarded(stale);
+}
+
+void COMM::LogDiscarded(const std::string& bytes) {
+  CommLogMsg("CommOut discarded stale input: " + Escaped(bytes));
+}
+
+// The reply to a read that gave up may still be on its way, and dropping what is already
+// waiting does not catch it: it comes during the next read. So the line must be quiet (no
+// byte for one time-out), and either a late reply (its terminator) has come or the time in
+// which one can come has passed. What came meanwhile is dropped and logged once. Bounded
+// by two time-outs past that time (or past now, when it has gone by): a line that never
+// falls quiet cannot hold the link up for longer.
+void COMM::WaitForQuietLine() {
+  replyOutstanding_ = false;
+  if (!port_.IsOpen()) return;
+  // Times in milliseconds since the read gave up. Bytes stay waiting until read, so none
+  // can have come unseen before it gave up.
+  const auto since = [this] { return clock_.TickMs() - gaveUpMs_; };
+  const uint32_t quietMs = static_cast<uint32_t>(std::max<int16_t>(timeout_, 0));
+  const uint32_t endMs = std::max(since(), lateWindowMs_) + 2 * quietMs;
+  uint32_t lastByteMs = 0;
+  bool replySeen = false;
+  std::string dropped;
+  for (;;) {
+    const uint32_t now = since();
+    const size_t before = dropped.size();
+    if (TakeWaiting(dropped)) {
+      lastByteMs = now;
+      replySeen = replySeen ||
+                  dropped.find(static_cast<char>(inTerm_), before) != std::string::npos;
+    }
+    const bool lateOver = replySeen || now >= lateWindowMs_;
+    if ((lateOver && now - lastByteMs >= quietMs) || now >= endMs || !port_.IsOpen()) break;
+    uint32_t until = lastByteMs + quietMs;
+    if (!lateOver) until = std::max(until, lateWindowMs_);
+    WaitOnPort(std::min(until, endMs) - now);
+  }
+  if (!dropped.empty()) LogDiscarded(dropped);
+}
+
+// Appends what is waiting on the port to into; true when anything came.
+bool COMM::TakeWaiting(std::string& into) {
+  PortError err;
+  const size_t before = into.size();
+  if (port_.Waiting(err) > 0) port_.Read(into, err);
+  return into.size() > before;
 }
 
 int16_t COMM::CommIn(std::string& reply) {
-  return ReadReply(reply, &COMM::EndsWithTerm, "CommIn ");
+  return ReadReply(reply, &COMM::EndsWithTerm, "CommIn ", true);
 }
 
 int16_t COMM::CommIn2(std::string& reply) {
-  return ReadReply(reply, &COMM::EndsWithTerms, "CommIn2 ");
+  return ReadReply(reply, &COMM::EndsWithTerms, "CommIn2 ", true);
+}
+
+int16_t COMM::CommInNext(std::string& reply) {
+  return ReadReply(reply, &COMM::EndsWithTerm, "CommIn ", false);
 }
 
 bool COMM::EndsWithTerm(std::string& reply) const {
@@ -123,41 +189,67 @@ bool COMM::EndsWithTerms(std::string& reply) const {
 }
 
 // Collects what arrives until the reply is complete or CommTimeout has passed since the
-// start. Blocks on the port between arrivals; no window events run meanwhile. The first
-// port failure of the read is logged and the read goes on (a reply completed after it
-// still counts); a closed port cannot deliver, so the read ends at once then.
-int16_t COMM::ReadReply(std::string& reply, Completion complete, const char* failPrefix) {
+// start (of this read when fresh, else of the read before). Blocks on the port between
+// arrivals; no window events run meanwhile. The first port failure of the read is logged
+// and the read goes on (a reply completed after it still counts); a closed port cannot
+// deliver, so the read ends at once then.
+int16_t COMM::ReadReply(std::string& reply, Completion complete, const char* failPrefix,
+                        bool fresh) {
   reply.clear();
-  const uint32_t start = clock_.TickMs();
+  if (fresh) readStartMs_ = clock_.TickMs();
   bool failureLogged = false;
   for (;;) {
-    const uint32_t elapsed = clock_.TickMs() - start;  // unsigned: survives the wrap
+    const uint32_t elapsed = clock_.TickMs() - readStartMs_;  // unsigned: survives the wrap
     if (static_cast<int64_t>(elapsed) > timeout_) {
-      CommLogMsg("Port TimeOut");
+      // A reply that has arrived is never a time-out, however late this thread got to
+      // look: what is waiting is taken once more.
+      if (PollReply(reply, complete, failPrefix, failureLogged) == Poll::kComplete) return 1;
+      if (fresh) CommLogMsg("Port TimeOut");
+      NoteReadGaveUp();
       return -1;
     }
-    PortError err;
-    const long waiting = port_.Waiting(err);
-    bool failed = waiting < 0;
-    if (waiting > 0) {
-      failed = !port_.Read(reply, err);
-      if (!failed && (this->*complete)(reply)) return 1;
-    }
-    if (failed) {
-      if (!failureLogged) LogPortError(failPrefix, err);
-      failureLogged = true;
-      if (!port_.IsOpen()) return -1;
-    }
-    WaitForMore(elapsed);
+    const Poll poll = PollReply(reply, complete, failPrefix, failureLogged);
+    if (poll == Poll::kComplete) return 1;
+    if (poll == Poll::kClosed) return -1;
+    WaitOnPort(static_cast<int64_t>(timeout_) - elapsed + 1);
   }
 }
 
-void COMM::WaitForMore(uint32_t elapsed) {
-  const int64_t remaining = static_cast<int64_t>(timeout_) - elapsed + 1;
+// Takes what is waiting into reply and checks it for the end of the reply.
+COMM::Poll COMM::PollReply(std::string& reply, Completion complete, const char* failPrefix,
+                           bool& failureLogged) {
+  PortError err;
+  const long waiting = port_.Waiting(err);
+  bool failed = waiting < 0;
+  if (waiting > 0) {
+    failed = !port_.Read(reply, err);
+    if (!failed && (this->*complete)(reply)) return Poll::kComplete;
+  }
+  if (failed) {
+    if (!failureLogged) LogPortError(failPrefix, err);
+    failureLogged = true;
+    if (!port_.IsOpen()) return Poll::kClosed;
+  }
+  return Poll::kPending;
+}
+
+// Blocks until data is waiting or ms have passed.
+void COMM::WaitOnPort(int64_t ms) {
   const uint32_t before = clock_.TickMs();
-  if (port_.WaitForData(static_cast<int>(std::max<int64_t>(remaining, 0)))) return;
+  if (port_.WaitForData(static_cast<int>(std::clamp<int64_t>(ms, 0, std::numeric_limits<int>::max())))) return;
   // A port that gives up before the time asked must not turn this into a spin.
   if (clock_.TickMs() == before) clock_.SleepMs(1);
+}
+
+// The read gave up without its reply; unless the port is closed, the reply may still come.
+// For replies nobody reads (the probe asks addresses where mostly no controller is), the
+// next write only waits for a quiet line, without waiting out a late reply.
+void COMM::NoteReadGaveUp() {
+  if (!port_.IsOpen()) return;
+  replyOutstanding_ = true;
+  gaveUpMs_ = clock_.TickMs();
+  const uint32_t timeout = static_cast<uint32_t>(std::max<int16_t>(timeout_, 0));
+  lateWindowMs_ = ignoring_ > 0 ? 0 : kLateReplyTimeouts * timeout;
 }
 
 int16_t COMM::CommOutIn(const std::string& text, std::string& reply) {
@@ -174,19 +266,23 @@ int16_t COMM::CommOutIn2(const std::string& text, std::string& reply) {
 
 void COMM::CommSetMsgLabel(StatusLine* label) { msgLabel_ = label; }
 
-void COMM::CommLogAdd(const std::string& line) {
-  log_[logPos_] = line;
+const std::string& COMM::StoreLine(const std::string& line) {
+  std::string& slot = log_[logPos_];
+  slot.assign(line, 0, kMaxLogLine);
   if (++logPos_ > kLogLast) logPos_ = 0;
+  return slot;
 }
 
+void COMM::CommLogAdd(const std::string& line) { StoreLine(line); }
+
 void COMM::CommLogMsg(const std::string& line) {
-  CommLogAdd(line);
-  if (msgLabel_) msgLabel_->SetText(line);
+  const std::string& kept = StoreLine(line);
+  if (msgLabel_) msgLabel_->SetText(kept);
 }
 
 void COMM::CommLogMsgAppend(const std::string& line) {
-  CommLogAdd(line);
-  if (msgLabel_) msgLabel_->SetText(msgLabel_->Text() + ", " + line);
+  const std::string& kept = StoreLine(line);
+  if (msgLabel_) msgLabel_->SetText(msgLabel_->Text() + ", " + kept);
 }
 
 std::string COMM::CommGetLog() const {
@@ -213,17 +309,35 @@ void COMM::OnPortEvent(int code) {
   }
 }
 
-// The device is gone: close the port so that it raises nothing more, log the loss once,
-// and let every later exchange fail at once on the closed port until it is opened again.
+// The device is gone: close the port so that it raises nothing more and log the loss
+// once. Later exchanges fail at once on the closed port, apart from a try now and then to
+// open the same device again.
 void COMM::OnDeviceLost() {
   if (deviceLost_ || !port_.IsOpen()) return;
   deviceLost_ = true;
+  reopenTried_ = false;
+  replyOutstanding_ = false;
   PortError err;
   std::string why = "device not available";
   if (port_.Waiting(err) < 0 && !err.description.empty()) why = err.description;
   PortError closeErr;
   port_.Close(closeErr);
   CommLogMsg("CommPort device lost: " + why);
+}
+
+// An exchange after a loss first opens the same device again; tries are at least
+// kReopenIntervalMs apart, so a device that stays away costs an exchange no more than
+// before. The controller is not set up again: it may well have kept its position.
+bool COMM::ReopenLostDevice() {
+  const uint32_t now = clock_.TickMs();
+  if (reopenTried_ && now - reopenTriedMs_ < kReopenIntervalMs) return false;
+  reopenTried_ = true;
+  reopenTriedMs_ = now;
+  PortError err;
+  if (!port_.Open(device_, err) || !port_.IsOpen()) return false;
+  deviceLost_ = false;
+  CommLogMsg("CommPort reopened: " + device_);
+  return true;
 }
 
 void COMM::LogPortError(const char* prefix, const PortError& err) {

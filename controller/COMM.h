@@ -41,6 +41,10 @@ class COMM {
   int16_t CommOut(const std::string& text);
   int16_t CommIn(std::string& reply);
   int16_t CommIn2(std::string& reply);
+  // The next reply ended by CommInTerm, within what is left of the time-out of the read
+  // just done (a reply that turned out not to be the one awaited was dropped). A time-out
+  // here writes no log line: the caller reports what it dropped.
+  int16_t CommInNext(std::string& reply);
   int16_t CommOutIn(const std::string& text, std::string& reply);
   int16_t CommOutIn2(const std::string& text, std::string& reply);
   void CommSetMsgLabel(StatusLine* label);
@@ -54,23 +58,57 @@ class COMM {
   int16_t CommTimeout() const;
   Delay32& Delay();
 
+  // While one of these lives, exchanges do not wait for late replies of the ones before
+  // (the start-up probe, whose replies nobody reads); the first exchange after it waits
+  // for a quiet line (no byte for one time-out).
+  class IgnoredReplies {
+   public:
+    explicit IgnoredReplies(COMM& comm) : comm_(comm) { ++comm_.ignoring_; }
+    ~IgnoredReplies() { --comm_.ignoring_; }
+    IgnoredReplies(const IgnoredReplies&) = delete;
+    IgnoredReplies& operator=(const IgnoredReplies&) = delete;
+
+   private:
+    COMM& comm_;
+  };
+
+  // The longest line the log keeps; a longer one is cut there.
+  static constexpr size_t kMaxLogLine = 1024;
+  // A reply may come this many time-outs after its read gave up; the wait before the
+  // next write covers that time.
+  static constexpr uint32_t kLateReplyTimeouts = 4;
+  // Tries to open a lost device again are at least this far apart.
+  static constexpr uint32_t kReopenIntervalMs = 1000;
+
  private:
   using Completion = bool (COMM::*)(std::string& reply) const;
-  int16_t ReadReply(std::string& reply, Completion complete, const char* failPrefix);
+  enum class Poll { kComplete, kPending, kClosed };
+  int16_t ReadReply(std::string& reply, Completion complete, const char* failPrefix,
+                    bool fresh);
+  Poll PollReply(std::string& reply, Completion complete, const char* failPrefix,
+                 bool& failureLogged);
   bool EndsWithTerm(std::string& reply) const;
   bool EndsWithTerms(std::string& reply) const;
-  void WaitForMore(uint32_t elapsed);
+  void WaitOnPort(int64_t ms);
+  void NoteReadGaveUp();
+  void PrepareLine();
+  void WaitForQuietLine();
+  bool TakeWaiting(std::string& into);
   void DiscardStaleInput();
+  void LogDiscarded(const std::string& bytes);
+  bool ReopenLostDevice();
   void OnPortEvent(int code);
   void OnDeviceLost();
   void LogPortError(const char* prefix, const PortError& err);
+  const std::string& StoreLine(const std::string& line);
 
   SerialPort& port_;
   Clock& clock_;
   Delay32 delay_;
   std::function<void()> terminatorSetup_;
   std::string portName_;
-  std::string device_, openError_;
+  std::string device_;     // the device CommOpenPort opened last
+  std::string openError_;  // why it did not open
   int16_t outTerm_ = 0, inTerm_ = 0, inTerm2_ = 0;
   int16_t timeout_ = 1000;
   StatusLine* msgLabel_ = nullptr;
@@ -78,6 +116,16 @@ class COMM {
   int16_t logPos_ = 0;
   int16_t init_ = 0;
   // The device went away under the open port (unplugged, peer hung up): the port was
-  // closed and the loss logged once; cleared by the next CommOpenPort.
+  // closed and the loss logged once; cleared by CommOpenPort, CommClosePort or a reopen.
   bool deviceLost_ = false;
+  bool reopenTried_ = false;  // since the loss
+  uint32_t reopenTriedMs_ = 0;
+  uint32_t readStartMs_ = 0;  // start of the last read: CommInNext's time-out runs from it
+  // A read gave up without its reply, which may still come: the next write first waits
+  // for a quiet line. gaveUpMs_ is when the read gave up, lateWindowMs_ how long after
+  // that a late reply may still come.
+  bool replyOutstanding_ = false;
+  uint32_t gaveUpMs_ = 0;
+  uint32_t lateWindowMs_ = 0;
+  int ignoring_ = 0;  // IgnoredReplies scopes alive
 };

@@ -32,14 +32,28 @@ int16_t IMSCNTRL::IM483I_Cmd(const std::string& text, std::string& answer) {
     result = im483i::kLinkFailure;
     comm_.CommLogMsgAppend(im483i::LinkFailureLine(line, reply));
   } else {
-    result = im483i::CheckEcho(line, reply, answer);
+    result = CheckReply(line, reply, answer);
+  }
+  --inProgress_;
+  return result;
+}
+
+// A reply that does not begin with the echo of this command line answers something else
+// (a late reply to an earlier command, noise): it is logged and dropped, and reading goes
+// on within the time-out. When nothing better comes, its status stands.
+int16_t IMSCNTRL::CheckReply(const std::string& line, std::string& reply, std::string& answer) {
+  for (;;) {
+    const int16_t result = im483i::CheckEcho(line, reply, answer);
     if (result == im483i::kTooShort)
       comm_.CommLogMsg(im483i::TooShortLine(line, reply));
     else if (result == im483i::kEchoMismatch)
       comm_.CommLogMsg(im483i::EchoMismatchLine(line, reply));
+    else
+      return result;
+    std::string next;
+    if (comm_.CommInNext(next) < 0) return result;
+    reply = std::move(next);
   }
-  --inProgress_;
-  return result;
 }
 
 int16_t IMSCNTRL::Exchange(const std::string& text) {

@@ -40,6 +40,7 @@ class IMSCNTRL {
 
  private:
   int16_t Exchange(const std::string& text);
+  int16_t CheckReply(const std::string& line, std::string& reply, std::string& answer);
   bool MoveTimedOut(int32_t startSeconds);
   // Runs at speed until a masked input is active: its value, or a negative status.
   int16_t RunToInput(int16_t mask, int32_t speed, int32_t startSeconds);

@@ -199,14 +199,18 @@ int16_t STFoc::FocWait() { return Motor().MotorWait(); }
 
 int16_t STFoc::FocSetOrigin() { return Motor().MotorSetPos(p_.ZPOWERUPORIGIN); }
 
-// All three steps always run, so the origin is set where the run stopped even when no
-// limit was found; any failing step fails the homing.
+// The origin moves only when the run ended on a limit input. A run that did not (move
+// time-out, link failure) stops the motor where it is and leaves the position register
+// alone, so that every absolute position keeps its meaning; the homing fails.
 int16_t STFoc::FocHome() {
   const int16_t run = Motor().MotorToLimit(kLimitMask, p_.ZHOMESPEED);
+  if (run <= 0) {
+    FocStop();
+    return -1;
+  }
   const int16_t settle = Motor().MotorSettle(kHomeSettleMs);
   const int16_t origin = Motor().MotorSetPos(p_.ZPOWERUPORIGIN);
-  if (origin < 0 || run < 0 || settle < 0) return -1;
-  return 1;
+  return (origin < 0 || settle < 0) ? -1 : 1;
 }
 
 int16_t STFoc::FocJoyMove(int16_t deflection, int16_t fullScale) {

@@ -23,6 +23,7 @@
 #include "platform/SimSerialPort.h"
 #include "platform/SystemClock.h"
 #include "platform/qt/QtSerialPort.h"
+#include "support/Fakes.h"
 
 namespace {
 
@@ -88,8 +89,9 @@ class RecoveringPort : public SerialPort {
 
 // The link and both drivers behind the dispatch, as the program wires them.
 struct LinkRig {
-  LinkRig(SerialPort& port, const std::string& family, const std::string& portName)
-      : comm(port, clock) {
+  LinkRig(SerialPort& port, Clock& clock, const std::string& family,
+          const std::string& portName)
+      : comm(port, clock), delay(clock) {
     config.CONTRTYPE = family;
     comm.SetTerminatorSetup([this] { mot.MotorCommInit(); });
     comm.CommInit();
@@ -98,6 +100,17 @@ struct LinkRig {
     comm.CommSetTimeout(kPortTimeoutMs);
     mot.MotorSetAddress('1');
     mot.MotorSetMoveTimeout(5);
+  }
+
+  // One command through the family's exchange (raw: as "CON" sends it); the answer, or
+  // for a raw command the reply, goes to answer.
+  int16_t Exchange(bool raw, const std::string& text, std::string& answer) {
+    if (raw) return mot.MotorCmd(text, answer);
+    if (mot.CurrentFamily() == MotCon::Family::IM483I) return im483i.IM483I_Cmd(text, answer);
+    std::string data;
+    const int16_t r = ezhr17.EZHR17_Cmd(text, data);
+    answer = data.size() >= 2 ? data.substr(1, data.size() - 2) : "";
+    return r;
   }
 
   // One position query through the family's exchange; the answer goes to answer.
@@ -109,9 +122,8 @@ struct LinkRig {
     return r;
   }
 
-  SystemClock clock;
   COMM comm;
-  Delay32 delay{clock};
+  Delay32 delay;
   NoEvents pump;
   MotorShared shared;
   Config config;
@@ -158,13 +170,15 @@ TEST_P(FaultMatrix, StatusLogLineAndRecovery) {
   const FaultCase& c = GetParam();
   SystemClock clock;
   RecoveringPort port(clock, "sim:" + c.family);
-  LinkRig rig(port, c.family, "sim:" + c.family + ":" + c.fault);
+  LinkRig rig(port, clock, c.family, "sim:" + c.family + ":" + c.fault);
   ASSERT_TRUE(rig.opened);
 
   std::string answer;
   EXPECT_EQ(rig.Query(answer), c.status);
   EXPECT_EQ(LinesSince(rig.comm, 0), c.lines);
-  if (c.status == 1) EXPECT_EQ(answer, "0");
+  if (c.status == 1) {
+    EXPECT_EQ(answer, "0");
+  }
 
   // The fault clears; whatever the faulty controller still sends has landed by now.
   port.ClearFault();
@@ -198,6 +212,74 @@ INSTANTIATE_TEST_SUITE_P(AllFaults, FaultMatrix, ::testing::ValuesIn(Cases()),
 
 namespace {
 
+// A command of a mixed sequence and the answer that belongs to it alone.
+struct Command {
+  bool raw;
+  std::string text;
+  std::string answer;
+};
+
+std::vector<Command> MixedCommands(const std::string& family, const std::string& position) {
+  if (family == "EZHR17")
+    return {{false, "?0", position},
+            {false, "?1", "100"},
+            {false, "?2", "1000"},
+            {false, "?4", "0"},
+            {false, "Q", ""},
+            {true, "/1?0", "\xFF/0`" + position + "\x03"},
+            {true, "/1?2", "\xFF/0`1000\x03"}};
+  return {{false, "Z", position},    {false, "] 0", "0"},         {false, "^", "0"},
+          {true, "1Z", "1Z" + position}, {true, "1^", "1^0"},     {true, "1] 0", "1] 00"},
+          {false, "V 1000", ""}};
+}
+
+// Runs count commands of the mix against a controller that answers every command
+// delayMs late. Two of every three have a time-out of 1/1.5 to 1/4 of that delay and must
+// fail; every third waits patientMs, longer than the delay, and must get its own answer.
+// Returns one line per exchange that went wrong.
+std::vector<std::string> RunMixed(LinkRig& rig, const std::string& family,
+                                  const std::string& position, int delayMs, int patientMs,
+                                  int count) {
+  const auto commands = MixedCommands(family, position);
+  const double ratios[] = {1.5, 2.0, 2.5, 3.0, 4.0};
+  std::vector<std::string> wrong;
+  for (int i = 0; i < count; ++i) {
+    const Command& c = commands[(i * 3) % commands.size()];
+    const bool patient = i % 3 == 2;
+    const int timeout = patient ? patientMs : static_cast<int>(delayMs / ratios[i % 5]);
+    rig.comm.CommSetTimeout(static_cast<int16_t>(timeout));
+    std::string answer;
+    const int16_t r = rig.Exchange(c.raw, c.text, answer);
+    const bool right = patient ? (r == 1 && answer == c.answer) : r < 0;
+    if (!right)
+      wrong.push_back("#" + std::to_string(i) + " " + c.text + " (time-out " +
+                      std::to_string(timeout) + "): " + std::to_string(r) + " '" + answer + "'");
+  }
+  return wrong;
+}
+
+class MixedLateReplies : public ::testing::TestWithParam<const char*> {};
+
+}  // namespace
+
+// Every reply comes late; the commands that wait long enough get their own answer, the
+// others fail, and no answer ever goes to another command. In simulated time.
+TEST_P(MixedLateReplies, EveryAnswerBelongsToItsOwnCommand) {
+  const std::string family = GetParam();
+  FakeClock clock;
+  SimSerialPort port(clock);
+  LinkRig rig(port, clock, family, "sim:" + family + ":delay=300");
+  ASSERT_TRUE(rig.opened);
+  port.Sim()->axis().SetRegister(port.NowUs(), 1234);
+  const auto wrong = RunMixed(rig, family, "1234", 300, 900, 60);
+  EXPECT_EQ(wrong, std::vector<std::string>{}) << rig.comm.CommGetLog();
+}
+
+INSTANTIATE_TEST_SUITE_P(BothFamilies, MixedLateReplies, ::testing::Values("EZHR17", "IM483I"),
+                         [](const auto& info) { return std::string(info.param); });
+
+namespace {
+
 // kelvorin-sim on a pseudo-terminal, ended with the test.
 class SimProcess {
  public:
@@ -228,7 +310,8 @@ TEST(FaultMatrixPty, LateReplyOverARealLineIsDroppedAndTheLinkRecovers) {
   SimProcess sim({"--family", "EZHR17", "--fault", "delay=" + QString::number(kLateReplyMs)});
   ASSERT_FALSE(sim.Device().empty());
   QtSerialPort port;
-  LinkRig rig(port, "EZHR17", sim.Device());
+  SystemClock clock;
+  LinkRig rig(port, clock, "EZHR17", sim.Device());
   ASSERT_TRUE(rig.opened);
 
   std::string answer;
@@ -250,7 +333,8 @@ TEST(FaultMatrixPty, BadEchoOverARealLine) {
   SimProcess sim({"--family", "IM483I", "--fault", "badecho"});
   ASSERT_FALSE(sim.Device().empty());
   QtSerialPort port;
-  LinkRig rig(port, "IM483I", sim.Device());
+  SystemClock clock;
+  LinkRig rig(port, clock, "IM483I", sim.Device());
   ASSERT_TRUE(rig.opened);
 
   std::string answer;
@@ -260,4 +344,24 @@ TEST(FaultMatrixPty, BadEchoOverARealLine) {
   // The echo check fails every time, but the link itself stays in step.
   EXPECT_EQ(rig.Query(answer), -2);
   EXPECT_EQ(LogLines(rig.comm).size(), 2u);
+}
+
+// The same over a real line, in real time, against kelvorin-sim.
+TEST_P(MixedLateReplies, EveryAnswerBelongsToItsOwnCommandOverARealLine) {
+  const std::string family = GetParam();
+  SimProcess sim({"--family", QString::fromStdString(family), "--fault", "delay=150"});
+  ASSERT_FALSE(sim.Device().empty());
+  QtSerialPort port;
+  SystemClock clock;
+  LinkRig rig(port, clock, family, sim.Device());
+  ASSERT_TRUE(rig.opened);
+  std::string position = "0";
+  if (family == "EZHR17") {
+    rig.comm.CommSetTimeout(450);
+    std::string answer;
+    ASSERT_EQ(rig.Exchange(false, "z1234R", answer), 1);
+    position = "1234";
+  }
+  const auto wrong = RunMixed(rig, family, position, 150, 450, 9);
+  EXPECT_EQ(wrong, std::vector<std::string>{}) << rig.comm.CommGetLog();
 }

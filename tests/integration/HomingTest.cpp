@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "parfiles/TRAPAR.h"
 #include "platform/SimSerialPort.h"
 #include "platform/SystemClock.h"
 #include "server/CoreModules.h"
@@ -11,18 +12,24 @@
 
 namespace {
 
+// A settings folder of its own with ST_PARZ.TXT (0.625 units per step, homing at -1000).
+std::string MakeParzDir() {
+  char pattern[] = "/tmp/kelvorin-homing-XXXXXX";
+  const std::string dir = mkdtemp(pattern);
+  std::ofstream(dir + "/ST_PARZ.TXT", std::ios::binary)
+      << "\"ZCONTR\",1\r\n\"ZSTROKEPERROT\",1\r\n\"ZMOTORSTEPS\",200\r\n"
+         "\"ZSTEPDIVIDE\",3\r\n\"ZHOLDCURRENT\",10\r\n\"ZRUNCURRENT\",50\r\n"
+         "\"ZSLEWVELOCITY\",2000\r\n\"ZINITVELOCITY\",200\r\n\"ZACCELERATION\",200\r\n"
+         "\"ZDECELERATION\",200\r\n\"ZBACKLASH\",0\r\n\"ZJUMPSIZE\",10\r\n"
+         "\"ZCOARSEFACTOR\",10\r\n\"ZJOYMAXSPEED\",2000\r\n\"ZHOMESPEED\",-1000\r\n"
+         "\"ZPOWERUPORIGIN\",0\r\n\"ZENABLELIMITS\",1\r\n";
+  return dir;
+}
+
 class Homing : public ::testing::TestWithParam<const char*> {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/kelvorin-homing-XXXXXX";
-    dir = mkdtemp(pattern);
-    std::ofstream(dir + "/ST_PARZ.TXT", std::ios::binary)
-        << "\"ZCONTR\",1\r\n\"ZSTROKEPERROT\",1\r\n\"ZMOTORSTEPS\",200\r\n"
-           "\"ZSTEPDIVIDE\",3\r\n\"ZHOLDCURRENT\",10\r\n\"ZRUNCURRENT\",50\r\n"
-           "\"ZSLEWVELOCITY\",2000\r\n\"ZINITVELOCITY\",200\r\n\"ZACCELERATION\",200\r\n"
-           "\"ZDECELERATION\",200\r\n\"ZBACKLASH\",0\r\n\"ZJUMPSIZE\",10\r\n"
-           "\"ZCOARSEFACTOR\",10\r\n\"ZJOYMAXSPEED\",2000\r\n\"ZHOMESPEED\",-1000\r\n"
-           "\"ZPOWERUPORIGIN\",0\r\n\"ZENABLELIMITS\",1\r\n";
+    dir = MakeParzDir();
     core.state.config.CONTRTYPE = GetParam();
     core.comm.CommInit();
     core.comm.CommSetPortName(std::string("sim:") + GetParam() + ":lower=-400:nowire");
@@ -67,6 +74,94 @@ TEST_P(Homing, RunsToTheLimitInputAndSetsTheOriginThere) {
 }
 
 INSTANTIATE_TEST_SUITE_P(BothFamilies, Homing, ::testing::Values("EZHR17", "IM483I"),
+                         [](const auto& info) { return std::string(info.param); });
+
+// The same core in simulated time (the fake clock moves only while the link or a pause
+// waits), so that runs of many seconds take none.
+class SimulatedTimeHoming : public ::testing::TestWithParam<const char*> {
+ protected:
+  void Open(const std::string& portItems, int16_t moveTimeout) {
+    core.state.config.CONTRTYPE = GetParam();
+    core.state.config.WAITPOLLINGINTERVAL = 50;
+    core.comm.CommInit();
+    core.comm.CommSetPortName(std::string("sim:") + GetParam() + portItems);
+    ASSERT_TRUE(core.comm.CommOpenPort(1));
+    core.comm.CommSetTimeout(100);
+    core.motor.MotorSetMoveTimeout(moveTimeout);
+  }
+  ksim::SimAxis& Axis() { return port.Sim()->axis(); }
+  // Puts the axis at a physical position at once.
+  void PlaceAt(int64_t physical) {
+    Axis().MoveBy(port.NowUs(), physical - Axis().Physical(port.NowUs()), 1e9);
+    clock.SleepMs(1);
+    ASSERT_EQ(Axis().Physical(port.NowUs()), physical);
+  }
+
+  FakeClock clock;
+  SimSerialPort port{clock};
+  FakePump pump;
+  FakeMessages messages;
+  FakeWindows windows;
+  CoreModules core{port, clock, pump, messages, windows};
+};
+
+// A run that never meets a limit input ends at the move time-out: the motor stands, the
+// position register keeps its origin, and "Z Home" answers "Error ".
+TEST_P(SimulatedTimeHoming, RunWithoutALimitLeavesTheOriginAlone) {
+  const std::string dir = MakeParzDir();
+  Open("", 2);  // no limit switch at all
+  core.par.ParSetDir(dir + "/");
+  ASSERT_EQ(core.foc.FocInit(), 1);
+  core.state.ZEnabled = 1;
+  ASSERT_EQ(core.cmds.ExecCmdString("Z 100;Z Wait;Z ?"), "OK  ; OK  ; 100.00 ; ");
+  const int64_t offset = Axis().Register(port.NowUs()) - Axis().Physical(port.NowUs());
+
+  EXPECT_EQ(core.cmds.ExecCmdString("Z Home"), "Error  ; ");
+  EXPECT_FALSE(Axis().IsMoving(port.NowUs()));
+  EXPECT_LT(Axis().Physical(port.NowUs()), -1000) << "the run did go on for a while";
+  EXPECT_EQ(Axis().Register(port.NowUs()) - Axis().Physical(port.NowUs()), offset);
+  const double expected = static_cast<double>(Axis().Register(port.NowUs())) * 0.625;
+  double z = 0;
+  ASSERT_EQ(core.foc.FocGetPos(z), 1);
+  EXPECT_DOUBLE_EQ(z, expected);
+  std::filesystem::remove_all(dir);
+}
+
+// The shipped settings home from the far end of the shipped simulator's travel in well
+// under their move time-out.
+TEST_P(SimulatedTimeHoming, ShippedSettingsHomeFromTheFarEndWellWithinTheMoveTimeOut) {
+  const std::string shipped = KELVORIN_SOURCE_DIR "/settings/";
+  ParTable config;
+  ASSERT_EQ(core.par.ParReadFile(shipped + "ST_CONFIG.TXT", config), 1);
+  ParValue name, timeout;
+  ASSERT_EQ(TRAPAR::ParTableTransfer(config, "MPORTNAME", name, "from"), 1);
+  ASSERT_EQ(TRAPAR::ParTableTransfer(config, "MOVETIMEOUT", timeout, "from"), 1);
+  const std::string portName = TRAPAR::ValueText(name);
+  const std::string prefix = "sim:EZHR17";
+  ASSERT_EQ(portName.rfind(prefix, 0), 0u) << portName;
+  double moveTimeout = 0;
+  ASSERT_TRUE(TRAPAR::ValueNumber(timeout, moveTimeout));
+  Open(portName.substr(prefix.size()), static_cast<int16_t>(moveTimeout));
+  ksim::Options options;
+  std::string error;
+  ASSERT_TRUE(SimSerialPort::ParseName(portName, options, error)) << error;
+  ASSERT_TRUE(options.lowerLimit && options.upperLimit);
+
+  core.par.ParSetDir(shipped);
+  ASSERT_EQ(core.foc.FocInit(), 1);
+  PlaceAt(*options.upperLimit - 100);  // just off the far switch
+  const double start = clock.TimeOfDaySeconds();
+  EXPECT_EQ(core.foc.FocHome(), 1) << core.comm.CommGetLog();
+  EXPECT_LT(clock.TimeOfDaySeconds() - start, moveTimeout / 2);
+  const int64_t physical = Axis().Physical(port.NowUs());
+  EXPECT_GE(physical, *options.lowerLimit);
+  EXPECT_LE(physical, *options.lowerLimit + 500);  // the IM483I backs off the switch
+  double z = -1;
+  ASSERT_EQ(core.foc.FocGetPos(z), 1);
+  EXPECT_DOUBLE_EQ(z, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothFamilies, SimulatedTimeHoming, ::testing::Values("EZHR17", "IM483I"),
                          [](const auto& info) { return std::string(info.param); });
 
 }  // namespace

@@ -11,6 +11,10 @@
 #include <gtest/gtest.h>
 #include <thread>
 
+#include <QTemporaryDir>
+#include <memory>
+
+#include "Programs.h"
 #include "controller/COMM.h"
 #include "platform/SystemClock.h"
 #include "platform/qt/QtSerialPort.h"
@@ -80,13 +84,19 @@ int Count(const std::vector<std::string>& lines, const std::string& prefix) {
 
 class SerialPtyTest : public ::testing::Test {
  protected:
+  // The link opens the device by a name of its own, as a controller's adapter is named:
+  // once the device is gone, that name names nothing, and no later try to open the device
+  // again can reach a terminal that another program has been given meanwhile.
   void SetUp() override {
     ASSERT_FALSE(pty.SlaveName().empty());
+    ASSERT_TRUE(dir.isValid());
+    link = dir.path().toStdString() + "/tty";
+    ASSERT_EQ(::symlink(pty.SlaveName().c_str(), link.c_str()), 0);
     comm.CommInit();
     comm.CommSetOutTerm(13);
     comm.CommSetInTerm(13);
     comm.CommSetInTerm2(10);
-    comm.CommSetPortName(pty.SlaveName());
+    comm.CommSetPortName(link);
     ASSERT_TRUE(comm.CommOpenPort(1)) << comm.CommGetLog();
   }
   // One exchange with a controller that answers `reply` in the given pieces.
@@ -104,7 +114,15 @@ class SerialPtyTest : public ::testing::Test {
     return result;
   }
 
+  // The controller's end goes away, and with it the device's name.
+  void LoseDevice() {
+    pty.Close();
+    ::unlink(link.c_str());
+  }
+
   PtyMaster pty;
+  QTemporaryDir dir;
+  std::string link;
   SystemClock clock;
   QtSerialPort port;
   COMM comm{port, clock};
@@ -143,7 +161,7 @@ TEST_F(SerialPtyTest, HangUpDuringExchangesClosesPortOnceAndFailsFast) {
   std::string received;
   ASSERT_EQ(Exchange("/1Q", {"/0`\x03\r\n"}, received), 1);
 
-  pty.Close();  // the peer disappears
+  LoseDevice();  // the peer disappears
   const auto start = std::chrono::steady_clock::now();
   for (int i = 0; i < 4; ++i) EXPECT_EQ(comm.CommOutIn2("/1Q", reply), -1);
   EXPECT_LT(std::chrono::steady_clock::now() - start, 3000ms)
@@ -160,7 +178,7 @@ TEST_F(SerialPtyTest, HangUpDuringExchangesClosesPortOnceAndFailsFast) {
 }
 
 TEST_F(SerialPtyTest, HangUpWhileIdleIsNoticedOnceAndReopenWorks) {
-  pty.Close();
+  LoseDevice();
   for (int i = 0; i < 20; ++i) QCoreApplication::processEvents();
   std::this_thread::sleep_for(20ms);
   for (int i = 0; i < 20; ++i) QCoreApplication::processEvents();
@@ -178,6 +196,48 @@ TEST_F(SerialPtyTest, HangUpWhileIdleIsNoticedOnceAndReopenWorks) {
   EXPECT_EQ(comm.CommOutIn2("/1Q", reply), 1);
   controller.join();
   EXPECT_EQ(reply, "/0`\x03");
+}
+
+// kelvorin-sim on a link path goes away and a new one comes up on the same path: the
+// link notices the loss while idle, and the next exchange opens the device again.
+TEST(SerialPtyReopen, LostDeviceIsOpenedAgainByTheNextExchange) {
+  QTemporaryDir dir;
+  const QString tty = dir.path() + "/tty";
+  auto sim = std::make_unique<programs::Sim>("EZHR17", tty, dir.path() + "/sim.log");
+  ASSERT_TRUE(sim->ok());
+  SystemClock clock;
+  QtSerialPort port;
+  COMM comm{port, clock};
+  comm.CommInit();
+  comm.CommSetOutTerm(13);
+  comm.CommSetInTerm(13);
+  comm.CommSetInTerm2(10);
+  comm.CommSetPortName(tty.toStdString());
+  ASSERT_TRUE(comm.CommOpenPort(1));
+  comm.CommSetTimeout(300);
+  std::string reply;
+  ASSERT_EQ(comm.CommOutIn2("/1z77R", reply), 1);
+
+  sim.reset();
+  for (int i = 0; i < 10 && port.IsOpen(); ++i) {
+    QCoreApplication::processEvents();
+    std::this_thread::sleep_for(20ms);
+  }
+  EXPECT_FALSE(port.IsOpen());
+  // While the device is away, exchanges fail at once.
+  const auto start = std::chrono::steady_clock::now();
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(comm.CommOutIn2("/1?0", reply), -1);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 300ms);
+
+  sim = std::make_unique<programs::Sim>("EZHR17", tty, dir.path() + "/sim2.log");
+  ASSERT_TRUE(sim->ok());
+  std::this_thread::sleep_for(std::chrono::milliseconds(COMM::kReopenIntervalMs));
+  EXPECT_EQ(comm.CommOutIn2("/1?0", reply), 1);
+  EXPECT_EQ(reply, "\xFF/0`0\x03") << "a new controller, not set up again";
+  const auto lines = LogLines(comm);
+  EXPECT_EQ(Count(lines, "CommPort device lost: "), 1) << comm.CommGetLog();
+  EXPECT_EQ(Count(lines, "CommPort reopened: " + tty.toStdString()), 1) << comm.CommGetLog();
+  EXPECT_EQ(lines.back(), "CommPort reopened: " + tty.toStdString());
 }
 
 }  // namespace

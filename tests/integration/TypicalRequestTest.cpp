@@ -3,6 +3,8 @@
 // controller, and back.
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "Programs.h"
 
 namespace {
@@ -37,6 +39,35 @@ TEST_P(TypicalRequest, RelativeMoveWaitAndPositionOverAPty) {
   EXPECT_EQ(programs::Cmd(socket, {"Unload"}), "OK  ; \n");
   EXPECT_TRUE(server.WaitForExit(10000));
   EXPECT_EQ(server.ExitCode(), 0);
+}
+
+// The controller goes away under the running program and a new one appears on the same
+// device: the next request opens the device again by itself and is answered.
+TEST_P(TypicalRequest, LinkReopensWhenTheControllerComesBack) {
+  const Family f = GetParam();
+  QTemporaryDir dir;
+  const QString tty = dir.path() + "/tty", log = dir.path() + "/sim.log";
+  auto sim = std::make_unique<programs::Sim>(f.name, tty, log);
+  ASSERT_TRUE(sim->ok());
+  programs::WriteSettings(dir.path(), {"\"MPORT\",1", "\"PORTTIMEOUT\",100",
+                                       "\"MOVETIMEOUT\",10", "\"WAITPOLLINGINTERVAL\",20",
+                                       QString("\"CONTRTYPE\",") + f.name, "\"Z_INSTALLED\",1",
+                                       "\"MPORTNAME\"," + tty});
+  const QString socket = dir.path() + "/k.sock";
+  programs::Server server(dir.path(), socket);
+  ASSERT_EQ(programs::Cmd(socket, {"Z Rel 5;Z Wait;Z ?"}), "OK  ; OK  ; 5.00 ; \n");
+
+  sim.reset();
+  QThread::msleep(100);  // the program notices the hang-up while idle
+  const QString log2 = dir.path() + "/sim2.log";
+  sim = std::make_unique<programs::Sim>(f.name, tty, log2);
+  ASSERT_TRUE(sim->ok());
+  // The new controller starts at step 0; the program does not set it up again.
+  EXPECT_EQ(programs::Cmd(socket, {"Z ?"}), "0.00 ; \n");
+  const QString wire = programs::ReadFile(log2);
+  EXPECT_TRUE(wire.startsWith(QString("> ") + f.position)) << wire.toStdString();
+  EXPECT_EQ(programs::Cmd(socket, {"Unload"}), "OK  ; \n");
+  EXPECT_TRUE(server.WaitForExit(10000));
 }
 
 INSTANTIATE_TEST_SUITE_P(BothFamilies, TypicalRequest,

@@ -226,13 +226,16 @@ TEST_F(CommTest, StaleInputIsDiscardedBeforeTheNextCommand) {
 TEST_F(CommTest, LostDeviceClosesPortOnceAndLaterExchangesFailFast) {
   port.responder = [](const std::string&) { return std::string("ok\r\n"); };
   ASSERT_EQ(comm.CommOutIn2("A", reply), 1);
+  const int opensBefore = port.opens;
 
   port.responder = nullptr;
   port.HangUp();
+  port.failOpen = true;  // and stays away for now
   EXPECT_EQ(comm.CommOutIn2("B", reply), -1);
   EXPECT_FALSE(port.IsOpen());
   for (int i = 0; i < 5; ++i) EXPECT_EQ(comm.CommOutIn2("C", reply), -1);
   EXPECT_EQ(clock.now, 0u) << "no exchange waited for a reply that cannot come";
+  EXPECT_EQ(port.opens - opensBefore, 1) << "one try to open it again within a second";
   auto lines = LogLines(comm);
   EXPECT_EQ(Count(lines, "CommPort device lost: Input/output error"), 1);
   EXPECT_EQ(lines.size(), 1u + 6u * 2u) << "one loss line, then one line per half";
@@ -242,12 +245,26 @@ TEST_F(CommTest, LostDeviceClosesPortOnceAndLaterExchangesFailFast) {
   port.Event(SerialPort::kEventDeviceLost);
   EXPECT_EQ(LogLines(comm).size(), lines.size());
 
-  // Re-configuration opens the port again and the link works.
-  comm.CommClosePort();
-  ASSERT_TRUE(comm.CommOpenPort(1));
+  // A second later the next exchange tries again; the device is still away.
+  clock.now += COMM::kReopenIntervalMs;
+  EXPECT_EQ(comm.CommOutIn2("C", reply), -1);
+  EXPECT_EQ(port.opens - opensBefore, 2);
+
+  // The device is back: the next exchange due for a try opens the same device, says so
+  // once, and goes on. Nothing is set up again.
+  port.failOpen = false;
   port.responder = [](const std::string&) { return std::string("ok\r\n"); };
+  clock.now += COMM::kReopenIntervalMs - 1;
+  EXPECT_EQ(comm.CommOutIn2("D", reply), -1) << "not yet a second since the last try";
+  clock.now += 1;
+  port.written.clear();
   EXPECT_EQ(comm.CommOutIn2("D", reply), 1);
   EXPECT_EQ(reply, "ok");
+  EXPECT_EQ(port.openedName, "/dev/ttyS0");
+  EXPECT_EQ(port.written, std::vector<std::string>{"D\r"});
+  EXPECT_EQ(LogLines(comm).back(), "CommPort reopened: /dev/ttyS0");
+  EXPECT_EQ(comm.CommOutIn2("E", reply), 1);
+  EXPECT_EQ(Count(LogLines(comm), "CommPort reopened: "), 1);
 
   // A second loss after the reopen is reported again, once.
   port.Event(SerialPort::kEventDeviceLost);
@@ -255,6 +272,184 @@ TEST_F(CommTest, LostDeviceClosesPortOnceAndLaterExchangesFailFast) {
   EXPECT_FALSE(port.IsOpen());
   lines = LogLines(comm);
   EXPECT_EQ(Count(lines, "CommPort device lost: "), 2);
+
+  // Closed on purpose (re-configuration), the port is not opened behind the caller's back.
+  ASSERT_TRUE(comm.CommOpenPort(1));
+  comm.CommClosePort();
+  clock.now += COMM::kReopenIntervalMs;
+  EXPECT_EQ(comm.CommOutIn2("F", reply), -1);
+  EXPECT_FALSE(port.IsOpen());
+}
+
+namespace {
+
+// An EZHR17-style link with a 100 ms time-out on a line whose bytes land at set times.
+class TimedLink : public ::testing::Test {
+ protected:
+  static constexpr uint32_t kT = 100;
+  void SetUp() override {
+    comm.CommInit();
+    comm.CommSetOutTerm(13);
+    comm.CommSetInTerm(13);
+    comm.CommSetInTerm2(10);
+    ASSERT_TRUE(comm.CommOpenPort(1));
+    comm.CommSetTimeout(kT);
+    port.replyDelayMs = 10;
+  }
+  FakeClock clock;
+  TimedPort port{clock};
+  COMM comm{port, clock};
+  std::string reply;
+};
+
+struct LateReply {
+  double delay;          // when the late reply lands, in time-outs after its command
+  uint32_t lastWriteBy;  // the next command is written no later than this (ms)
+};
+
+}  // namespace
+
+// The reply to a command that timed out lands during the next wait: it is dropped before
+// the next command goes out, and every answer belongs to its own command.
+TEST_F(TimedLink, LateReplyNeverAnswersTheNextCommand) {
+  const std::vector<LateReply> cases = {
+      {1.5, 250}, {2.0, 300}, {2.5, 350}, {3.0, 400}, {4.0, 500}, {4.5, 550}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.delay);
+    clock.now = 0;
+    port.writeTimes.clear();
+    comm.CommInit();
+    comm.CommSetTimeout(kT);
+    port.responder = nullptr;
+    port.At(static_cast<uint32_t>(c.delay * kT), "/0`111\x03\r\n");
+    ASSERT_EQ(comm.CommOutIn2("/1?0", reply), -1);
+
+    port.responder = [](const std::string&) { return std::string("/0`222\x03\r\n"); };
+    EXPECT_EQ(comm.CommOutIn2("/1?4", reply), 1);
+    EXPECT_EQ(reply, "/0`222\x03");
+    ASSERT_EQ(port.writeTimes.size(), 2u);
+    EXPECT_LE(port.writeTimes[1], c.lastWriteBy);
+    auto lines = LogLines(comm);
+    std::erase(lines, "");  // CommInit keeps the ring's write index
+    EXPECT_EQ(lines, (std::vector<std::string>{
+                         "Port TimeOut", "CommOut discarded stale input: /0`111\\x03\\r\\n"}));
+    EXPECT_TRUE(port.arrivals.empty());
+  }
+}
+
+TEST_F(TimedLink, QuietWaitIsBoundedAndOnlyFollowsAFailedRead) {
+  // A reply that never comes: the next command waits out the time a late one could take.
+  ASSERT_EQ(comm.CommOutIn2("/1?0", reply), -1);
+  const uint32_t gaveUp = clock.now;
+  port.responder = [](const std::string&) { return std::string("/0`\x03\r\n"); };
+  EXPECT_EQ(comm.CommOutIn2("/1Q", reply), 1);
+  EXPECT_EQ(port.writeTimes.back(), gaveUp + COMM::kLateReplyTimeouts * kT);
+
+  // After a good exchange the next command goes out at once.
+  const uint32_t before = clock.now;
+  EXPECT_EQ(comm.CommOutIn2("/1Q", reply), 1);
+  EXPECT_EQ(port.writeTimes.back(), before);
+
+  // Long after a failed read, no late reply is waited for: what came meanwhile is dropped,
+  // and the line must be quiet for one time-out (when those bytes came cannot be known).
+  port.responder = nullptr;
+  ASSERT_EQ(comm.CommOutIn2("/1?0", reply), -1);
+  port.At(clock.now + 50, "late\r\n");
+  clock.now += 2000;
+  port.responder = [](const std::string&) { return std::string("/0`\x03\r\n"); };
+  const uint32_t idle = clock.now;
+  EXPECT_EQ(comm.CommOutIn2("/1Q", reply), 1);
+  EXPECT_EQ(port.writeTimes.back(), idle + kT);
+  EXPECT_EQ(LogLines(comm).back(), "CommOut discarded stale input: late\\r\\n");
+
+  // A line that never falls quiet holds the next command up for a bounded time only.
+  port.responder = nullptr;
+  ASSERT_EQ(comm.CommOutIn2("/1?0", reply), -1);
+  const uint32_t failed = clock.now;
+  for (uint32_t t = failed + 20; t < failed + 5000; t += 30) port.At(t, "#");
+  port.responder = [](const std::string&) { return std::string("/0`\x03\r\n"); };
+  comm.CommOutIn2("/1Q", reply);  // noise comes along with the reply
+  EXPECT_LE(port.writeTimes.back(), failed + (COMM::kLateReplyTimeouts + 2) * kT + 30);
+  const auto lines = LogLines(comm);
+  EXPECT_EQ(Count(lines, "CommOut discarded stale input: ##"), 1);
+  port.arrivals.clear();
+}
+
+TEST_F(TimedLink, IgnoredRepliesDoNotWaitBetweenThemButTheNextCommandDoes) {
+  {
+    COMM::IgnoredReplies ignored(comm);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(comm.CommOutIn2("/2?Q", reply), -1);
+  }
+  EXPECT_EQ(port.writeTimes, (std::vector<uint32_t>{0, kT + 1, 2 * (kT + 1)}));
+  // The first command after them waits for a quiet line, and a reply late by less than
+  // that is dropped.
+  port.At(clock.now + kT / 2, "/0`\x03\r\n");
+  const uint32_t gaveUp = clock.now;
+  port.responder = [](const std::string&) { return std::string("/0`7\x03\r\n"); };
+  EXPECT_EQ(comm.CommOutIn2("/1?0", reply), 1);
+  EXPECT_EQ(reply, "/0`7\x03");
+  EXPECT_EQ(port.writeTimes.back(), gaveUp + kT / 2 + kT);
+}
+
+namespace {
+
+struct DeadlineCase {
+  const char* name;
+  bool twoTerms;
+  std::string arrives;  // lands 17 ms after the write; the wait comes back 118 ms late
+  int16_t result;
+  std::string reply;
+};
+
+}  // namespace
+
+// The thread comes back from its wait only after the deadline, with the bytes waiting:
+// what has arrived decides, not the clock.
+TEST_F(TimedLink, ReplyWaitingAtTheDeadlineIsNoTimeOut) {
+  const std::vector<DeadlineCase> cases = {
+      {"whole CR LF reply", true, "/0`5\x03\r\n", 1, "/0`5\x03"},
+      {"whole LF reply", false, "1Z5\n", 1, "1Z5"},
+      {"reply still missing its LF", true, "/0`5\x03\r", -1, "/0`5\x03\r"},
+      {"bytes after the terminator", false, "1Z5\nx", -1, "1Z5\nx"},
+  };
+  port.oversleepMs = 101;
+  port.replyDelayMs = 17;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    comm.CommInit();
+    comm.CommSetTimeout(kT);
+    comm.CommSetInTerm(c.twoTerms ? 13 : 10);
+    const std::string bytes = c.arrives;
+    port.responder = [&bytes](const std::string&) { return bytes; };
+    clock.now += 10 * kT;  // nothing outstanding from the case before
+    const int16_t r = c.twoTerms ? comm.CommOutIn2("/1?0", reply) : comm.CommOutIn("1Z", reply);
+    EXPECT_EQ(r, c.result);
+    EXPECT_EQ(reply, c.reply);
+    EXPECT_GT(clock.now - port.writeTimes.back(), kT) << "the deadline had passed";
+    EXPECT_EQ(comm.CommGetLog().find("Port TimeOut") != std::string::npos, c.result < 0);
+    port.input.clear();
+  }
+}
+
+TEST_F(CommTest, LogKeepsAtMostOneKibibyteOfEachLine) {
+  FakeStatusLine status;
+  comm.CommSetMsgLabel(&status);
+  const std::string huge(1 << 20, 'x');
+  comm.CommLogMsg("CON " + huge);
+  comm.CommLogAdd(std::string(COMM::kMaxLogLine, 'y'));
+  comm.CommLogMsgAppend(huge);
+  const auto lines = LogLines(comm);
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[0], "CON " + huge.substr(0, COMM::kMaxLogLine - 4));
+  EXPECT_EQ(lines[1], std::string(COMM::kMaxLogLine, 'y'));
+  EXPECT_EQ(lines[2].size(), COMM::kMaxLogLine);
+  EXPECT_EQ(status.text.size(), 2 * COMM::kMaxLogLine + 2);
+
+  // A stale megabyte on the line makes one short line too.
+  port.input = huge;
+  port.responder = [](const std::string&) { return std::string("ok\r\n"); };
+  EXPECT_EQ(comm.CommOutIn2("A", reply), 1);
+  EXPECT_EQ(LogLines(comm).back().size(), COMM::kMaxLogLine);
 }
 
 TEST(Delay32Test, DelayWaitsStrictlyLongerAndSleeps) {

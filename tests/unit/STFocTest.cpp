@@ -256,12 +256,63 @@ TEST(STFoc, HomingRunsAllThreeStepsAndReportsAnyFailure) {
   EXPECT_EQ(rig.foc.FocHome(), 1);
   EXPECT_EQ(rig.Take(), (Lines{"/1?2\r", "/1?4\r", "/1T\r", "/1V2000R\r", "/1z100R\r"}));
 
-  // The run fails: the origin is still set where the axis stands.
+  // The run fails: the motor is stopped and the origin stays where it was.
   rig.controller.failing = {"?2"};
   EXPECT_EQ(rig.foc.FocHome(), -1);
-  EXPECT_EQ(rig.Take(), (Lines{"/1?2\r", "/1T\r", "/1z100R\r"}));
+  EXPECT_EQ(rig.Take(), (Lines{"/1?2\r", "/1T\r", "/1T\r"}));
 
   // The run succeeds but the origin cannot be set.
   rig.controller.failing = {"z100R"};
   EXPECT_EQ(rig.foc.FocHome(), -1);
+}
+
+namespace {
+
+struct FailedHoming {
+  const char* family;
+  std::map<std::string, std::string> answers;
+  std::set<std::string> failing;
+  const char* why;
+};
+
+}  // namespace
+
+// However the run misses the limit input, the axis is stopped and its position register
+// is left alone, so absolute positions keep their meaning.
+TEST(STFoc, HomingThatMissesTheLimitLeavesTheOriginAlone) {
+  const std::vector<FailedHoming> cases = {
+      {"EZHR17", {{"?2", "2000"}, {"?4", "0"}}, {}, "no input within the move time-out"},
+      {"EZHR17", {{"?2", "2000"}}, {"?4"}, "inputs unreadable"},
+      {"EZHR17", {{"?2", "2000"}, {"?4", "0"}}, {"V1000D0R"}, "run refused"},
+      {"EZHR17", {}, {"?2"}, "speed unreadable"},
+      {"IM483I", {{"] 0", "0"}}, {}, "no input within the move time-out"},
+      {"IM483I", {{"] 0", "0"}}, {"M-1000"}, "run refused"},
+      {"IM483I", {}, {"] 0"}, "inputs unreadable"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.family) + ": " + c.why);
+    ZRig rig(c.family);
+    rig.WriteParz({{"ZPOWERUPORIGIN", "100"}});
+    rig.controller.position = "740";
+    ASSERT_EQ(rig.foc.FocInit(), 1);
+    rig.Take();
+    rig.controller.answers = c.answers;
+    rig.controller.failing = c.failing;
+    rig.clock.autoAdvanceMs = 1;  // lets the move time-out come
+
+    EXPECT_EQ(rig.foc.FocHome(), -1);
+    const auto sent = rig.Take();
+    ASSERT_FALSE(sent.empty());
+    const std::string stop = std::string(c.family) == "EZHR17" ? "/1T\r" : "1M0\n";
+    EXPECT_EQ(sent.back(), stop) << "the motor stands";
+    for (const auto& line : sent) {
+      EXPECT_NE(line.substr(0, 3), "/1z") << "no register set";
+      EXPECT_NE(line, "1O\n") << "no origin set";
+    }
+    EXPECT_EQ(rig.controller.position, "740");
+    double z = 0;
+    rig.controller.failing.clear();
+    ASSERT_EQ(rig.foc.FocGetPos(z), 1);
+    EXPECT_DOUBLE_EQ(z, 640 * 0.625);
+  }
 }
