@@ -3,10 +3,12 @@
 #include <QCoreApplication>
 #include <QTimer>
 #include <cstdio>
+#include <optional>
 
 #include "platform/PortSelector.h"
 #include "platform/SimSerialPort.h"
 #include "platform/qt/QtSerialPort.h"
+#include "interp/qt/InterpLauncher.h"
 #include "server/CoreModules.h"
 #include "server/qt/AutomationEndpoint.h"
 #include "ui/MainWindowHost.h"
@@ -17,12 +19,25 @@ Kelvorin::Kelvorin()
       port_(std::make_unique<PortSelector>(*realPort_, *simPort_)),
       windows_(std::make_unique<MainWindowHost>(clock_, pump_)),
       core_(std::make_unique<CoreModules>(*port_, clock_, pump_, messages_, *windows_)),
+      interp_(std::make_unique<InterpLauncher>(core_->interp, core_->progEdit, messages_)),
       endpoint_(std::make_unique<AutomationEndpoint>(*this)) {
-  windows_->SetCommands(&core_->cmds);
+  windows_->SetCore(*core_, messages_);
+  WireInterpreter();
   windows_->onUnloaded = [this] {
     core_->startup.MainWindowUnloaded();
     QuitWhenUnused();
   };
+}
+
+// The "Interpreter" item, "!" and the program step's command box reach the interpreter
+// window through the main window's hooks; it is unloaded with the main window.
+void Kelvorin::WireInterpreter() {
+  auto& hooks = windows_->hooks;
+  hooks.openInterpreter = [this](int16_t top, int16_t left) { interp_->OpenAt(top, left); };
+  hooks.unloadInterpreter = [this] { interp_->Unload(); };
+  hooks.interpreterLoaded = [this] { return interp_->IsLoaded(); };
+  hooks.showInterpMsg = [this](const std::string& text) { core_->interp.ShowInterpMsg(text); };
+  core_->interp.SetCommandTextSource([this] { return windows_->CommandText(); });
 }
 
 Kelvorin::~Kelvorin() {
@@ -30,21 +45,32 @@ Kelvorin::~Kelvorin() {
   if (core_->comm.CommIsInit() == 1) core_->startup.CloseAll();
 }
 
+// The socket is served before anything else, so a client connects at once; its
+// requests are taken up when start-up has ended.
 bool Kelvorin::Start(const Options& options) {
-  const int16_t init = core_->startup.InitAll(options.dir.toStdString());
-  if (!options.automation || init < 0) windows_->ShowMainWindow();
-  if (QtMessageBoxes::Headless())  // no window to read why a step failed
-    for (const auto& why : core_->startup.Failures())
-      std::fprintf(stderr, "kelvorin: %s\n", why.c_str());
+  endpoint_->Hold();
   if (!endpoint_->Listen(options.socketPath)) {
     std::fprintf(stderr, "kelvorin: cannot serve %s: %s\n", qPrintable(options.socketPath),
                  qPrintable(endpoint_->ErrorString()));
     return false;
   }
+  std::printf("kelvorin: serving on %s\n", qPrintable(options.socketPath));
+  std::fflush(stdout);
+  int16_t init;
+  {
+    std::optional<QtMessageBoxes::ClientScope> forClient;
+    if (options.automation) forClient.emplace(messages_);
+    init = core_->startup.InitAll(options.dir.toStdString());
+  }
+  if (!options.automation || init < 0) windows_->ShowMainWindow();
+  if (QtMessageBoxes::Headless())  // no window to read why a step failed
+    for (const auto& why : core_->startup.Failures())
+      std::fprintf(stderr, "kelvorin: %s\n", why.c_str());
   const int32_t tcp = core_->state.config.SERVERTCPPORT;
   if (tcp > 0 && tcp < 65536 && !endpoint_->ListenTcp(static_cast<quint16>(tcp)))
     core_->comm.CommLogMsg("Automation TCP port " + std::to_string(tcp) + ": " +
                            endpoint_->ErrorString().toStdString());
+  endpoint_->Release();
   return true;
 }
 
@@ -55,9 +81,16 @@ void Kelvorin::ClientReleased() {
   QuitWhenUnused();
 }
 
-std::string Kelvorin::Exec(const std::string& cmd) { return core_->cmds.ExecCmdString(cmd); }
+std::string Kelvorin::Exec(const std::string& cmd, ClientLink link) {
+  QtMessageBoxes::ClientScope forClient(messages_);
+  CmdObj::ConfinedFiles confined(core_->cmdObj, link == ClientLink::Tcp);
+  return core_->cmds.ExecCmdString(cmd);
+}
 
-void Kelvorin::DdeExecute(const std::string& text) { windows_->DdeExecute(text); }
+void Kelvorin::DdeExecute(const std::string& text) {
+  QtMessageBoxes::ClientScope forClient(messages_);
+  windows_->DdeExecute(text);
+}
 
 void Kelvorin::QuitWhenUnused() {
   // Queued: the request or window handler that got here finishes first.

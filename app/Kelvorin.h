@@ -12,6 +12,7 @@
 class SerialPort;
 class MainWindowHost;
 class AutomationEndpoint;
+class InterpLauncher;
 struct CoreModules;
 
 struct Options {
@@ -30,11 +31,12 @@ class Kelvorin : public AutomationHost {
 
   void ClientCreated() override;
   void ClientReleased() override;
-  std::string Exec(const std::string& cmd) override;
+  std::string Exec(const std::string& cmd, ClientLink link) override;
   void DdeExecute(const std::string& text) override;
 
  private:
   void QuitWhenUnused();
+  void WireInterpreter();
 
   SystemClock clock_;
   QtEventPump pump_;
@@ -44,5 +46,6 @@ class Kelvorin : public AutomationHost {
   std::unique_ptr<SerialPort> port_;
   std::unique_ptr<MainWindowHost> windows_;
   std::unique_ptr<CoreModules> core_;
+  std::unique_ptr<InterpLauncher> interp_;  // goes before the core it runs on
   std::unique_ptr<AutomationEndpoint> endpoint_;
 };

@@ -2,60 +2,98 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
-#include <QFileInfo>
-#include <QLockFile>
 #include <cstdio>
+#include <cstring>
 
 #include "app/Kelvorin.h"
 #include "platform/qt/QtMessageBoxes.h"
+#include "server/STCommands.h"
+#include "server/qt/InstanceLock.h"
 #include "server/qt/SocketPath.h"
 
 namespace {
 
-Options ParseOptions(const QApplication& app) {
+struct Parser {
+  Parser() {
+    parser.setApplicationDescription(
+        "Drives the lift and serves its automation socket.\n"
+        "Qt's own options work too: -platform offscreen runs without a display.");
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addOptions({dir, automation, socket});
+  }
   QCommandLineParser parser;
-  parser.setApplicationDescription("Drives the lift and serves its automation socket.");
-  parser.addHelpOption();
-  QCommandLineOption dir("dir", "Settings folder (default: the program's folder).", "DIR");
-  QCommandLineOption automation("automation", "Started for a client: stay hidden.");
-  QCommandLineOption socket("socket", "Automation socket path.", "PATH");
-  parser.addOptions({dir, automation, socket});
-  parser.process(app);
+  QCommandLineOption dir{"dir", "Settings folder (default: the program's folder).", "DIR"};
+  QCommandLineOption automation{"automation", "Started for a client: stay hidden."};
+  QCommandLineOption socket{"socket", "Automation socket path.", "PATH"};
+};
+
+// --help and --version need no display: answered before any window system is touched.
+bool AnswerInfoOptions(int argc, char** argv) {
+  bool help = false, version = false;
+  for (int i = 1; i < argc; ++i) {
+    const char* a = argv[i];
+    help = help || !std::strcmp(a, "-h") || !std::strcmp(a, "--help") || !std::strcmp(a, "-?") ||
+           !std::strcmp(a, "--help-all");
+    version = version || !std::strcmp(a, "-v") || !std::strcmp(a, "--version");
+  }
+  if (!help && !version) return false;
+  QCoreApplication app(argc, argv);
+  app.setApplicationName("kelvorin");
+  app.setApplicationVersion(STCommands::kVersion);
+  Parser p;
+  if (help) p.parser.showHelp(0);
+  p.parser.showVersion();
+  return true;
+}
+
+Options ParseOptions(const QApplication& app) {
+  Parser p;
+  p.parser.process(app);
   Options o;
-  o.dir = parser.isSet(dir) ? QDir(parser.value(dir)).absolutePath()
-                            : QCoreApplication::applicationDirPath();
-  o.socketPath = parser.isSet(socket) ? parser.value(socket) : socketpath::DefaultSocketPath();
-  o.automation = parser.isSet(automation);
+  o.dir = p.parser.isSet(p.dir) ? QDir(p.parser.value(p.dir)).absolutePath()
+                                : QCoreApplication::applicationDirPath();
+  o.socketPath =
+      p.parser.isSet(p.socket) ? p.parser.value(p.socket) : socketpath::DefaultSocketPath();
+  o.automation = p.parser.isSet(p.automation);
   return o;
 }
 
-void RefuseSecondCopy() {
-  QtMessageBoxes().Show(
+int Refuse(const QString& why) {
+  std::fprintf(stderr, "kelvorin: %s\n", qPrintable(why));
+  return 1;
+}
+
+// A copy started for a client says it on standard error only: it ends at once, and no
+// box may wait for a click there.
+int RefuseSecondCopy(const Options& options) {
+  const char* text =
       "Application is already running.\r\nIf user interface is not visible,\r\n"
-      "restore form, or give Show command from a client.",
-      kAppTitle, MsgIcon::Critical);
+      "restore form, or give Show command from a client.";
+  if (options.automation) return Refuse(QString::fromLatin1(text).replace("\r\n", " "));
+  QtMessageBoxes().Show(text, kAppTitle, MsgIcon::Critical);
+  return 1;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (AnswerInfoOptions(argc, argv)) return 0;
   QApplication app(argc, argv);
   app.setApplicationName("kelvorin");
+  app.setApplicationVersion(STCommands::kVersion);
   app.setQuitOnLastWindowClosed(false);  // the lifetime rules decide
   const Options options = ParseOptions(app);
 
-  // One program per socket: the lock file beside it decides; a stale lock of a dead
-  // process is taken over.
-  QLockFile lock(options.socketPath + ".lock");
-  lock.setStaleLockTime(0);
-  if (!lock.tryLock(0)) {
-    if (lock.error() == QLockFile::LockFailedError) {
-      RefuseSecondCopy();
-    } else {
-      std::fprintf(stderr, "kelvorin: cannot create the lock file %s.lock\n",
-                   qPrintable(options.socketPath));
-    }
-    return 1;
+  QString error;
+  if (!socketpath::PrepareSocketFolder(options.socketPath, error)) return Refuse(error);
+  // One program per socket: a kernel lock on the file beside it decides.
+  InstanceLock lock;
+  switch (lock.Take(options.socketPath + ".lock")) {
+    case InstanceLock::Result::Taken: break;
+    case InstanceLock::Result::HeldElsewhere: return RefuseSecondCopy(options);
+    case InstanceLock::Result::Failed:
+      return Refuse("cannot lock " + lock.ErrorString());
   }
 
   Kelvorin kelvorin;

@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <thread>
 #include <vector>
 
@@ -108,9 +109,29 @@ void SilentTimeOuts(COMM& comm, Controller& controller, int timeoutMs, int count
   controller.silent = false;
 }
 
+constexpr const char* kUsage =
+    "usage: bench_link [COUNT]\n"
+    "  Times COUNT (default 5000) command/reply exchanges of the serial link over a\n"
+    "  pseudo-terminal, the CPU time of a long delay and of silent-controller time-outs.\n";
+
+// The number of exchanges; 0 after --help, -1 for anything else that is no count.
+int ParseCount(int argc, char** argv) {
+  if (argc < 2) return 5000;
+  if (argc > 2) return -1;
+  if (!std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h")) return 0;
+  char* end = nullptr;
+  const long n = std::strtol(argv[1], &end, 10);
+  return *end == '\0' && n >= 1 && n <= 10000000 ? int(n) : -1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  const int count = ParseCount(argc, argv);
+  if (count <= 0) {
+    std::fputs(kUsage, count == 0 ? stdout : stderr);
+    return count == 0 ? 0 : 2;
+  }
   QCoreApplication app(argc, argv);
   const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
   if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) {
@@ -136,7 +157,6 @@ int main(int argc, char** argv) {
   }
   Controller controller(master);
 
-  const int count = argc > 1 ? std::atoi(argv[1]) : 5000;
   ExchangeOverhead(comm, 200, "warm-up");
   ExchangeOverhead(comm, count, "measured");
   DelayCost(comm, 3000);

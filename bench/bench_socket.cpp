@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdint>
+#include <cstring>
 #include <thread>
 #include <vector>
 
@@ -99,6 +100,14 @@ bool WaitForServer(const QString& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc > 1) {
+    const bool help = !std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h");
+    std::fputs("usage: bench_socket\n"
+               "  Requests per second and round trips of \"Ver\" over the automation socket\n"
+               "  of a headless kelvorin on the built-in simulator, with 1 and 8 clients.\n",
+               help ? stdout : stderr);
+    return help ? 0 : 2;
+  }
   QCoreApplication app(argc, argv);
   QTemporaryDir dir;
   for (const QString& name : QDir(kBinDir).entryList({"ST_*.TXT"}, QDir::Files))

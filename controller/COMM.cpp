@@ -125,7 +125,7 @@ void COMM::LogDiscarded(const std::string& bytes) {
 // waiting does not catch it: it comes during the next read. So the line must be quiet (no
 // byte for one time-out), and either a late reply (its terminator) has come or the time in
 // which one can come has passed. What came meanwhile is dropped and logged once. Bounded
-// by one time-out past that time (or past now, when it has gone by): a line that never
+// by two time-outs past that time (or past now, when it has gone by): a line that never
 // falls quiet cannot hold the link up for longer.
 void COMM::WaitForQuietLine() {
   replyOutstanding_ = false;
@@ -134,7 +134,7 @@ void COMM::WaitForQuietLine() {
   // can have come unseen before it gave up.
   const auto since = [this] { return clock_.TickMs() - gaveUpMs_; };
   const uint32_t quietMs = static_cast<uint32_t>(std::max<int16_t>(timeout_, 0));
-  const uint32_t endMs = std::max(since(), lateWindowMs_) + quietMs;
+  const uint32_t endMs = std::max(since(), lateWindowMs_) + 2 * quietMs;
   uint32_t lastByteMs = 0;
   bool replySeen = false;
   std::string dropped;
@@ -143,10 +143,11 @@ void COMM::WaitForQuietLine() {
     const size_t before = dropped.size();
     if (TakeWaiting(dropped)) {
       lastByteMs = now;
-      replySeen = replySeen || dropped.find(static_cast<char>(inTerm_), before) != std::string::npos;
+      replySeen = replySeen ||
+                  dropped.find(static_cast<char>(inTerm_), before) != std::string::npos;
     }
     const bool lateOver = replySeen || now >= lateWindowMs_;
-    if ((lateOver && now - lastByteMs >= quietMs) || now >= endMs) break;
+    if ((lateOver && now - lastByteMs >= quietMs) || now >= endMs || !port_.IsOpen()) break;
     uint32_t until = lastByteMs + quietMs;
     if (!lateOver) until = std::max(until, lateWindowMs_);
     WaitOnPort(std::min(until, endMs) - now);
@@ -243,11 +244,14 @@ void COMM::WaitOnPort(int64_t ms) {
 }
 
 // The read gave up without its reply; unless the port is closed, the reply may still come.
+// For replies nobody reads (the probe asks addresses where mostly no controller is), the
+// next write only waits for a quiet line, without waiting out a late reply.
 void COMM::NoteReadGaveUp() {
   if (!port_.IsOpen()) return;
   replyOutstanding_ = true;
   gaveUpMs_ = clock_.TickMs();
-  lateWindowMs_ = kLateReplyTimeouts * static_cast<uint32_t>(std::max<int16_t>(timeout_, 0));
+  const uint32_t timeout = static_cast<uint32_t>(std::max<int16_t>(timeout_, 0));
+  lateWindowMs_ = ignoring_ > 0 ? 0 : kLateReplyTimeouts * timeout;
 }
 
 int16_t COMM::CommOutIn(const std::string& text, std::string& reply) {

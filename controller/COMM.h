@@ -62,7 +62,8 @@ class COMM {
   Delay32& Delay();
 
   // While one of these lives, exchanges do not wait for late replies of the ones before
-  // (the start-up probe, whose replies nobody reads); the first exchange after it does.
+  // (the start-up probe, whose replies nobody reads); the first exchange after it waits
+  // for a quiet line (no byte for one time-out).
   class IgnoredReplies {
    public:
     explicit IgnoredReplies(COMM& comm) : comm_(comm) { ++comm_.ignoring_; }
@@ -109,7 +110,8 @@ class COMM {
   Delay32 delay_;
   std::function<void()> terminatorSetup_;
   std::string portName_;
-  std::string device_, openError_;
+  std::string device_;     // the device CommOpenPort opened last
+  std::string openError_;  // why it did not open
   int16_t outTerm_ = 0, inTerm_ = 0, inTerm2_ = 0;
   int16_t timeout_ = 1000;
   StatusLine* msgLabel_ = nullptr;

@@ -1,24 +1,113 @@
 #include "interp/INTERP.h"
 
-#include "common/CommandText.h"
+#include <algorithm>
+#include <limits>
 
-INTERP::INTERP(WindowHost& windows) : windows_(windows) {}
+#include "common/CommandText.h"
+#include "common/Numbers.h"
+#include "interp/ProgFormat.h"
+#include "platform/Clock.h"
+#include "platform/EventPump.h"
+#include "platform/InterpWindow.h"
+#include "server/STCommands.h"
+
+namespace {
+constexpr const char* kFailed = "Error ";
+constexpr const char* kStopped = "PROGRAM STOPPED";
+constexpr const char* kFinished = "PROGRAM FINISHED";
+
+int16_t I16(int v) { return static_cast<int16_t>(v); }
+}  // namespace
+
+INTERP::INTERP(STCommands& cmds, Clock& clock, EventPump& pump)
+    : cmds_(cmds), clock_(clock), pump_(pump) {}
+
+// ---- flow statements ----
 
 int16_t INTERP::ExecFlowCmd(const std::string& text) {
+  const bool programLine = programLine_;
+  programLine_ = false;
+  const std::string right = cmdtext::TrimRight(text);
+  const int indent = static_cast<int>(std::min(right.find_first_not_of(' '), right.size()));
   std::string rest = text, word;
   if (GetFirstWord(rest, word) == 0) return 0;
-  // Block statements need the program rewriting of a running program; until a program
-  // can run they are rejected rather than silently ignored.
-  if (word == "Repeat" || word == "Endrepeat") return -1;
+  if (word == "Repeat") return programLine ? CmdRepeat(rest, indent) : -1;
+  if (word == "Endrepeat") return programLine ? CmdEndrepeat(indent) : -1;
   if (word == "Stop") return CmdStop();
   if (word == "End") return CmdEnd();
   if (word == "Call") return CmdCall(rest);
   return 0;
 }
 
+int16_t INTERP::RepeatSyntaxError(const std::string& word, const std::string& rest) {
+  ShowInterpMsg(" SYNTAX ERROR:" + word + " ? " + rest);
+  return -1;
+}
+
+// "Repeat n Times" starts pass 1; "Repeat n Times : Rep.# m" counts pass m + 1. The
+// line rewritten is the one fetched last, and it must be this Repeat line.
+int16_t INTERP::CmdRepeat(const std::string& rest, int indent) {
+  ShowInterpMsg("Executing Repeat." + rest);
+  std::string r = rest, w;
+  GetFirstWord(r, w);
+  const auto count = prog::CountValue(w);
+  if (!count) return RepeatSyntaxError(w, r);
+  GetFirstWord(r, w);
+  if (w != "Times") return RepeatSyntaxError(w, r);
+  int16_t pass = 1;
+  if (GetFirstWord(r, w) > 0) {
+    GetFirstWord(r, w);
+    GetFirstWord(r, w);
+    const auto done = prog::CountValue(w);
+    if (!done || *done == std::numeric_limits<int16_t>::max()) return RepeatSyntaxError(w, r);
+    pass = I16(*done + 1);
+  }
+  const int line = nextLine_ - 1;
+  if (line < 0 || line >= ProgCount() || prog::FirstWord(progLines_[line]) != "Repeat")
+    return RepeatSyntaxError("Repeat", rest);
+  progLines_[line] = prog::RepeatRunningLine(indent, *count, pass);
+  RedrawLine(I16(line));
+  return 1;
+}
+
+// Finds the Repeat line of this block by counting Repeat and Endrepeat lines upwards;
+// either completes the block or sends the run back to its Repeat line.
+int16_t INTERP::CmdEndrepeat(int indent) {
+  ShowInterpMsg("Executing Endrepeat.");
+  int depth = 1;
+  for (int i = std::min<int>(nextLine_ - 2, ProgCount() - 1); i >= 0; --i) {
+    const std::string word = prog::FirstWord(progLines_[i]);
+    if (word == "Repeat") --depth;
+    if (word == "Endrepeat") ++depth;
+    if (depth != 0) continue;
+    std::string r = cmdtext::Trim(progLines_[i]), w, countWord;
+    GetFirstWord(r, w);
+    GetFirstWord(r, countWord);
+    for (int k = 0; k < 4; ++k) GetFirstWord(r, w);
+    const auto count = prog::CountValue(countWord);
+    const auto pass = prog::CountValue(w);
+    if (!count || !pass) break;
+    if (*pass >= *count) {
+      progLines_[i] = prog::RepeatLine(indent, *count);
+      if (i >= topLine_) ShowProgLines(I16(i), I16(i - topLine_), 1);
+    } else {
+      nextLine_ = I16(i);
+      if (i < topLine_) {
+        ClearProgRows();
+        topLine_ = I16(i);
+        ShowProgLines(topLine_, 0, visibleRows_);
+      }
+    }
+    return 1;
+  }
+  ShowInterpMsg(" SYNTAX ERROR");
+  return -1;
+}
+
 int16_t INTERP::CmdStop() {
   runMode_ = 0;
   editEnabled_ = 1;
+  if (window_) window_->SetRunIndicator(false);
   return 1;
 }
 
@@ -26,4 +115,207 @@ int16_t INTERP::CmdEnd() { return 1; }
 
 int16_t INTERP::CmdCall(const std::string&) { return 1; }
 
+// ---- the program store ----
+
 void INTERP::ResetProgram() { progLines_ = LineList{"End"}; }
+
+void INTERP::SetProgram(LineList lines) {
+  if (lines.empty()) lines.push_back("End");
+  progLines_ = std::move(lines);
+}
+
+void INTERP::SetProgLine(int16_t index, const std::string& text) {
+  if (index >= 0 && index < ProgCount()) progLines_[index] = text;
+}
+
+bool INTERP::InsertProgLine(int16_t index) {
+  if (index < 0 || index >= ProgCount() || ProgCount() >= kMaxLines) return false;
+  progLines_.insert(progLines_.begin() + index, std::string());
+  return true;
+}
+
+bool INTERP::DeleteProgLine(int16_t index) {
+  if (index < 0 || index >= ProgCount() || ProgCount() <= 1) return false;
+  progLines_.erase(progLines_.begin() + index);
+  return true;
+}
+
+// ---- the run ----
+
+bool INTERP::TickProgramStep() {
+  if (runMode_ != 1 && runMode_ != 2) return false;
+  return TickProgramStep(clock_.TickMs());
+}
+
+bool INTERP::TickProgramStep(uint32_t now) {
+  if (runMode_ != 1 && runMode_ != 2) return false;
+  if (runMode_ == 1) ShowRunTime(now - runStartTime_);
+  cmds_.ShowMsg("");
+  pump_.ProcessEvents();
+  const std::string command = CommandText();
+  programLine_ = true;
+  const std::string reply = cmds_.ExecCmdString(command);
+  programLine_ = false;
+  cmds_.ShowMsg(reply);
+  const bool failed = reply.find(kFailed) != std::string::npos;
+  const bool finished = FetchNextLine() == "End";
+  if (failed || finished) EndRun(finished ? kFinished : kStopped);
+  if (runMode_ == 2) runMode_ = 0;
+  if (runMode_ == 0) editEnabled_ = 1;
+  return true;
+}
+
+std::string INTERP::FetchNextLine() {
+  const int n = ProgCount();
+  if (nextLine_ >= n || nextLine_ < 0) return "End";
+  std::string line = progLines_[nextLine_];
+  if (window_) {
+    int top = topLine_;
+    if (nextLine_ - top >= visibleRows_) top = std::min(top + visibleRows_, n - visibleRows_);
+    // A line the operator scrolled out of sight comes back into view.
+    if (nextLine_ < top || nextLine_ - top >= visibleRows_)
+      top = std::max(0, std::min<int>(nextLine_, n - visibleRows_));
+    if (top != topLine_) {
+      topLine_ = I16(top);
+      ClearProgRows();
+      ShowProgLines(topLine_, 0, visibleRows_);
+    }
+  }
+  HighlightRow(I16(nextLine_ - topLine_));
+  ShowCmdText(line);
+  ++nextLine_;
+  return line;
+}
+
+void INTERP::ShowRunTime(uint32_t elapsedMs) {
+  const auto tenths = num::RoundToInt32(elapsedMs / 100.0);
+  if (!tenths || *tenths == lastTimeShown_ || !window_) return;
+  window_->SetTimeText(num::General(*tenths / 10.0, decimal_));
+  lastTimeShown_ = *tenths;
+}
+
+void INTERP::ShowInterpMsg(const std::string& text) {
+  if (window_) window_->SetMessage(text);
+}
+
+void INTERP::EndRun(const std::string& message) {
+  runMode_ = 0;
+  if (window_) {
+    window_->SetRunIndicator(false);
+    window_->SetControlsEnabled(true);
+  }
+  ShowInterpMsg(message);
+}
+
+void INTERP::StartRun() {
+  if (window_) window_->SetControlsEnabled(false);
+  runMode_ = 1;
+  editEnabled_ = 0;
+  if (window_) window_->SetRunIndicator(true);
+  runStartTime_ = clock_.TickMs();
+  ShowInterpMsg("PROGRAM (RE)STARTED");
+}
+
+void INTERP::StartStep() {
+  runMode_ = 2;
+  editEnabled_ = 0;
+  if (window_) window_->SetRunIndicator(false);
+}
+
+void INTERP::InterruptRun() {
+  CmdStop();
+  if (window_) window_->SetControlsEnabled(true);
+  ShowInterpMsg("PROGRAM INTERRUPTED");
+}
+
+// ---- the window's rows ----
+
+void INTERP::AttachWindow(InterpWindow* window, int16_t visibleRows) {
+  window_ = window;
+  visibleRows_ = std::max<int16_t>(visibleRows, 0);
+  rowLines_.assign(static_cast<size_t>(visibleRows_), -1);
+}
+
+void INTERP::DetachWindow() {
+  if (runMode_ != 0) CmdStop();
+  window_ = nullptr;
+  std::fill(rowLines_.begin(), rowLines_.end(), -1);
+}
+
+void INTERP::ClearProgRows() {
+  const int16_t edit = editEnabled_;
+  editEnabled_ = 0;
+  for (size_t r = 0; r < rowLines_.size(); ++r) {
+    rowLines_[r] = -1;
+    if (window_) window_->SetRow(I16(static_cast<int>(r)), "", "");
+  }
+  editEnabled_ = edit;
+}
+
+void INTERP::ShowProgLines(int16_t first, int16_t row, int16_t count) {
+  const int16_t edit = editEnabled_;
+  editEnabled_ = 0;
+  for (int r = 0; r < count; ++r) {
+    const int rr = row + r, line = first + r;
+    if (rr >= visibleRows_ || line >= ProgCount()) break;
+    if (rr < 0 || line < 0) continue;
+    rowLines_[rr] = I16(line);
+    if (window_) window_->SetRow(I16(rr), std::to_string(line), progLines_[line]);
+  }
+  editEnabled_ = edit;
+}
+
+void INTERP::RedrawLine(int16_t line) {
+  const int row = line - topLine_;
+  if (row >= 0 && row < visibleRows_) ShowProgLines(line, I16(row), 1);
+}
+
+int16_t INTERP::RowLine(int16_t row) const {
+  return row >= 0 && row < visibleRows_ ? rowLines_[row] : -1;
+}
+
+void INTERP::HighlightRow(int16_t row) {
+  if (window_ && selectedRow_ >= 0 && selectedRow_ < visibleRows_)
+    window_->SetRowHighlight(selectedRow_, false);
+  if (window_ && row >= 0 && row < visibleRows_) window_->SetRowHighlight(row, true);
+  selectedRow_ = row;
+}
+
+int16_t INTERP::SelectRow(int16_t row) {
+  HighlightRow(row);
+  const int16_t line = RowLine(row);
+  if (line < 0 || line >= ProgCount()) return -1;
+  ShowCmdText(progLines_[line]);
+  return line;
+}
+
+void INTERP::ScrollProgram(int16_t delta) {
+  int t = topLine_ + delta;
+  if (t >= ProgCount() - visibleRows_) t = ProgCount() - visibleRows_;
+  if (t < 0) t = 0;
+  if (t == topLine_) return;
+  topLine_ = I16(t);
+  ClearProgRows();
+  ShowProgLines(topLine_, 0, visibleRows_);
+}
+
+void INTERP::ShowFromTop() {
+  topLine_ = 0;
+  ClearProgRows();
+  ShowProgLines(0, 0, visibleRows_);
+}
+
+// ---- the main window's command box ----
+
+void INTERP::SetCommandTextSource(std::function<std::string()> source) {
+  commandSource_ = std::move(source);
+}
+
+void INTERP::ShowCmdText(const std::string& text) {
+  commandShadow_ = text;
+  cmds_.ShowCmdText(text);
+}
+
+std::string INTERP::CommandText() const {
+  return commandSource_ ? commandSource_() : commandShadow_;
+}

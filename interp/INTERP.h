@@ -1,19 +1,27 @@
 #pragma once
-// The program interpreter's run state and its flow statements ("Repeat", "Endrepeat",
-// "Stop", "End", "Call"), which are words of the whole command language.
+// The program interpreter: the program in memory, its run one line per timer tick, the
+// flow statements ("Repeat", "Endrepeat", "Stop", "End", "Call"), which are words of the
+// whole command language, and the rows of the interpreter window that show the program.
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "parfiles/TRAPAR.h"
 #include "server/CommandFamily.h"
 
-class WindowHost;
+class STCommands;
+class Clock;
+class EventPump;
+class InterpWindow;
 
 class INTERP : public FlowExecutor {
  public:
-  explicit INTERP(WindowHost& windows);
+  INTERP(STCommands& cmds, Clock& clock, EventPump& pump);
 
-  // 0: not a flow statement; 1: carried out; -1: rejected.
+  // 0: not a flow statement; 1: carried out; -1: rejected. "Repeat" and "Endrepeat"
+  // rewrite program lines, so they are carried out only as the program line that the
+  // timer's program step runs; from any other source they are rejected.
   int16_t ExecFlowCmd(const std::string& text) override;
   int16_t CmdStop();
   int16_t CmdEnd();
@@ -22,15 +30,98 @@ class INTERP : public FlowExecutor {
   // The program store: always at least one line.
   void ResetProgram();  // the single line "End"
   const LineList& ProgLines() const { return progLines_; }
+  void SetProgram(LineList lines);
+  void SetProgLine(int16_t index, const std::string& text);
+  // An empty line at index, the rest moving down; false at the size limit.
+  bool InsertProgLine(int16_t index);
+  // False for the only line.
+  bool DeleteProgLine(int16_t index);
+  static constexpr int kMaxLines = 32767;  // line indexes are 16-bit
+  int16_t ProgCount() const { return static_cast<int16_t>(progLines_.size()); }
+  const std::string& ProgPath() const { return progPath_; }
+  void SetProgPath(const std::string& path) { progPath_ = path; }
+
+  // The program part of the main window's timer tick. False, at the cost of one
+  // comparison, when no program runs; otherwise runs the command box's text, fetches
+  // the next line, ends the run on an error or "End", and returns true.
+  bool TickProgramStep();
+  // The same with the tick's own clock reading.
+  bool TickProgramStep(uint32_t now);
+  // Highlights program line NextLine (scrolling the window when it is below it), puts
+  // it into the main window's command box and returns it; "End" past the last line.
+  std::string FetchNextLine();
+  // The run time in tenths of a second on lblTime, only when it changed.
+  void ShowRunTime(uint32_t elapsedMs);
+  // The interpreter window's message line; nothing when the window is not open.
+  void ShowInterpMsg(const std::string& text);
+
+  // Run, Step and Stop of the window.
+  void StartRun();
+  void StartStep();
+  void InterruptRun();
+
+  // The interpreter window. Closing it during a run stops the run.
+  void AttachWindow(InterpWindow* window, int16_t visibleRows);
+  void DetachWindow();
+  bool WindowOpen() const { return window_ != nullptr; }
+  InterpWindow* Window() const { return window_; }
+
+  // Rows of the window; quiet while it is not open.
+  void ClearProgRows();
+  void ShowProgLines(int16_t first, int16_t row, int16_t count);
+  // Highlights the row; returns the program index it shows (and puts that line into
+  // the command box), or -1 for a blank row.
+  int16_t SelectRow(int16_t row);
+  void ScrollProgram(int16_t delta);
+  // TopLine 0 and the rows redrawn from the first line.
+  void ShowFromTop();
+  // The index shown on a row's number button; -1 for a blank row.
+  int16_t RowLine(int16_t row) const;
+
+  // Where the program step reads the main window's command box. Unset, the step runs
+  // the text the interpreter last put there.
+  void SetCommandTextSource(std::function<std::string()> source);
+  // The decimal separator of the run-time label.
+  void SetDecimalSeparator(char decimal) { decimal_ = decimal; }
 
   int16_t RunMode() const { return runMode_; }
   int16_t NextLine() const { return nextLine_; }
+  void SetNextLine(int16_t line) { nextLine_ = line; }
+  int16_t TopLine() const { return topLine_; }
+  int16_t VisibleRows() const { return visibleRows_; }
+  int16_t SelectedRow() const { return selectedRow_; }
   int16_t EditEnabled() const { return editEnabled_; }
+  void SetEditEnabled(int16_t enabled) { editEnabled_ = enabled; }
+  uint32_t RunStartTime() const { return runStartTime_; }
 
  private:
-  WindowHost& windows_;
+  int16_t CmdRepeat(const std::string& rest, int indent);
+  int16_t CmdEndrepeat(int indent);
+  int16_t RepeatSyntaxError(const std::string& word, const std::string& rest);
+  void HighlightRow(int16_t row);
+  void ShowCmdText(const std::string& text);
+  std::string CommandText() const;
+  void EndRun(const std::string& message);
+  void RedrawLine(int16_t line);
+
+  STCommands& cmds_;
+  Clock& clock_;
+  EventPump& pump_;
+  InterpWindow* window_ = nullptr;
+  std::function<std::string()> commandSource_;
+  std::string commandShadow_;
+  char decimal_ = '.';
+
   LineList progLines_{"End"};
-  int16_t runMode_ = 0;  // 0 idle, 1 running, 2 single step
+  std::string progPath_;
+  std::vector<int16_t> rowLines_;  // program index shown in each row, -1 blank
+  int16_t runMode_ = 0;            // 0 idle, 1 running, 2 single step
   int16_t nextLine_ = 0;
-  int16_t editEnabled_ = 1;
+  int16_t topLine_ = 0;
+  int16_t visibleRows_ = 0;
+  int16_t selectedRow_ = 0;
+  int16_t editEnabled_ = 0;
+  uint32_t runStartTime_ = 0;
+  int32_t lastTimeShown_ = -1;
+  bool programLine_ = false;  // the program step's line has not run a command yet
 };

@@ -43,9 +43,9 @@ LineKind ParseParLine(const std::string& line, ParEntry& entry) {
 // Comma-separated fields of one line. A field that starts (after blanks) with a double
 // quote runs to the closing quote and may hold commas; text after the closing quote up
 // to the next comma is dropped. Every comma starts a further field, so "a," gives "a"
-// and "". A line of blanks only gives no field at all: blank lines are not elements.
+// and "". A blank line is one empty element, so that the lines after it keep their
+// places (a button's command stays on its button).
 void AppendFields(const std::string& line, LineList& list) {
-  if (TrimBlanks(line).empty()) return;
   size_t pos = 0;
   const size_t n = line.size();
   for (;;) {

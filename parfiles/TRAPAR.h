@@ -51,7 +51,9 @@ class TRAPAR {
 
   // Number of elements read (at most 32767 is reported; the list holds them all); -1
   // when missing or unreadable (message shown), or without any field. The list is
-  // untouched on failure. A blank line yields no element.
+  // untouched on failure. Every line that ends in a line break gives at least one
+  // element (a blank line one empty element); text after the last line break counts
+  // as such a line when it is not empty.
   int16_t LinesReadFile(const std::string& path, LineList& list);
   // 1; -1 when the file cannot be written (the old file stays intact).
   int16_t LinesWriteFile(const LineList& list, const std::string& path);

@@ -1,6 +1,7 @@
 #pragma once
-// Modal message boxes with an OK button. A headless program prints the text instead
-// and takes the default button, so it never blocks on a dialog.
+// Message boxes with an OK button. The operator's own actions get modal boxes; a box
+// raised for a client never waits for a click, and a headless program prints the text
+// instead, so a client request never blocks on a dialog.
 #include <string>
 
 enum class MsgIcon { None, Critical, Exclamation, Information };

@@ -1,5 +1,7 @@
 #include "positions/STObj.h"
 
+#include <filesystem>
+
 #include "common/Numbers.h"
 #include "common/CommandText.h"
 
@@ -69,6 +71,9 @@ void STObj::ObjListFromLines(const LineList& lines) {
 }
 
 int32_t STObj::ObjListRead(const std::string& path) {
+  std::error_code ec;
+  const uintmax_t size = std::filesystem::file_size(path, ec);
+  if (!ec && size > kMaxListFileBytes) return kTooLarge;
   LineList lines;
   if (par_.LinesReadFile(path, lines) < 0) return -1;
   ObjListFromLines(lines);

@@ -38,8 +38,11 @@ class STObj {
   // Replaces the list, one entry per line; a line's first word (its old number) is
   // skipped, words that are not numbers leave NoCoord, nothing is ever rejected.
   void ObjListFromLines(const LineList& lines);
-  // The new count; -1 when the file is missing, holds no field or cannot be read (the
-  // list then stays as it was).
+  // The longest list file read.
+  static constexpr uintmax_t kMaxListFileBytes = 16u * 1024 * 1024;
+  static constexpr int32_t kTooLarge = -2;
+  // The new count; -1 when the file is missing, holds no field or cannot be read,
+  // kTooLarge when it is longer than kMaxListFileBytes (the list then stays as it was).
   int32_t ObjListRead(const std::string& path);
   // The count; -1 when the file cannot be written (an existing file stays intact).
   int32_t ObjListWrite(const std::string& path);

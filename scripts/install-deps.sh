@@ -1,19 +1,22 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building and testing need. Idempotent and quick
-# when everything is present: it only calls apt-get for what is missing.
+# when everything is present: it only calls apt-get for what is missing, so any user
+# can run it (and scripts/run.sh) once the packages are there.
 set -euo pipefail
 
 packages=(
   g++ cmake ninja-build pkg-config
-  qt6-base-dev libqt6serialport6-dev
+  qt6-base-dev qt6-serialport-dev
   libsdl2-dev
   libgtest-dev libgmock-dev
+  clang libclang-rt-14-dev  # the fuzz targets (scripts/fuzz.sh)
   python3
 )
 
 missing=()
 for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
+  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+  [ "$status" = "install ok installed" ] || missing+=("$p")
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 

@@ -3,13 +3,17 @@
 // going, their Exec, and the DDE-style executes of the "Command" topic.
 #include <string>
 
+// Where a request came from. The TCP port is open to every local user, so requests that
+// came through it may touch files only inside the settings folder.
+enum class ClientLink { Local, Tcp };
+
 class AutomationHost {
  public:
   virtual ~AutomationHost() = default;
   virtual void ClientCreated() = 0;   // a connection opened: one KelvorinCmd object
   virtual void ClientReleased() = 0;  // that connection closed (after its last Exec)
   // KelvorinCmd.Exec: the joined reply of the command line.
-  virtual std::string Exec(const std::string& cmd) = 0;
+  virtual std::string Exec(const std::string& cmd, ClientLink link) = 0;
   // A DDE-style execute on the "Command" topic (fills the main window's command box,
   // status line and time label; nothing is returned).
   virtual void DdeExecute(const std::string& text) = 0;

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "common/Numbers.h"
+#include "positions/FolderPath.h"
 #include "positions/STObj.h"
 #include "common/CommandText.h"
 #include "server/ProgramState.h"
@@ -102,17 +103,30 @@ std::string CmdObj::GoTo(std::string& rest, bool& show) {
 }
 
 std::string CmdObj::ListRead(std::string& rest) {
-  std::string path;
-  if (GetFirstWord(rest, path) == 0) return kError;
+  std::string path, refusal;
+  if (!TakeListPath(rest, path, refusal)) return refusal;
   const int32_t count = list_.ObjListRead(path);
+  if (count == STObj::kTooLarge) return "Error File too large";
   return count < 0 ? kError : num::Plain(count);
 }
 
 std::string CmdObj::ListWrite(std::string& rest) {
-  std::string path;
-  if (GetFirstWord(rest, path) == 0) return kError;
+  std::string path, refusal;
+  if (!TakeListPath(rest, path, refusal)) return refusal;
   const int32_t count = list_.ObjListWrite(path);
   return count < 0 ? kError : num::Plain(count);
+}
+
+bool CmdObj::TakeListPath(std::string& rest, std::string& path, std::string& refusal) const {
+  std::string name;
+  refusal = kError;
+  if (GetFirstWord(rest, name) == 0) return false;
+  path = ResolveInFolder(state_.AppDir, name);
+  if (confined_ && !LiesInFolder(path, state_.AppDir)) {
+    refusal = "Error File outside the settings folder";
+    return false;
+  }
+  return true;
 }
 
 bool CmdObj::TakeValue(std::string& rest, double& value) const {

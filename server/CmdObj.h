@@ -20,6 +20,22 @@ class CmdObj : public CommandFamily {
 
   std::string Exec(const std::string& args) override;
 
+  // While one exists, list files of "ListRead" and "ListWrite" must lie inside the
+  // settings folder (the request came from a port open to every local user). Nests.
+  class ConfinedFiles {
+   public:
+    ConfinedFiles(CmdObj& obj, bool confined) : obj_(obj), before_(obj.confined_) {
+      obj_.confined_ = before_ || confined;
+    }
+    ~ConfinedFiles() { obj_.confined_ = before_; }
+    ConfinedFiles(const ConfinedFiles&) = delete;
+    ConfinedFiles& operator=(const ConfinedFiles&) = delete;
+
+   private:
+    CmdObj& obj_;
+    const bool before_;
+  };
+
  private:
   // The reply of one sub-command; show tells whether the main window gets to see it.
   std::string Run(const std::string& word, std::string& rest, bool& show);
@@ -30,6 +46,9 @@ class CmdObj : public CommandFamily {
   std::string GoTo(std::string& rest, bool& show);
   std::string ListRead(std::string& rest);
   std::string ListWrite(std::string& rest);
+  // The list file a request names: relative names lie in the settings folder. false
+  // (with the reply) when the name is missing or lies outside a confined folder.
+  bool TakeListPath(std::string& rest, std::string& path, std::string& refusal) const;
   // The next word as a number or a symbolic constant holding one.
   bool TakeValue(std::string& rest, double& value) const;
   // The next word as a number (no constants), rounded to a 32-bit integer.
@@ -39,4 +58,5 @@ class CmdObj : public CommandFamily {
   ProgramState& state_;
   STObj& list_;
   std::function<int16_t(double&)> getZPos_;
+  bool confined_ = false;
 };

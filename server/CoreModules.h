@@ -7,14 +7,22 @@
 #include "controller/IMSCNTRL.h"
 #include "controller/MotCon.h"
 #include "interp/INTERP.h"
+#include "interp/ProgEdit.h"
+#include "joystick/STDevCon.h"
+#include "joystick/STJoy.h"
 #include "parfiles/TRAPAR.h"
 #include "positions/STObj.h"
+#include "server/CmdJoy.h"
 #include "server/CmdObj.h"
 #include "server/CmdZ.h"
 #include "server/MessageTrail.h"
 #include "server/ProgramState.h"
 #include "server/STCommands.h"
+#include "server/LiftTick.h"
+#include "server/JoyMenuActions.h"
 #include "server/Startup.h"
+#include "platform/Beeper.h"
+#include "platform/Joystick.h"
 #include "zaxis/STFoc.h"
 
 class SerialPort;
@@ -24,8 +32,13 @@ class MessageBoxes;
 class WindowHost;
 
 struct CoreModules {
+  // Without a joystick (every reading fails) and without a beep.
   CoreModules(SerialPort& port, Clock& clock, EventPump& pump, MessageBoxes& boxes,
               WindowHost& windows)
+      : CoreModules(port, clock, pump, boxes, windows, noStick_, noBeep_) {}
+
+  CoreModules(SerialPort& port, Clock& clock, EventPump& pump, MessageBoxes& boxes,
+              WindowHost& windows, Joystick& stick, Beeper& beeper)
       : messages(boxes),
         par(messages),
         comm(port, clock),
@@ -34,18 +47,29 @@ struct CoreModules {
         motor(state.config, shared, comm, ezhr17, im483i),
         foc(par, motor, comm.Delay(), messages),
         cmds(state, windows, comm.Delay(), comm, motor),
-        interp(windows),
+        interp(cmds, clock, pump),
+        progEdit(interp, par, messages, state),
         positions(par),
         cmdZ(cmds, state, foc),
         cmdObj(cmds, state, positions, [this](double& z) { return foc.FocGetPos(z); }),
-        startup(state, par, comm, motor, foc, cmds, positions, interp, windows, messages) {
+        joy(stick, par, windows, messages),
+        devcon(state, cmds, foc, joy, beeper),
+        cmdJoy(cmds, state, devcon, windows),
+        startup(state, par, comm, motor, foc, cmds, positions, interp, windows, messages, joy),
+        tick(clock, cmds, state, [this] { return interp.RunMode(); }, joy, devcon),
+        joyMenu(state, joy, devcon, cmdJoy, startup, par, windows) {
     comm.SetTerminatorSetup([this] { motor.MotorCommInit(); });
     cmds.SetFlowExecutor(&interp);
     cmds.RegisterFamily("Z", &cmdZ);
     cmds.RegisterFamily("Obj", &cmdObj);
+    cmds.RegisterFamily("Joy", &cmdJoy);
   }
   CoreModules(const CoreModules&) = delete;
   CoreModules& operator=(const CoreModules&) = delete;
+
+  // Stand-ins for a program without joystick or sound; made first.
+  NoJoystick noStick_;
+  SilentBeeper noBeep_;
 
   ProgramState state;
   MessageTrail messages;  // every module's message boxes
@@ -58,8 +82,14 @@ struct CoreModules {
   STFoc foc;
   STCommands cmds;
   INTERP interp;
+  ProgEdit progEdit;
   STObj positions;
   CmdZ cmdZ;
   CmdObj cmdObj;
+  STJoy joy;
+  STDevCon devcon;
+  CmdJoy cmdJoy;
   Startup startup;
+  LiftTick tick;
+  JoyMenuActions joyMenu;
 };

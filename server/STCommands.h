@@ -27,6 +27,10 @@ class STCommands {
   // Runs one command and returns its reply.
   std::string ExecCmd(const std::string& command);
 
+  // "Wait": waits for the axis moved last ("1" when there is none). Joystick buttons
+  // call it directly after their command, so only the wait itself is counted.
+  std::string CmdWait();
+
   // True when the word is a number or names a symbolic constant (then replaced by
   // the constant's value).
   bool ResolveNumber(std::string& word) const;
@@ -48,7 +52,6 @@ class STCommands {
  private:
   std::string Dispatch(const std::string& word, const std::string& args);
   std::string CmdDelay(const std::string& args);
-  std::string CmdWait();
   std::string CmdCon(const std::string& args);
 
   ProgramState& state_;

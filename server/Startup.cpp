@@ -4,6 +4,7 @@
 #include "controller/COMM.h"
 #include "controller/MotCon.h"
 #include "interp/INTERP.h"
+#include "joystick/STJoy.h"
 #include "parfiles/TRAPAR.h"
 #include "platform/WindowHost.h"
 #include "positions/STObj.h"
@@ -47,7 +48,7 @@ struct Startup::NumberKey {
 
 Startup::Startup(ProgramState& state, TRAPAR& par, COMM& comm, MotCon& motor, STFoc& foc,
                  STCommands& cmds, STObj& positions, INTERP& interp, WindowHost& windows,
-                 MessageTrail& messages)
+                 MessageTrail& messages, STJoy& joy)
     : state_(state),
       par_(par),
       comm_(comm),
@@ -57,7 +58,8 @@ Startup::Startup(ProgramState& state, TRAPAR& par, COMM& comm, MotCon& motor, ST
       positions_(positions),
       interp_(interp),
       windows_(windows),
-      messages_(messages) {}
+      messages_(messages),
+      joy_(joy) {}
 
 int16_t Startup::InitAll(const std::string& programDir) {
   failures_.clear();
@@ -70,13 +72,14 @@ int16_t Startup::InitAll(const std::string& programDir) {
   par_.ParSetDir(state_.AppDir);
   step(ReadStep(&Startup::ReadConfig, kConfigFile));
   step(ReadStep(&Startup::ReadJoyCmds, kJoyCmdsFile));
-  // The joystick calibration is read by the joystick module once it exists; until
-  // then the stick counts as read and at rest.
+  step(ReadStep(&Startup::ReadJoyPar, "ST_JOY.TXT"));
   step(ReadStep(&Startup::ReadSymConst, kSymConstFile));
   step(OpenControllerPort());
   motor_.MotorProbe();
   step(DevInit());
   comm_.CommSetMsgLabel(windows_.MainStatusLine());
+  // Joystick control never starts with a deflected stick.
+  if (joy_.JoyAtRest() != 1) state_.JoyOn = 0;
   ShowFailures();
   interp_.ResetProgram();
   positions_.ObjListClear();
@@ -169,6 +172,8 @@ int16_t Startup::ReadOwnKeys() {
   ReadNumber({"ZPOSPOLL", false, 0, kPosPollMax}, c.ZPOSPOLL, result);
   return result;
 }
+
+int16_t Startup::ReadJoyPar() { return joy_.JoyReadPar(); }
 
 int16_t Startup::ReadSymConst() {
   par_.ParSetFile(kSymConstFile);

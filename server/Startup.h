@@ -12,6 +12,7 @@ class STFoc;
 class STCommands;
 class STObj;
 class INTERP;
+class STJoy;
 class WindowHost;
 class MessageTrail;
 struct ProgramState;
@@ -20,7 +21,7 @@ class Startup {
  public:
   Startup(ProgramState& state, TRAPAR& par, COMM& comm, MotCon& motor, STFoc& foc,
           STCommands& cmds, STObj& positions, INTERP& interp, WindowHost& windows,
-          MessageTrail& messages);
+          MessageTrail& messages, STJoy& joy);
 
   // The start-up sequence; every step is attempted. 1, or -1 when any step failed.
   // Why each step failed goes to the main window's status line and to Failures().
@@ -30,6 +31,8 @@ class Startup {
   const std::vector<std::string>& Failures() const { return failures_; }
   int16_t ReadConfig();
   int16_t ReadSymConst();
+  // The joystick calibration ST_JOY.TXT.
+  int16_t ReadJoyPar();
   int16_t ReadJoyCmds();
   int16_t WriteJoyCmds();
   int16_t OpenControllerPort();
@@ -89,4 +92,5 @@ class Startup {
   WindowHost& windows_;
   MessageTrail& messages_;
   std::vector<std::string> failures_;
+  STJoy& joy_;
 };

@@ -5,7 +5,8 @@
 //
 // Each COMMANDLINE is one request and its answer is printed on its own line; with no
 // COMMANDLINE every line of standard input is one request. --execute sends through the
-// "Command" topic and prints nothing. Exit status 0; 2 when no server could be reached.
+// "Command" topic and prints nothing. Exit status 0; 1 when an answer contains "Error ";
+// 2 when no server could be reached or the options are wrong.
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -22,6 +23,7 @@
 
 namespace {
 
+constexpr int kExitErrorAnswer = 1;
 constexpr int kExitNoServer = 2;
 constexpr int kStartWaitMs = 30000;
 constexpr int kRetryPauseMs = 50;
@@ -32,8 +34,23 @@ struct Options {
   QString dir;
   bool noStart = false;
   bool execute = false;
+  bool help = false;
   std::vector<QByteArray> lines;  // empty: read standard input
 };
+
+const char kUsage[] =
+    "usage: kelvorin-cmd [--socket PATH] [--dir DIR] [--no-start] [--execute] [--] "
+    "[COMMANDLINE ...]\n"
+    "Sends each COMMANDLINE (with none: each line of standard input) to a running kelvorin\n"
+    "and prints each answer on its own line; starts a hidden kelvorin when none answers.\n"
+    "  --socket PATH  the automation socket (default: $KELVORIN_SOCKET,\n"
+    "                 else $XDG_RUNTIME_DIR/kelvorin.sock, else /tmp/kelvorin-UID/kelvorin.sock)\n"
+    "  --dir DIR      settings folder of a kelvorin started here\n"
+    "  --no-start     never start kelvorin\n"
+    "  --execute      send through the \"Command\" topic; prints nothing\n"
+    "  -h, --help     this text\n"
+    "Exit status: 0; 1 when an answer contains \"Error \"; 2 when no server could be\n"
+    "reached or an option is wrong.\n";
 
 int Fail(const QString& message) {
   std::fprintf(stderr, "kelvorin-cmd: %s\n", qPrintable(message));
@@ -57,7 +74,10 @@ bool ParseArgs(int argc, char** argv, Options& opt, QString& error) {
       opt.noStart = true;
     } else if (a == "--execute") {
       opt.execute = true;
-    } else if (a.startsWith("--")) {
+    } else if (a == "-h" || a == "--help") {
+      opt.help = true;
+      return true;
+    } else if (a.startsWith("-") && a.size() > 1) {
       error = QStringLiteral("unknown or incomplete option ") + QString::fromLocal8Bit(a);
       return false;
     } else {
@@ -136,6 +156,8 @@ class Session {
  public:
   Session(QLocalSocket& socket, bool quiet) : socket_(socket), quiet_(quiet) {}
 
+  bool SawError() const { return sawError_; }
+
   // Sends one line and prints its answer; false when the server went away.
   bool Send(const QByteArray& line) {
     QByteArray answer;
@@ -144,6 +166,7 @@ class Session {
     } else if (!Request(socket_, inbox_, line, answer)) {
       return false;
     }
+    sawError_ = sawError_ || answer.contains("Error ");
     if (!quiet_) {
       std::fwrite(answer.constData(), 1, size_t(answer.size()), stdout);
       std::fputc('\n', stdout);
@@ -155,10 +178,13 @@ class Session {
  private:
   QLocalSocket& socket_;
   bool quiet_;
+  bool sawError_ = false;
   QByteArray inbox_;
 };
 
 int Run(const Options& opt) {
+  QString error;
+  if (!socketpath::PrepareSocketFolder(opt.socket, error)) return Fail(error);
   QLocalSocket socket;
   if (const int failed = Connect(socket, opt)) return failed;
   Session session(socket, opt.execute);
@@ -173,7 +199,7 @@ int Run(const Options& opt) {
   }
   socket.disconnectFromServer();
   if (socket.state() != QLocalSocket::UnconnectedState) socket.waitForDisconnected(1000);
-  return 0;
+  return session.SawError() ? kExitErrorAnswer : 0;
 }
 
 }  // namespace
@@ -184,9 +210,12 @@ int main(int argc, char** argv) {
   const bool parsed = ParseArgs(argc, argv, opt, error);  // before Qt sees argv
   QCoreApplication app(argc, argv);
   if (!parsed) {
-    std::fprintf(stderr, "kelvorin-cmd: %s\nusage: kelvorin-cmd [--socket PATH] [--dir DIR] "
-                 "[--no-start] [--execute] [COMMANDLINE ...]\n", qPrintable(error));
+    std::fprintf(stderr, "kelvorin-cmd: %s\n%s", qPrintable(error), kUsage);
     return kExitNoServer;
+  }
+  if (opt.help) {
+    std::fputs(kUsage, stdout);
+    return 0;
   }
   return Run(opt);
 }

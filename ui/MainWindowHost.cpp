@@ -1,21 +1,48 @@
 #include "ui/MainWindowHost.h"
 
-#include "server/STCommands.h"
-#include "server/Startup.h"
+#include "server/CoreModules.h"
+#include "server/LiftPanel.h"
+#include "ui/QtPanelDialogs.h"
 #include "ui/frmLift.h"
 
 MainWindowHost::MainWindowHost(Clock& clock, EventPump& pump) : clock_(clock), pump_(pump) {}
 
 MainWindowHost::~MainWindowHost() { delete form_.data(); }
 
+void MainWindowHost::SetCore(CoreModules& core, MessageBoxes& messages) {
+  ownDialogs_ = std::make_unique<QtPanelDialogs>(core.par, messages,
+                                                 [this] { return form_.data(); });
+  SetCore(core, *ownDialogs_);
+}
+
+void MainWindowHost::SetCore(CoreModules& core, PanelDialogs& dialogs) {
+  core_ = &core;
+  panel_ = std::make_unique<LiftPanel>(core.state, core.cmds, core.foc, core.par, core.comm,
+                                       core.startup, pump_, *this, dialogs);
+  panel_->onStepSizeFilled = [this] {
+    if (form_) form_->FillStep();
+  };
+}
+
 bool MainWindowHost::IsFormLoaded(const std::string& name) {
-  return name == "frmLift" && !form_.isNull();
+  if (name == "frmLift") return !form_.isNull();
+  if (name == "frmInterp") return hooks.interpreterLoaded && hooks.interpreterLoaded();
+  return false;
 }
 
 void MainWindowHost::LoadMainWindow() {
   if (form_) return;
-  form_ = new frmLift(*cmds_, clock_, pump_, Startup::kHistMax);
+  form_ = new frmLift(*panel_, core_->cmds, clock_, pump_, Startup::kHistMax);
   form_->onCloseRequested = [this] { UnloadMainWindow(); };
+  form_->onTick = [this] {
+    if (hooks.tick) hooks.tick();
+  };
+  form_->onInterpreter = [this](int16_t top, int16_t left) {
+    if (hooks.openInterpreter) hooks.openInterpreter(top, left);
+  };
+  if (hooks.loaded) hooks.loaded(*form_);
+  if (hooks.joyVisibility) hooks.joyVisibility();
+  form_->Load();
 }
 
 void MainWindowHost::ShowMainWindow() {
@@ -31,6 +58,9 @@ void MainWindowHost::HideMainWindow() {
 void MainWindowHost::UnloadMainWindow() {
   if (!form_) return;
   frmLift* form = form_;
+  form->Unloading();
+  if (hooks.unloading) hooks.unloading();
+  if (hooks.unloadInterpreter) hooks.unloadInterpreter();
   form_ = nullptr;
   form->hide();
   form->deleteLater();  // a handler of it may be on the stack
@@ -50,9 +80,21 @@ StatusLine* MainWindowHost::MainStatusLine() {
   return this;
 }
 
+void MainWindowHost::JoyVisibility() {
+  if (form_ && hooks.joyVisibility) hooks.joyVisibility();
+}
+
+void MainWindowHost::ShowInterpMsg(const std::string& text) {
+  if (hooks.showInterpMsg) hooks.showInterpMsg(text);
+}
+
 std::string MainWindowHost::Text() const { return form_ ? form_->StatusText() : std::string(); }
+
+std::string MainWindowHost::CommandText() const {
+  return form_ ? form_->CommandText() : std::string();
+}
 
 void MainWindowHost::DdeExecute(const std::string& text) {
   if (form_) form_->DdeExecute(text);
-  else cmds_->ExecCmdString(text);
+  else core_->cmds.ExecCmdString(text);
 }

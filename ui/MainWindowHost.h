@@ -2,23 +2,53 @@
 // The window seams over the real windows: loads, shows, hides and unloads frmLift,
 // and gives the link a status line that outlives the window.
 #include <QPointer>
+#include <cstdint>
 #include <functional>
+#include <memory>
 
 #include "platform/StatusLine.h"
 #include "platform/WindowHost.h"
 
 #include "ui/frmLift.h"
-class STCommands;
 class Clock;
 class EventPump;
+class LiftPanel;
+class PanelDialogs;
+class MessageBoxes;
+struct CoreModules;
+
+// Where the joystick and the interpreter plug into the main window. Set them before
+// start-up loads the window; each one may stay empty.
+struct MainWindowHooks {
+  // Every 300 ms while the main window is loaded, also while it is hidden.
+  std::function<void()> tick;
+  // After every load of the main window: fill the "Joystick" frame and menu.
+  std::function<void(frmLift&)> loaded;
+  // WindowHost::JoyVisibility while the main window is loaded; also run at its load.
+  std::function<void()> joyVisibility;
+  // Before the main window goes: anything that must stop with it.
+  std::function<void()> unloading;
+  // "Interpreter": show the interpreter window at top/left (twips), not modal.
+  std::function<void(int16_t top, int16_t left)> openInterpreter;
+  // Unloading the main window unloads the interpreter window too.
+  std::function<void()> unloadInterpreter;
+  // IsFormLoaded("frmInterp") and ShowInterpMsg.
+  std::function<bool()> interpreterLoaded;
+  std::function<void(const std::string&)> showInterpMsg;
+};
 
 class MainWindowHost : public WindowHost, public StatusLine {
  public:
   MainWindowHost(Clock& clock, EventPump& pump);
   ~MainWindowHost() override;
 
-  // The dispatcher is made after the window seams it uses; the root wires it here.
-  void SetCommands(STCommands* cmds) { cmds_ = cmds; }
+  // The core is made after the window seams it uses; the root wires it here. The
+  // main window's menus use the Qt dialogs, or the given ones.
+  void SetCore(CoreModules& core, MessageBoxes& messages);
+  void SetCore(CoreModules& core, PanelDialogs& dialogs);
+  LiftPanel* Panel() const { return panel_.get(); }
+
+  MainWindowHooks hooks;
   // Runs after the main window was unloaded (the lifetime rules).
   std::function<void()> onUnloaded;
 
@@ -30,11 +60,13 @@ class MainWindowHost : public WindowHost, public StatusLine {
   void SetCommandText(const std::string& text) override;
   void SetStatusText(const std::string& text) override;
   StatusLine* MainStatusLine() override;
-  void JoyVisibility() override {}
-  void ShowInterpMsg(const std::string& text) override {}
+  void JoyVisibility() override;
+  void ShowInterpMsg(const std::string& text) override;
 
   // StatusLine: the main window's lblMsg while it is loaded.
   std::string Text() const override;
+  // The command box's text; empty while the main window is not loaded.
+  std::string CommandText() const;
   void SetText(const std::string& text) override { SetStatusText(text); }
 
   // A DDE-style execute: through the main window when it is loaded.
@@ -44,6 +76,8 @@ class MainWindowHost : public WindowHost, public StatusLine {
  private:
   Clock& clock_;
   EventPump& pump_;
-  STCommands* cmds_ = nullptr;
+  CoreModules* core_ = nullptr;
+  std::unique_ptr<PanelDialogs> ownDialogs_;
+  std::unique_ptr<LiftPanel> panel_;
   QPointer<frmLift> form_;
 };

@@ -1,60 +1,267 @@
 #include "ui/frmLift.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QGridLayout>
+#include <QGroupBox>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
 #include <QPushButton>
+#include <QTimer>
+#include <algorithm>
 
 #include "common/Numbers.h"
 #include "platform/Clock.h"
 #include "platform/EventPump.h"
+#include "server/LiftPanel.h"
 #include "server/STCommands.h"
+#include "ui/JogButton.h"
+#include "ui/QtText.h"
+#include "ui/Twips.h"
 
 namespace {
-QString FromBytes(const std::string& s) { return QString::fromLatin1(s.data(), qsizetype(s.size())); }
-std::string ToBytes(const QString& s) { return s.toLatin1().toStdString(); }
+
+using qttext::FromQ;
+using qttext::ToQ;
+
+constexpr int kClientWidth = 3276;
+constexpr int kClientHeight = 2748;
+constexpr int kTickMs = 300;
+
+// The command box: taking the focus puts the caret at the end with nothing selected.
+class CommandBox : public QComboBox {
+ public:
+  using QComboBox::QComboBox;
+
+ protected:
+  void focusInEvent(QFocusEvent* event) override {
+    QComboBox::focusInEvent(event);
+    if (lineEdit()) {
+      lineEdit()->deselect();
+      lineEdit()->end(false);
+    }
+  }
+};
+
 }  // namespace
 
-frmLift::frmLift(STCommands& cmds, Clock& clock, EventPump& pump, int histMax)
-    : cmds_(cmds), clock_(clock), pump_(pump), histMax_(histMax) {
+frmLift::frmLift(LiftPanel& panel, STCommands& cmds, Clock& clock, EventPump& pump, int histMax)
+    : panel_(panel), cmds_(cmds), clock_(clock), pump_(pump), histMax_(histMax) {
   setObjectName("frmLift");
   setWindowTitle("Kelvorin");
-  cboCommand_ = new QComboBox(this);
+  client_ = new QWidget(this);
+  setCentralWidget(client_);
+  BuildControls();
+  BuildMenus();
+  PlaceControls();
+  tmrST_ = new QTimer(this);
+  tmrST_->setObjectName("tmrST");
+  tmrST_->setInterval(kTickMs);
+  connect(tmrST_, &QTimer::timeout, this, [this] {
+    if (onTick) onTick();
+  });
+}
+
+frmLift::~frmLift() = default;
+
+void frmLift::Load() {
+  panel_.WindowLoaded();
+  tmrST_->start();
+}
+
+void frmLift::Unloading() { tmrST_->stop(); }
+
+void frmLift::BuildControls() {
+  cboCommand_ = new CommandBox(client_);
   cboCommand_->setObjectName("cboCommand");
   cboCommand_->setEditable(true);
   cboCommand_->setInsertPolicy(QComboBox::NoInsert);
   cboCommand_->setToolTip("Type system command");
-  cboCommand_->setMinimumWidth(150);
-  cmdExecute_ = new QPushButton("Execute", this);
+  cmdExecute_ = new QPushButton("Execute", client_);
   cmdExecute_->setObjectName("cmdExecute");
   cmdExecute_->setToolTip("Execute command in the box");
   cmdExecute_->setDefault(true);
-  lblMsg_ = new QLabel(this);
+  fraLift_ = new QGroupBox("Lift", client_);
+  fraLift_->setObjectName("fraLift");
+  fraLift_->setToolTip("Move Z up or down. Click to see position.");
+  fraLift_->installEventFilter(this);
+  BuildJogArea();
+  fraJoy_ = new QGroupBox("Joystick", client_);
+  fraJoy_->setObjectName("fraJoy");
+  fraJoy_->setToolTip("Right click to activate");
+  fraJoy_->installEventFilter(this);
+  lblMsg_ = new QLabel(client_);
   lblMsg_->setObjectName("lblMsg");
   lblMsg_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-  lblMsg_->setMinimumWidth(150);
-  lblTime_ = new QLabel("Time", this);
+  lblMsg_->installEventFilter(this);
+  lblTime_ = new QLabel("Time", client_);
   lblTime_->setObjectName("lblTime");
-  lblTime_->setAutoFillBackground(true);
+  lblTime_->setAlignment(Qt::AlignCenter);
   lblTime_->setStyleSheet("QLabel { color: white; background: grey; }");
-  auto* grid = new QGridLayout(this);
-  grid->addWidget(cboCommand_, 0, 0);
-  grid->addWidget(cmdExecute_, 0, 1);
-  grid->addWidget(lblMsg_, 1, 0);
-  grid->addWidget(lblTime_, 1, 1);
   connect(cmdExecute_, &QPushButton::clicked, this, &frmLift::Execute);
   connect(cboCommand_->lineEdit(), &QLineEdit::returnPressed, this, &frmLift::Execute);
 }
 
-void frmLift::SetCommandText(const std::string& text) {
-  cboCommand_->setEditText(FromBytes(text));
+void frmLift::BuildJogArea() {
+  struct Spec {
+    JogButton*& button;
+    const char* name;
+    Jog jog;
+    JogButton::Arrow arrow;
+    bool coarse;
+  };
+  const Spec specs[] = {
+      {cmdFUC_, "cmdFUC", Jog::UpCoarse, JogButton::Arrow::Up, true},
+      {cmdFDC_, "cmdFDC", Jog::DownCoarse, JogButton::Arrow::Down, true},
+      {cmdFUF_, "cmdFUF", Jog::UpFine, JogButton::Arrow::Up, false},
+      {cmdFDF_, "cmdFDF", Jog::DownFine, JogButton::Arrow::Down, false},
+  };
+  for (const Spec& s : specs) {
+    s.button = new JogButton(s.arrow, s.coarse, fraLift_);
+    s.button->setObjectName(s.name);
+    s.button->setToolTip(LiftPanel::Caption(s.jog));
+    const Jog jog = s.jog;
+    connect(s.button, &JogButton::pressed, this, [this, jog] { panel_.JogPress(jog); });
+    connect(s.button, &JogButton::released, this, [this] { panel_.JogRelease(); });
+  }
+  txtStep_ = new QLineEdit(fraLift_);
+  txtStep_->setObjectName("txtStep");
+  txtStep_->setToolTip("Step Size");
+  txtStep_->setAlignment(Qt::AlignCenter);
+  connect(txtStep_, &QLineEdit::textEdited, this,
+          [this](const QString& text) { panel_.StepTextChanged(FromQ(text)); });
 }
 
-void frmLift::SetStatusText(const std::string& text) { lblMsg_->setText(FromBytes(text)); }
+// Places (twips) on the client area, and inside the jog frame for its controls.
+void frmLift::PlaceControls() {
+  struct Place {
+    QWidget* widget;
+    int left, top, width, height;
+  };
+  const Place places[] = {
+      {cboCommand_, 88, 75, 2256, 315},  {cmdExecute_, 2424, 60, 764, 345},
+      {fraLift_, 88, 480, 1840, 1880},   {fraJoy_, 2108, 480, 1080, 1296},
+      {lblTime_, 2108, 2040, 1080, 300}, {lblMsg_, 88, 2420, 3100, 285},
+      {cmdFUC_, 150, 285, 500, 700},     {cmdFDC_, 150, 1095, 500, 700},
+      {cmdFUF_, 1035, 273, 420, 580},    {txtStep_, 885, 898, 720, 285},
+      {cmdFDF_, 1035, 1228, 420, 580},
+  };
+  for (const Place& p : places)
+    p.widget->setGeometry(twips::Rect(p.left, p.top, p.width, p.height, this));
+  client_->setFixedSize(twips::ToPx(kClientWidth, this),
+                        twips::ToPx(kClientHeight, this, false));
+  layout()->setSizeConstraint(QLayout::SetFixedSize);
+}
 
-std::string frmLift::StatusText() const { return ToBytes(lblMsg_->text()); }
+void frmLift::SetJoyContent(QWidget* content) {
+  content->setParent(fraJoy_);
+  content->setGeometry(fraJoy_->rect());
+  content->show();
+}
+
+void frmLift::BuildMenus() {
+  BuildConfigMenu();
+  BuildZMenu();
+  BuildInterpMenu();
+}
+
+namespace {
+
+QAction* AddItem(QMenu* menu, const char* name, const char* caption,
+                 std::function<void()> action, QKeySequence key = {}) {
+  QAction* item = menu->addAction(caption);
+  item->setObjectName(name);
+  item->setShortcut(key);
+  QObject::connect(item, &QAction::triggered, menu, [action] { action(); });
+  return item;
+}
+
+QMenu* AddMenu(QMenuBar* bar, QMenu* parent, const char* name, const char* caption) {
+  QMenu* menu = parent ? parent->addMenu(caption) : bar->addMenu(caption);
+  menu->setObjectName(name);
+  menu->menuAction()->setObjectName(QString(name) + "Item");
+  return menu;
+}
+
+}  // namespace
+
+void frmLift::BuildConfigMenu() {
+  QMenu* conf = AddMenu(menuBar(), nullptr, "mnuConf", "Config.");
+  AddItem(conf, "mnuConfig", "Configuration", [this] { panel_.Configuration(); });
+  mnuJoy_ = AddMenu(nullptr, conf, "mnuJoy", "Joystick");
+  AddItem(conf, "mnuErrLogComm", "Error Log", [this] { panel_.ErrorLog(); });
+  AddItem(conf, "mnuQuit", "Quit", [this] { close(); });
+}
+
+void frmLift::BuildZMenu() {
+  QMenu* z = AddMenu(menuBar(), nullptr, "mnuZ", "Z");
+  AddItem(z, "mnuZPos", "Read Position", [this] { panel_.ReadPosition(); });
+  z->addSeparator();
+  const struct {
+    const char* name;
+    Jog jog;
+    Qt::Key key;
+  } steps[] = {{"mnuZUC", Jog::UpCoarse, Qt::Key_F1},
+               {"mnuZDC", Jog::DownCoarse, Qt::Key_F2},
+               {"mnuZUF", Jog::UpFine, Qt::Key_F3},
+               {"mnuZDF", Jog::DownFine, Qt::Key_F4}};
+  for (const auto& s : steps) {
+    const Jog jog = s.jog;
+    AddItem(z, s.name, LiftPanel::Caption(jog), [this, jog] { panel_.MenuStep(jog); },
+            QKeySequence(s.key));
+  }
+  z->addSeparator();
+  AddItem(z, "mnuZHome", "Home", [this] { panel_.Home(); });
+  AddItem(z, "mnuZOrigin", "Set Origin", [this] { panel_.SetOrigin(); });
+  AddItem(z, "mnuZPar", "Parameters", [this] { panel_.Parameters(); });
+  z->addSeparator();
+  QMenu* advanced = AddMenu(nullptr, z, "mnuZAdvanced", "Advanced");
+  AddItem(advanced, "mnuZReadPar", "Read Par. File", [this] { panel_.ReadParFile(); });
+}
+
+void frmLift::BuildInterpMenu() {
+  QMenu* interp = AddMenu(menuBar(), nullptr, "mnuInterp", "Interp.");
+  AddItem(interp, "mnuInterpCmds", "Commands", [this] { panel_.Commands(); });
+  AddItem(interp, "mnuInterpEdit", "Interpreter", [this] { OpenInterpreter(); });
+}
+
+// The main window goes to the left screen edge and the interpreter opens right of it.
+void frmLift::OpenInterpreter() {
+  move(0, pos().y());
+  const int widthTwips = twips::ToTwips(frameGeometry().width(), this);
+  if (onInterpreter) onInterpreter(0, int16_t(std::clamp(widthTwips, -32768, 32767)));
+}
+
+void frmLift::FillStep() { txtStep_->setText(ToQ(panel_.StepText())); }
+
+bool frmLift::eventFilter(QObject* watched, QEvent* event) {
+  // The second press of a double click is a press as well.
+  const QEvent::Type type = event->type();
+  if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick)
+    return QMainWindow::eventFilter(watched, event);
+  if (watched == lblMsg_) {
+    lblMsg_->clear();
+  } else if (watched == fraLift_) {
+    panel_.WaitAndShowPos();
+  } else if (watched == fraJoy_) {
+    mnuJoy_->popup(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void frmLift::SetCommandText(const std::string& text) {
+  cboCommand_->setEditText(ToQ(text));
+}
+
+void frmLift::SetStatusText(const std::string& text) { lblMsg_->setText(ToQ(text)); }
+
+std::string frmLift::StatusText() const { return FromQ(lblMsg_->text()); }
+
+std::string frmLift::CommandText() const { return FromQ(cboCommand_->currentText()); }
 
 void frmLift::RememberCmdInHist() {
   const QString text = cboCommand_->currentText();
@@ -77,12 +284,12 @@ void frmLift::RunTimed(const std::string& text, bool fromBox) {
   std::string line = text;
   if (fromBox) {
     RememberCmdInHist();
-    line = ToBytes(cboCommand_->currentText());
+    line = FromQ(cboCommand_->currentText());
   } else {
     SetCommandText(text);
   }
   SetStatusText(cmds_.ExecCmdString(line));
-  lblTime_->setText(FromBytes(num::Plain(int64_t{clock_.TickMs() - t0})));
+  lblTime_->setText(ToQ(num::Plain(int64_t{clock_.TickMs() - t0})));
 }
 
 void frmLift::closeEvent(QCloseEvent* event) {

@@ -1,45 +1,95 @@
 #pragma once
-// The operator's main window: command box with its history, Execute, status line and
-// the time label. (Jog buttons, joystick indicator and menus come with the full window.)
-#include <QWidget>
+// The operator's main window: command box with its history, Execute, the jog area with
+// its step size, the joystick frame, the status line, the time label, the three menus and
+// the 300 ms timer. What its controls do lives in LiftPanel; this class only binds them.
+#include <QMainWindow>
+#include <cstdint>
 #include <functional>
 #include <string>
 
 class QComboBox;
+class QGroupBox;
 class QLabel;
+class QLineEdit;
+class QMenu;
 class QPushButton;
+class QTimer;
+class JogButton;
+class LiftPanel;
 class STCommands;
 class Clock;
 class EventPump;
 
-class frmLift : public QWidget {
+class frmLift : public QMainWindow {
   Q_OBJECT
  public:
-  frmLift(STCommands& cmds, Clock& clock, EventPump& pump, int histMax);
+  frmLift(LiftPanel& panel, STCommands& cmds, Clock& clock, EventPump& pump, int histMax);
+  ~frmLift() override;
 
-  // Called when the operator closes the window: the window is unloaded, not hidden.
+  // Called when the operator closes the window (close box or "Quit"): the window is
+  // unloaded, not hidden.
   std::function<void()> onCloseRequested;
+  // Every tick of tmrST (300 ms, from load to unload, also while hidden).
+  std::function<void()> onTick;
+  // "Interpreter": the main window has moved to the left screen edge; top and left (twips)
+  // where the interpreter window goes, to the right of this one.
+  std::function<void(int16_t top, int16_t left)> onInterpreter;
 
+  // The load steps that follow construction: step size filled, timer started.
+  void Load();
+  // Before the window goes away: no further tick.
+  void Unloading();
+
+  // Shows the step size in the step-size box.
+  void FillStep();
   void SetCommandText(const std::string& text);
   void SetStatusText(const std::string& text);
   std::string StatusText() const;
+  std::string CommandText() const;  // cboCommand's text
   // A DDE-style execute on the "Command" topic: runs the text like the command box.
   void DdeExecute(const std::string& text);
   void RememberCmdInHist();
 
+  // The joystick's place: the "Joystick" frame and the "Joystick" menu (a submenu of
+  // "Config.", and the pop-up on a press in the frame). The content covers the whole frame
+  // (its coordinates start at the frame's top left) and should leave mouse presses to it.
+  QGroupBox* JoyFrame() const { return fraJoy_; }
+  void SetJoyContent(QWidget* content);
+  QMenu* JoyMenu() const { return mnuJoy_; }
+
  protected:
   void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  void BuildControls();
+  void BuildJogArea();
+  void PlaceControls();
+  void BuildMenus();
+  void BuildConfigMenu();
+  void BuildZMenu();
+  void BuildInterpMenu();
+  void OpenInterpreter();
   void Execute();
   void RunTimed(const std::string& text, bool fromBox);
 
+  LiftPanel& panel_;
   STCommands& cmds_;
   Clock& clock_;
   EventPump& pump_;
   int histMax_;
+  QWidget* client_;
   QComboBox* cboCommand_;
   QPushButton* cmdExecute_;
+  QGroupBox* fraLift_;
+  JogButton* cmdFUC_;
+  JogButton* cmdFDC_;
+  JogButton* cmdFUF_;
+  JogButton* cmdFDF_;
+  QLineEdit* txtStep_;
+  QGroupBox* fraJoy_;
   QLabel* lblMsg_;
   QLabel* lblTime_;
+  QTimer* tmrST_;
+  QMenu* mnuJoy_ = nullptr;
 };

@@ -4,26 +4,41 @@
 #include <QMessageBox>
 #include <cstdio>
 
+namespace {
+
+void Print(const std::string& text, const std::string& title) {
+  std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
+  std::fflush(stderr);
+}
+
+QMessageBox::Icon BoxIcon(MsgIcon icon) {
+  switch (icon) {
+    case MsgIcon::Critical: return QMessageBox::Critical;
+    case MsgIcon::Exclamation: return QMessageBox::Warning;
+    case MsgIcon::Information: return QMessageBox::Information;
+    case MsgIcon::None: break;
+  }
+  return QMessageBox::NoIcon;
+}
+
+}  // namespace
+
 bool QtMessageBoxes::Headless() {
   const QString platform = QGuiApplication::platformName();
   return platform == "offscreen" || platform == "minimal" || platform.isEmpty();
 }
 
 void QtMessageBoxes::Show(const std::string& text, const std::string& title, MsgIcon icon) {
-  if (Headless()) {
-    std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
-    std::fflush(stderr);
+  if (!display_ || clientDepth_ > 0) Print(text, title);
+  if (!display_) return;
+  auto* box = new QMessageBox(BoxIcon(icon), QString::fromLatin1(title),
+                              QString::fromLatin1(text).replace("\r\n", "\n"),
+                              QMessageBox::Ok);
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  if (clientDepth_ > 0) {
+    box->setWindowModality(Qt::NonModal);
+    box->show();
     return;
   }
-  QMessageBox box;
-  box.setWindowTitle(QString::fromLatin1(title));
-  box.setText(QString::fromLatin1(text).replace("\r\n", "\n"));
-  switch (icon) {
-    case MsgIcon::Critical: box.setIcon(QMessageBox::Critical); break;
-    case MsgIcon::Exclamation: box.setIcon(QMessageBox::Warning); break;
-    case MsgIcon::Information: box.setIcon(QMessageBox::Information); break;
-    case MsgIcon::None: box.setIcon(QMessageBox::NoIcon); break;
-  }
-  box.setStandardButtons(QMessageBox::Ok);
-  box.exec();
+  box->exec();
 }

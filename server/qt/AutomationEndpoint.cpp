@@ -1,16 +1,21 @@
 #include "server/qt/AutomationEndpoint.h"
 
+#include <QFile>
 #include <QHostAddress>
 #include <QLocalServer>
-#include <QLocalSocket>
 #include <QTcpServer>
-#include <QTcpSocket>
 #include <QTimer>
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
-#include "server/AutomationHost.h"
+#include "server/qt/ClientStream.h"
 #include "server/qt/SocketPath.h"
 
 namespace {
@@ -18,19 +23,47 @@ namespace {
 // Bytes held in our line buffer: the longest line, its LF, or one byte more than the
 // longest line to know that it is too long.
 constexpr qsizetype kFillCap = AutomationEndpoint::kMaxLineBytes + 1;
-// What a socket reads ahead of us; beyond it the client waits (no unbounded growth
-// when a client floods a connection whose request is running).
-constexpr qint64 kSocketReadAhead = 64 * 1024;
+// One read from a socket; a request line rarely needs a second.
+constexpr qsizetype kReadChunk = 64 * 1024;
 // Answers not yet taken by the client; beyond it the connection pauses.
-constexpr qint64 kOutCap = 1024 * 1024;
+constexpr qsizetype kOutCap = 1024 * 1024;
 // A refused connection whose client does not read its last answer is cut after this.
 constexpr int kCloseGraceMs = 5000;
+// Input thrown away per wake-up of a refused connection.
+constexpr int kDiscardChunks = 16;
 
 const char kTooLong[] = "Error Line too long\n";
 
-void Flush(QIODevice* io) {
-  if (auto* local = qobject_cast<QLocalSocket*>(io)) local->flush();
-  else if (auto* tcp = qobject_cast<QAbstractSocket*>(io)) tcp->flush();
+// The servers hand over the accepted descriptor itself: a Qt socket object would take
+// the end of the client's input for the end of the connection.
+class LocalListener : public QLocalServer {
+ public:
+  LocalListener(std::function<void(int)> accepted, QObject* parent)
+      : QLocalServer(parent), accepted_(std::move(accepted)) {}
+
+ protected:
+  void incomingConnection(quintptr fd) override { accepted_(int(fd)); }
+
+ private:
+  std::function<void(int)> accepted_;
+};
+
+class TcpListener : public QTcpServer {
+ public:
+  TcpListener(std::function<void(int)> accepted, QObject* parent)
+      : QTcpServer(parent), accepted_(std::move(accepted)) {}
+
+ protected:
+  void incomingConnection(qintptr fd) override { accepted_(int(fd)); }
+
+ private:
+  std::function<void(int)> accepted_;
+};
+
+// True when something other than a socket sits at path (a symbolic link counts).
+bool OccupiedByNonSocket(const QString& path) {
+  struct stat st {};
+  return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && !S_ISSOCK(st.st_mode);
 }
 
 }  // namespace
@@ -38,25 +71,28 @@ void Flush(QIODevice* io) {
 // One accepted socket: a KelvorinCmd object, or a "Command" topic connection.
 class AutomationEndpoint::Connection : public QObject {
  public:
-  Connection(QIODevice* device, bool command, QObject* parent)
-      : QObject(parent), io(device), commandTopic(command) {
-    io->setParent(this);
-  }
+  Connection(int fd, Kind k, QObject* parent)
+      : QObject(parent), stream(new ClientStream(fd, this)), kind(k) {}
 
   qsizetype Unconsumed() const { return pending.size() - start; }
 
   // Moves what the socket holds into the line buffer, up to its cap.
   void Fill() {
-    const qint64 n = std::min<qint64>(io->bytesAvailable(), kFillCap - Unconsumed());
-    if (n <= 0) return;
+    qsizetype room = kFillCap - Unconsumed();
+    if (room <= 0) return;
     if (start > 0 && start >= pending.size() / 2) {
       pending.remove(0, start);
       start = 0;
     }
-    const qsizetype old = pending.size();
-    pending.resize(old + n);
-    const qint64 got = io->read(pending.data() + old, n);
-    pending.resize(old + std::max<qint64>(got, 0));
+    while (room > 0) {
+      const qsizetype chunk = std::min(room, kReadChunk);
+      const qsizetype old = pending.size();
+      pending.resize(old + chunk);
+      const qsizetype got = stream->Read(pending.data() + old, chunk);
+      pending.resize(old + got);
+      if (got < chunk) return;
+      room -= got;
+    }
   }
 
   // Offset of the next LF after start, or -1; remembers how far it looked.
@@ -84,76 +120,60 @@ class AutomationEndpoint::Connection : public QObject {
     return line;
   }
 
-  bool HasInput() const { return Unconsumed() > 0 || io->bytesAvailable() > 0; }
+  ClientLink Link() const { return kind == Kind::Tcp ? ClientLink::Tcp : ClientLink::Local; }
 
-  bool Open() const {
-    if (auto* local = qobject_cast<QLocalSocket*>(io))
-      return local->state() == QLocalSocket::ConnectedState;
-    if (auto* tcp = qobject_cast<QAbstractSocket*>(io))
-      return tcp->state() == QAbstractSocket::ConnectedState;
-    return false;
-  }
-
-  // Closes once what was written has gone out.
-  void Disconnect() {
-    if (auto* local = qobject_cast<QLocalSocket*>(io)) local->disconnectFromServer();
-    else if (auto* tcp = qobject_cast<QAbstractSocket*>(io)) tcp->disconnectFromHost();
-  }
-
-  void Abort() {
-    if (auto* local = qobject_cast<QLocalSocket*>(io)) local->abort();
-    else if (auto* tcp = qobject_cast<QAbstractSocket*>(io)) tcp->abort();
-  }
-
-  QIODevice* io;
-  const bool commandTopic;
-  QByteArray pending;    // bytes read from the socket; unconsumed from start on
+  ClientStream* stream;
+  const Kind kind;
+  QByteArray pending;  // bytes read from the socket; unconsumed from start on
   qsizetype start = 0;
-  qsizetype scanned = 0;  // bytes after start known to hold no LF
+  qsizetype scanned = 0;   // bytes after start known to hold no LF
   bool busy = false;       // its request is running (events may run nested)
   bool scheduled = false;  // a queued ProcessNext is on its way
   bool stalled = false;    // paused until the client takes its answers
   bool closing = false;    // refused; the rest is discarded
-  bool gone = false;       // the client closed
+  bool ending = false;     // input ended and all answered; closes once sent
   bool finished = false;   // released; deleted later
 };
 
 AutomationEndpoint::AutomationEndpoint(AutomationHost& host, QObject* parent)
     : QObject(parent), host_(host) {}
 
-// Connections are children; their sockets are deleted with them. The host is not
-// told about clients at teardown: it may already be gone.
-AutomationEndpoint::~AutomationEndpoint() = default;
+// Connections are children; their sockets are closed with them. The host is not told
+// about clients at teardown: it may already be gone.
+AutomationEndpoint::~AutomationEndpoint() {
+  for (const auto& [fd, kind] : waiting_) ::close(fd);
+}
+
+bool AutomationEndpoint::ListenLocal(QLocalServer*& server, const QString& path, Kind kind) {
+  if (OccupiedByNonSocket(path)) {
+    error_ = path + QStringLiteral(" exists and is not a socket; it is left alone");
+    return false;
+  }
+  if (!server) {
+    server = new LocalListener([this, kind](int fd) { Incoming(fd, kind); }, this);
+    server->setSocketOptions(QLocalServer::UserAccessOption);
+  }
+  server->close();
+  QLocalServer::removeServer(path);
+  if (server->listen(path)) return true;
+  error_ = path + QStringLiteral(": ") + server->errorString();
+  return false;
+}
 
 bool AutomationEndpoint::Listen(const QString& path) {
-  auto listen = [this](QLocalServer*& server, const QString& name, bool commandTopic) {
-    if (!server) {
-      server = new QLocalServer(this);
-      server->setSocketOptions(QLocalServer::UserAccessOption);
-      connect(server, &QLocalServer::newConnection, this, [this, server, commandTopic] {
-        while (server->hasPendingConnections())
-          Accept(server->nextPendingConnection(), commandTopic);
-      });
-    }
-    server->close();
-    QLocalServer::removeServer(name);
-    if (server->listen(name)) return true;
-    error_ = name + QStringLiteral(": ") + server->errorString();
+  const QString command = socketpath::CommandSocketPath(path);
+  if (OccupiedByNonSocket(command)) {  // checked first: nothing is served half-way
+    error_ = command + QStringLiteral(" exists and is not a socket; it is left alone");
     return false;
-  };
-  if (!listen(main_, path, false)) return false;
-  if (listen(command_, socketpath::CommandSocketPath(path), true)) return true;
+  }
+  if (!ListenLocal(main_, path, Kind::Local)) return false;
+  if (ListenLocal(command_, command, Kind::Command)) return true;
   main_->close();
   return false;
 }
 
 bool AutomationEndpoint::ListenTcp(quint16 port) {
-  if (!tcp_) {
-    tcp_ = new QTcpServer(this);
-    connect(tcp_, &QTcpServer::newConnection, this, [this] {
-      while (tcp_->hasPendingConnections()) Accept(tcp_->nextPendingConnection(), false);
-    });
-  }
+  if (!tcp_) tcp_ = new TcpListener([this](int fd) { Incoming(fd, Kind::Tcp); }, this);
   tcp_->close();
   if (tcp_->listen(QHostAddress::LocalHost, port)) return true;
   error_ = QStringLiteral("127.0.0.1:") + QString::number(port) + QStringLiteral(": ") +
@@ -171,96 +191,136 @@ void AutomationEndpoint::Close() {
   if (tcp_) tcp_->close();
 }
 
-void AutomationEndpoint::Accept(QIODevice* io, bool commandTopic) {
-  if (!io) return;
-  auto* conn = new Connection(io, commandTopic, this);
-  connect(io, &QIODevice::readyRead, conn, [this, conn] { OnReadyRead(conn); });
-  connect(io, &QIODevice::bytesWritten, conn, [this, conn] { OnBytesWritten(conn); });
-  if (auto* local = qobject_cast<QLocalSocket*>(io)) {
-    local->setReadBufferSize(kSocketReadAhead);
-    connect(local, &QLocalSocket::disconnected, conn, [this, conn] { OnGone(conn); });
-  } else if (auto* tcp = qobject_cast<QAbstractSocket*>(io)) {
-    tcp->setReadBufferSize(kSocketReadAhead);
-    tcp->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-    connect(tcp, &QAbstractSocket::disconnected, conn, [this, conn] { OnGone(conn); });
+void AutomationEndpoint::Hold() { held_ = true; }
+
+void AutomationEndpoint::Release() {
+  held_ = false;
+  auto waiting = std::move(waiting_);
+  waiting_.clear();
+  for (const auto& [fd, kind] : waiting) Accept(fd, kind);
+}
+
+void AutomationEndpoint::Incoming(int fd, Kind kind) {
+  if (held_) waiting_.emplace_back(fd, kind);
+  else Accept(fd, kind);
+}
+
+void AutomationEndpoint::Accept(int fd, Kind kind) {
+  if (fd < 0) return;
+  if (kind == Kind::Tcp) {
+    const int on = 1;
+    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
   }
-  if (!commandTopic) {
+  auto* conn = new Connection(fd, kind, this);
+  conn->stream->onReadable = [this, conn] { OnReadable(conn); };
+  conn->stream->onWritten = [this, conn] { OnWritten(conn); };
+  if (kind != Kind::Command) {
     ++clients_;
     host_.ClientCreated();
   }
-  if (!conn->Open()) OnGone(conn);
-  else if (conn->HasInput()) ScheduleNext(conn);
+  UpdateInput(conn);
 }
 
-void AutomationEndpoint::OnReadyRead(Connection* conn) {
-  if (conn->closing) {
-    conn->io->skip(conn->io->bytesAvailable());
+// Reading is on only while the connection can take its next request, so the bytes of
+// a busy connection wait in the socket (one request of a connection at a time).
+void AutomationEndpoint::UpdateInput(Connection* conn) {
+  const bool ready = !conn->busy && !conn->scheduled && !conn->stalled && !conn->ending;
+  conn->stream->WantInput(!conn->finished && (conn->closing || ready));
+}
+
+void AutomationEndpoint::OnReadable(Connection* conn) {
+  if (!conn->closing) {
+    ProcessNext(conn);
     return;
   }
-  // While its own request runs (or its next one is queued), the bytes wait in the
-  // socket: one request of a connection at a time.
-  if (conn->busy || conn->scheduled || conn->stalled) return;
-  ProcessNext(conn);
+  char sink[4096];
+  for (int i = 0; i < kDiscardChunks && conn->stream->Read(sink, sizeof sink) > 0; ++i) {
+  }
+  if (conn->stream->InputEnded() || conn->stream->Broken()) Finish(conn);
 }
 
-void AutomationEndpoint::OnGone(Connection* conn) {
-  conn->gone = true;
-  if (!conn->busy) Finish(conn);  // else RunLine finishes it when the request returns
-}
-
-void AutomationEndpoint::OnBytesWritten(Connection* conn) {
-  if (conn->stalled && conn->io->bytesToWrite() <= kOutCap / 2) {
+void AutomationEndpoint::OnWritten(Connection* conn) {
+  if (conn->finished) return;
+  if (conn->stream->Broken()) {
+    if (!conn->busy) Finish(conn);  // else RunLine finishes it when the request returns
+    return;
+  }
+  const qsizetype unsent = conn->stream->Unsent();
+  if (conn->stalled && unsent <= kOutCap / 2) {
     conn->stalled = false;
     ScheduleNext(conn);
   }
+  if (unsent > 0) return;
+  if (conn->ending) Finish(conn);
+  else if (conn->closing) conn->stream->EndOutput();
 }
 
 void AutomationEndpoint::ProcessNext(Connection* conn) {
-  if (conn->busy || conn->gone || conn->closing || conn->finished) return;
-  if (conn->io->bytesToWrite() > kOutCap) {
+  if (conn->busy || conn->finished || conn->closing || conn->ending) return;
+  if (conn->stream->Unsent() > kOutCap) {
     conn->stalled = true;
+    UpdateInput(conn);
     return;
   }
   conn->Fill();
+  if (conn->stream->Broken()) {
+    Finish(conn);
+    return;
+  }
   const qsizetype lf = conn->FindLf();
   if (lf > kMaxLineBytes || (lf < 0 && conn->Unconsumed() > kMaxLineBytes)) {
     RefuseLongLine(conn);
-    return;
+  } else if (lf >= 0) {
+    // After the end of input, a client that has closed altogether gets nothing more.
+    if (conn->stream->InputEnded() && conn->stream->PeerClosed()) Finish(conn);
+    else RunLine(conn, conn->TakeLine(lf));
+  } else if (conn->stream->InputEnded()) {
+    EndWhenSent(conn);  // every complete request is answered; a partial one is dropped
+  } else {
+    UpdateInput(conn);
   }
-  if (lf >= 0) RunLine(conn, conn->TakeLine(lf));
 }
 
 void AutomationEndpoint::RunLine(Connection* conn, std::string&& line) {
   std::string reply;
   conn->busy = true;
-  if (conn->commandTopic) host_.DdeExecute(line);
-  else reply = host_.Exec(line);
+  UpdateInput(conn);
+  if (conn->kind == Kind::Command) host_.DdeExecute(line);
+  else reply = host_.Exec(line, conn->Link());
   conn->busy = false;
-  if (conn->gone) {  // closed while it ran: the answer has nowhere to go
+  if (conn->finished) return;
+  std::replace(reply.begin(), reply.end(), '\n', ' ');
+  reply.push_back('\n');
+  if (!conn->stream->Broken()) conn->stream->Write(reply.data(), qsizetype(reply.size()));
+  if (conn->stream->Broken()) {  // the client is gone: the answer has nowhere to go
     Finish(conn);
     return;
   }
-  std::replace(reply.begin(), reply.end(), '\n', ' ');
-  reply.push_back('\n');
-  conn->io->write(reply.data(), qint64(reply.size()));
-  Flush(conn->io);
   // The next request starts from the event loop, not from inside this one.
-  if (!conn->finished && conn->HasInput()) ScheduleNext(conn);
+  if (conn->Unconsumed() > 0 || conn->stream->InputEnded()) ScheduleNext(conn);
+  else UpdateInput(conn);
 }
 
 void AutomationEndpoint::RefuseLongLine(Connection* conn) {
   conn->closing = true;
   conn->pending = QByteArray();
   conn->start = conn->scanned = 0;
-  conn->io->write(kTooLong, qint64(sizeof(kTooLong) - 1));
-  Flush(conn->io);
-  QTimer::singleShot(kCloseGraceMs, conn, [conn] { conn->Abort(); });
-  conn->Disconnect();
+  conn->stream->Write(kTooLong, qsizetype(sizeof(kTooLong) - 1));
+  if (conn->stream->Unsent() == 0) conn->stream->EndOutput();
+  QTimer::singleShot(kCloseGraceMs, conn, [this, conn] { Finish(conn); });
+  UpdateInput(conn);
+}
+
+void AutomationEndpoint::EndWhenSent(Connection* conn) {
+  conn->ending = true;
+  UpdateInput(conn);
+  if (conn->stream->Unsent() == 0 || conn->stream->Broken()) Finish(conn);
 }
 
 void AutomationEndpoint::ScheduleNext(Connection* conn) {
   if (conn->scheduled || conn->finished) return;
   conn->scheduled = true;
+  UpdateInput(conn);
   QMetaObject::invokeMethod(
       conn,
       [this, conn] {
@@ -273,8 +333,9 @@ void AutomationEndpoint::ScheduleNext(Connection* conn) {
 void AutomationEndpoint::Finish(Connection* conn) {
   if (conn->finished) return;
   conn->finished = true;
+  conn->stream->Close();
   conn->deleteLater();
-  if (!conn->commandTopic) {
+  if (conn->kind != Kind::Command) {
     --clients_;
     host_.ClientReleased();
   }

@@ -5,15 +5,18 @@
 // right before the LF is dropped); the answer is the host's reply plus LF, with any
 // LF inside the reply sent as a blank. Requests of one connection are answered in
 // order; requests of other connections may run nested inside a long one, because the
-// host lets window events run while it waits for a motion. The "Command" topic socket
-// (PATH.Command) takes DDE-style executes and answers each with an empty line.
+// host lets window events run while it waits for a motion. When a client's input ends,
+// the complete requests already received are still answered, then the connection
+// closes. The "Command" topic socket (PATH.Command) takes DDE-style executes and
+// answers each with an empty line.
 #include <QObject>
 #include <QString>
 
 #include <string>
+#include <vector>
 
-class AutomationHost;
-class QIODevice;
+#include "server/AutomationHost.h"
+
 class QLocalServer;
 class QTcpServer;
 
@@ -28,8 +31,9 @@ class AutomationEndpoint : public QObject {
   ~AutomationEndpoint() override;
 
   // Serves PATH and PATH.Command, readable and writable by the owning user only. A
-  // socket file left at either path is removed first: the caller has already made
-  // sure that no other instance serves it.
+  // socket left at either path is removed first (the caller has already made sure that
+  // no other instance serves it); any other kind of file there is left alone and
+  // refused.
   bool Listen(const QString& path);
   // Also serves the main protocol on TCP, 127.0.0.1 only; port 0 picks a free port.
   bool ListenTcp(quint16 port);
@@ -38,19 +42,28 @@ class AutomationEndpoint : public QObject {
   void Close();
   QString ErrorString() const { return error_; }
 
+  // While held, clients can connect and send, but their connections are taken up only
+  // when released (the program is still starting).
+  void Hold();
+  void Release();
+
   // Open connections that count as KelvorinCmd objects.
   int ClientCount() const { return clients_; }
 
  private:
   class Connection;
+  enum class Kind { Local, Tcp, Command };
 
-  void Accept(QIODevice* io, bool commandTopic);
-  void OnReadyRead(Connection* conn);
-  void OnGone(Connection* conn);
-  void OnBytesWritten(Connection* conn);
+  bool ListenLocal(QLocalServer*& server, const QString& path, Kind kind);
+  void Incoming(int fd, Kind kind);
+  void Accept(int fd, Kind kind);
+  void UpdateInput(Connection* conn);
+  void OnReadable(Connection* conn);
+  void OnWritten(Connection* conn);
   void ProcessNext(Connection* conn);
   void RunLine(Connection* conn, std::string&& line);
   void RefuseLongLine(Connection* conn);
+  void EndWhenSent(Connection* conn);
   void ScheduleNext(Connection* conn);
   void Finish(Connection* conn);
 
@@ -60,4 +73,6 @@ class AutomationEndpoint : public QObject {
   QTcpServer* tcp_ = nullptr;
   QString error_;
   int clients_ = 0;
+  bool held_ = false;
+  std::vector<std::pair<int, Kind>> waiting_;  // accepted while held
 };

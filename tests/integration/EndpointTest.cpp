@@ -1,8 +1,14 @@
 // The automation endpoint in-process, against a fake host and QLocalSocket clients.
 #include <gtest/gtest.h>
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QHostAddress>
@@ -12,6 +18,8 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
@@ -20,6 +28,7 @@
 #include "server/AutomationHost.h"
 #include "server/qt/AutomationEndpoint.h"
 #include "server/qt/SocketPath.h"
+#include "Programs.h"
 
 namespace {
 
@@ -45,7 +54,8 @@ class FakeHost : public AutomationHost {
  public:
   void ClientCreated() override { log.push_back("created"); }
   void ClientReleased() override { log.push_back("released"); }
-  std::string Exec(const std::string& cmd) override {
+  std::string Exec(const std::string& cmd, ClientLink link) override {
+    links.push_back(link);
     const std::string shown = cmd.size() > 200 ? "len " + std::to_string(cmd.size()) : cmd;
     log.push_back("begin " + shown);
     if (cmd.rfind("sleep ", 0) == 0) {
@@ -74,6 +84,7 @@ class FakeHost : public AutomationHost {
 
   std::vector<std::string> log;
   std::vector<std::string> dde;
+  std::vector<ClientLink> links;
   std::function<void()> onSleep, onHold;
   std::function<bool()> holdUntil = [] { return false; };
   bool holdReached = false;
@@ -126,6 +137,23 @@ class Client {
   QByteArray inbox;
   qsizetype pos = 0;
 };
+
+bool WriteBytes(const QString& path, const QByteArray& bytes) {
+  QFile f(path);
+  return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+QByteArray ReadAll(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+// The endpoint runs in this thread: reading waits with events running.
+QByteArray ReadToEnd(programs::RawClient& client) {
+  QByteArray got;
+  const bool ended = RunEventsUntil([&] { return client.TakeArrived(got); });
+  return ended ? got : got + "<still open>";
+}
 
 class EndpointTest : public ::testing::Test {
  protected:
@@ -307,7 +335,18 @@ TEST_F(EndpointTest, CommandTopicExecutesAndAnswersAnEmptyLine) {
   EXPECT_TRUE(host.log.empty());
 }
 
-TEST_F(EndpointTest, SocketsAreUserOnlyAndAStaleFileIsReplaced) {
+// A socket file left at path by a server that died without removing it.
+bool LeaveStaleSocket(const QString& path) {
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un a{};
+  a.sun_family = AF_UNIX;
+  std::strncpy(a.sun_path, QFile::encodeName(path).constData(), sizeof a.sun_path - 1);
+  const bool ok = ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+  ::close(fd);
+  return ok;
+}
+
+TEST_F(EndpointTest, SocketsAreUserOnlyAndAStaleSocketIsReplaced) {
   for (const QString& p : {path, socketpath::CommandSocketPath(path)}) {
     struct stat st {};
     ASSERT_EQ(::stat(QFile::encodeName(p).constData(), &st), 0) << p.toStdString();
@@ -315,19 +354,52 @@ TEST_F(EndpointTest, SocketsAreUserOnlyAndAStaleFileIsReplaced) {
     EXPECT_EQ(st.st_mode & 077, 0u) << std::oct << st.st_mode;
     EXPECT_EQ(st.st_mode & 0600, 0600u) << std::oct << st.st_mode;
   }
-  // A file left behind by a copy that died: the next one takes the path over.
+  // A socket left behind by a copy that died: the next one takes the path over.
   FakeHost otherHost;
   AutomationEndpoint other(otherHost);
   const QString stale = dir.filePath("stale.sock");
-  QFile f(stale);
-  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-  f.close();
+  ASSERT_TRUE(LeaveStaleSocket(stale));
+  ASSERT_TRUE(LeaveStaleSocket(socketpath::CommandSocketPath(stale)));
   ASSERT_TRUE(other.Listen(stale)) << other.ErrorString().toStdString();
   auto c = Connect(stale);
   c->Send("Ver\n");
   EXPECT_EQ(c->Answer(), "Ver");
   other.Close();
   EXPECT_FALSE(QFile::exists(stale));
+}
+
+TEST_F(EndpointTest, APathThatIsNoSocketIsRefusedAndLeftAlone) {
+  struct Case {
+    const char* what;
+    std::function<bool(const QString&)> make;  // puts something at the path
+  };
+  const QString target = dir.filePath("precious.txt");
+  const std::vector<Case> cases = {
+      {"regular file", [](const QString& p) { return WriteBytes(p, "data"); }},
+      {"empty file", [](const QString& p) { return WriteBytes(p, ""); }},
+      {"folder", [](const QString& p) { return QDir().mkdir(p); }},
+      {"link to a file", [&](const QString& p) { return QFile::link(target, p); }},
+  };
+  ASSERT_TRUE(WriteBytes(target, "keep me"));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    for (const bool onCommandPath : {false, true}) {
+      const QString p = dir.filePath(QString("x%1%2.sock").arg(c.what).arg(onCommandPath));
+      const QString occupied = onCommandPath ? socketpath::CommandSocketPath(p) : p;
+      ASSERT_TRUE(c.make(occupied));
+      const QFileInfo before(occupied);
+      FakeHost h;
+      AutomationEndpoint e(h);
+      EXPECT_FALSE(e.Listen(p));
+      EXPECT_TRUE(e.ErrorString().contains("is not a socket")) << e.ErrorString().toStdString();
+      const QFileInfo after(occupied);
+      EXPECT_TRUE(after.exists() || after.isSymLink());
+      EXPECT_EQ(after.isDir(), before.isDir());
+      EXPECT_EQ(after.size(), before.size());
+      EXPECT_FALSE(QFile::exists(onCommandPath ? p : socketpath::CommandSocketPath(p)));
+    }
+  }
+  EXPECT_EQ(ReadAll(target), "keep me");
 }
 
 TEST_F(EndpointTest, TcpOnLoopbackSpeaksTheSameProtocol) {
@@ -344,6 +416,83 @@ TEST_F(EndpointTest, TcpOnLoopbackSpeaksTheSameProtocol) {
   }));
   EXPECT_EQ(got, "Ver\na b c\n");
   EXPECT_EQ(host.Count("created"), 1);
+}
+
+TEST_F(EndpointTest, AtTheEndOfInputEveryCompleteRequestIsAnsweredThenTheConnectionCloses) {
+  ASSERT_TRUE(endpoint.ListenTcp(0));
+  struct Case {
+    const char* what;
+    bool tcp;
+    QByteArray sent;
+    QByteArray answers;
+    std::vector<std::string> ran;
+  };
+  const std::vector<Case> cases = {
+      {"four at once", false, "Ver\nVer\nVer\nVer\n", "Ver\nVer\nVer\nVer\n",
+       {"Ver", "Ver", "Ver", "Ver"}},
+      {"over TCP", true, "a\r\nb\nc\n", "a\nb\nc\n", {"a", "b", "c"}},
+      {"a long first request", false, "sleep 60\nnext\n", "sleep 60\nnext\n",
+       {"sleep 60", "next"}},
+      {"a partial last line is dropped", false, "one\ntwo", "one\n", {"one"}},
+      {"nothing sent", true, "", "", {}},
+      {"flood over TCP", true, QByteArray("x\n").repeated(3000), QByteArray("x\n").repeated(3000),
+       std::vector<std::string>(3000, "x")},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    host.log.clear();
+    auto client = c.tcp ? std::make_unique<programs::RawClient>(endpoint.TcpPort())
+                        : std::make_unique<programs::RawClient>(path);
+    ASSERT_TRUE(client->Connected());
+    client->Send(c.sent);
+    client->EndInput();
+    EXPECT_EQ(ReadToEnd(*client), c.answers);
+    std::vector<std::string> ran;
+    for (const auto& entry : host.log)
+      if (entry.rfind("begin ", 0) == 0) ran.push_back(entry.substr(6));
+    EXPECT_EQ(ran, c.ran);
+    EXPECT_TRUE(RunEventsUntil([&] { return host.Count("released") == 1; }));
+    EXPECT_EQ(endpoint.ClientCount(), 0);
+  }
+}
+
+TEST_F(EndpointTest, AClientThatClosedAltogetherGetsNoFurtherRequestsRun) {
+  auto c = std::make_unique<programs::RawClient>(path);
+  ASSERT_TRUE(c->Connected());
+  host.onSleep = [&] { c.reset(); };  // killed while its first request runs
+  programs::RawClient* raw = c.get();
+  raw->Send("sleep 50\nsecond\nthird\n");
+  EXPECT_TRUE(RunEventsUntil([&] { return host.Count("released") == 1; }));
+  EXPECT_EQ(host.At("begin second"), -1);
+  EXPECT_EQ(host.At("begin third"), -1);
+}
+
+TEST_F(EndpointTest, HeldConnectionsAreTakenUpOnRelease) {
+  FakeHost h;
+  AutomationEndpoint e(h);
+  const QString p = dir.filePath("held.sock");
+  e.Hold();
+  ASSERT_TRUE(e.Listen(p));
+  auto c = Connect(p);  // the connect itself succeeds at once
+  c->Send("early\n");
+  EXPECT_EQ(c->Answer(200), "<none>");
+  EXPECT_TRUE(h.log.empty());
+  EXPECT_EQ(e.ClientCount(), 0);
+  e.Release();
+  EXPECT_EQ(c->Answer(), "early");
+  EXPECT_EQ(h.log, (std::vector<std::string>{"created", "begin early", "end early"}));
+}
+
+TEST_F(EndpointTest, TheHostLearnsWhichLinkARequestCameThrough) {
+  ASSERT_TRUE(endpoint.ListenTcp(0));
+  programs::RawClient tcp(endpoint.TcpPort());
+  tcp.Send("t\n");
+  tcp.EndInput();
+  EXPECT_EQ(ReadToEnd(tcp), "t\n");
+  auto local = Connect();
+  local->Send("l\n");
+  EXPECT_EQ(local->Answer(), "l");
+  EXPECT_EQ(host.links, (std::vector<ClientLink>{ClientLink::Tcp, ClientLink::Local}));
 }
 
 }  // namespace

@@ -3,8 +3,16 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
+
+#include <optional>
+
+#include "platform/qt/QtMessageBoxes.h"
 
 #include "server/CoreModules.h"
 #include "support/Fakes.h"
@@ -14,7 +22,7 @@ namespace {
 
 struct WindowRig {
   WindowRig() : host(clock, pump), core(port, clock, pump, messages, host) {
-    host.SetCommands(&core.cmds);
+    host.SetCore(core, messages);
     host.onUnloaded = [this] { ++unloads; };
     host.LoadMainWindow();
   }
@@ -110,6 +118,72 @@ TEST(MainWindow, ClosingTheWindowUnloadsIt) {
   EXPECT_FALSE(rig.host.IsFormLoaded("frmLift"));
   EXPECT_EQ(rig.unloads, 1);
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// Real message boxes as on a display: a client's request answers at once (the box does
+// not wait, its text goes to standard error); the operator's box waits for a click.
+TEST(MainWindow, BoxesRaisedForAClientNeverWaitButTheOperatorsDo) {
+  FakeClock clock;
+  FakePort port{clock};
+  FakePump pump;
+  QtMessageBoxes boxes(true);
+  MainWindowHost host(clock, pump);
+  CoreModules core(port, clock, pump, boxes, host);
+  host.SetCommands(&core.cmds);
+  host.LoadMainWindow();
+  host.ShowMainWindow();
+  QTemporaryDir dir;
+  core.state.AppDir = dir.path().toStdString() + "/";
+  const QString text = "File " + dir.path() + "/missing.txt does not exist";
+  const auto openBoxes = [&] {
+    std::vector<QMessageBox*> found;
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (auto* b = qobject_cast<QMessageBox*>(w); b && b->isVisible() && b->text() == text)
+        found.push_back(b);
+    return found;
+  };
+
+  struct Case {
+    const char* who;
+    bool client;
+  };
+  for (const Case c : {Case{"client", true}, Case{"operator", false}}) {
+    SCOPED_TRACE(c.who);
+    bool modalSeen = false;
+    QTimer clicker;  // the operator: clicks OK on the modal box once it is up
+    QObject::connect(&clicker, &QTimer::timeout, [&] {
+      if (auto* b = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        modalSeen = b->text() == text;
+        b->accept();
+      }
+    });
+    clicker.start(10);
+    testing::internal::CaptureStderr();
+    std::string reply;
+    {
+      std::optional<QtMessageBoxes::ClientScope> scope;
+      if (c.client) scope.emplace(boxes);
+      reply = core.cmds.ExecCmdString("Obj ListRead missing.txt");
+    }
+    const std::string err = testing::internal::GetCapturedStderr();
+    clicker.stop();
+    EXPECT_EQ(reply, "Error  ; ");
+    EXPECT_EQ(modalSeen, !c.client);
+    const auto open = openBoxes();
+    if (c.client) {
+      EXPECT_NE(err.find(text.toStdString()), std::string::npos) << err;
+      ASSERT_EQ(open.size(), 1u);
+      EXPECT_FALSE(open[0]->isModal());
+      EXPECT_EQ(open[0]->windowModality(), Qt::NonModal);
+      open[0]->grab().save(QString(KELVORIN_BIN_DIR) + "/../client-message-box.png");
+      open[0]->close();
+    } else {
+      EXPECT_EQ(err.find(text.toStdString()), std::string::npos) << err;
+      EXPECT_TRUE(open.empty());
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
+  EXPECT_TRUE(openBoxes().empty());
 }
 
 }  // namespace

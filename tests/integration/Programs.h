@@ -7,8 +7,15 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QThread>
+#include <arpa/inet.h>
+#include <cerrno>
+#include <cstring>
 #include <memory>
+#include <netinet/in.h>
 #include <string>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace programs {
 
@@ -85,5 +92,58 @@ inline QString ReadFile(const QString& path) {
   f.open(QIODevice::ReadOnly);
   return QString::fromLatin1(f.readAll());
 }
+
+// A client on a plain descriptor, for what Qt's sockets cannot do: end its sending side
+// (half-close) and keep reading.
+class RawClient {
+ public:
+  explicit RawClient(const QString& unixPath) {
+    fd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un a{};
+    a.sun_family = AF_UNIX;
+    std::strncpy(a.sun_path, QFile::encodeName(unixPath).constData(), sizeof a.sun_path - 1);
+    connected_ = ::connect(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+  }
+  explicit RawClient(quint16 tcpPort) {
+    fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(tcpPort);
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    connected_ = ::connect(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+  }
+  ~RawClient() { ::close(fd_); }
+  RawClient(const RawClient&) = delete;
+  RawClient& operator=(const RawClient&) = delete;
+
+  bool Connected() const { return connected_; }
+  bool Send(const QByteArray& bytes) {
+    return ::send(fd_, bytes.data(), size_t(bytes.size()), MSG_NOSIGNAL) == bytes.size();
+  }
+  void EndInput() { ::shutdown(fd_, SHUT_WR); }
+  // Appends what has arrived, without waiting; true once the server has closed.
+  bool TakeArrived(QByteArray& got) {
+    char buf[65536];
+    for (;;) {
+      const ssize_t n = ::recv(fd_, buf, sizeof buf, MSG_DONTWAIT);
+      if (n > 0) got.append(buf, n);
+      else return n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK);
+    }
+  }
+  // Everything until the server closes, waiting in this thread; "<still open>" is
+  // appended when it did not close in time.
+  QByteArray ReadToEnd(int timeoutMs = 20000) {
+    QByteArray got;
+    for (int waited = 0; !TakeArrived(got); waited += 5) {
+      if (waited > timeoutMs) return got + "<still open>";
+      QThread::msleep(5);
+    }
+    return got;
+  }
+
+ private:
+  int fd_ = -1;
+  bool connected_ = false;
+};
 
 }  // namespace programs

@@ -2,6 +2,7 @@
 // controller) and real clients, including the kelvorin-cmd program.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -12,11 +13,14 @@
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QTcpServer>
+#include <QHostAddress>
 
 #include <memory>
 #include <string>
 
 #include "server/qt/SocketPath.h"
+#include "Programs.h"
 
 namespace {
 
@@ -108,13 +112,20 @@ class SocketEndToEndTest : public ::testing::Test {
   void StartServer() {
     server = std::make_unique<QProcess>();
     server->setProgram(kBinDir + "/kelvorin");
-    server->setArguments({"-platform", "offscreen", "--automation", "--socket", socketPath,
-                          "--dir", dir.path()});
+    server->setArguments(ServerArgs());
     server->setStandardOutputFile(QProcess::nullDevice());
     server->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     server->start();
     ASSERT_TRUE(server->waitForStarted(kStartMs));
     ASSERT_TRUE(WaitForSocket()) << "kelvorin did not serve " << socketPath.toStdString();
+  }
+  QStringList ServerArgs() const {
+    return {"-platform", "offscreen", "--automation", "--socket", socketPath, "--dir", dir.path()};
+  }
+  void WriteConfig(const QByteArray& lines) {
+    QFile f(dir.filePath("ST_CONFIG.TXT"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(lines);
   }
 
   bool WaitForSocket() {
@@ -129,13 +140,18 @@ class SocketEndToEndTest : public ::testing::Test {
   }
 
   CmdRun Cmd(const QStringList& args, const QByteArray& input = {}) {
+    return Run("kelvorin-cmd", args, input);
+  }
+
+  // A program of the build, without a display, in the foreground.
+  CmdRun Run(const QString& program, const QStringList& args, const QByteArray& input = {},
+             const QStringList& unset = {}) {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove("DISPLAY");
-    env.remove("WAYLAND_DISPLAY");
-    env.remove("KELVORIN_SOCKET");
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "KELVORIN_SOCKET"}) env.remove(name);
+    for (const QString& name : unset) env.remove(name);
     p.setProcessEnvironment(env);
-    p.start(kBinDir + "/kelvorin-cmd", args);
+    p.start(kBinDir + "/" + program, args);
     CmdRun r;
     if (!p.waitForStarted(kStartMs)) return r;
     p.write(input);
@@ -182,7 +198,7 @@ TEST_F(SocketEndToEndTest, KelvorinCmdSendsArgumentsStdinAndExecutes) {
   EXPECT_EQ(r.out, "1.0 ; 1.0 ; \n");
 
   r = Cmd({"--no-start", "--socket", socketPath, "Ver", "ver", "Show"});
-  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.exitCode, 1);  // an answer holds "Error "
   EXPECT_EQ(r.out, "1.0 ; \nError Unknown command ; \nOK  ; \n");
 
   r = Cmd({"--no-start", "--socket", socketPath}, "Ver\r\n\nVer; Ver\nVer");
@@ -291,6 +307,213 @@ TEST_F(SocketEndToEndTest, KelvorinCmdWithoutServerAndNoStartExitsTwo) {
   const CmdRun e = Cmd({"--no-start", "--execute", "--socket", socketPath, "Ver"});
   EXPECT_EQ(e.exitCode, 2);
   EXPECT_FALSE(QFile::exists(socketPath));
+}
+
+TEST_F(SocketEndToEndTest, KelvorinCmdOptionsAndExitStatus) {
+  struct Case {
+    const char* what;
+    QStringList args;
+    QByteArray input;
+    int exitCode;
+    QByteArray out;  // prefix of standard output
+    const char* err;  // part of standard error
+  };
+  const QStringList s{"--socket", socketPath};
+  const std::vector<Case> withoutServer = {
+      {"-h", s + QStringList{"-h"}, {}, 0, "usage: kelvorin-cmd", ""},
+      {"--help after lines", s + QStringList{"--help", "Ver"}, {}, 0, "usage: kelvorin-cmd", ""},
+      {"unknown long option", s + QStringList{"--bogus", "Ver"}, {}, 2, "", "--bogus"},
+      {"unknown short option", s + QStringList{"-x"}, {}, 2, "", "-x"},
+      {"option without its value", {"--socket"}, {}, 2, "", "--socket"},
+  };
+  for (const auto& c : withoutServer) {
+    SCOPED_TRACE(c.what);
+    const CmdRun r = Cmd(c.args, c.input);
+    EXPECT_EQ(r.exitCode, c.exitCode) << r.err.toStdString();
+    EXPECT_TRUE(r.out.startsWith(c.out)) << r.out.toStdString();
+    EXPECT_TRUE(r.err.contains(c.err)) << r.err.toStdString();
+    EXPECT_FALSE(QFile::exists(socketPath)) << "a server was started";
+  }
+  StartServer();
+  const QStringList n = s + QStringList{"--no-start"};
+  const std::vector<Case> withServer = {
+      {"all good", n + QStringList{"Ver", "Ver;Ver"}, {}, 0, "1.0 ; \n1.0 ; 1.0 ; \n", ""},
+      {"one error among good", n + QStringList{"Ver", "Z Bogus;Ver"}, {}, 1, "1.0 ; \n", ""},
+      {"error on standard input", n, "Ver\nver\n", 1, "1.0 ; \nError Unknown command ; \n", ""},
+      {"-h after -- is a command", n + QStringList{"--", "-h"}, {}, 1,
+       "Error Unknown command ; \n", ""},
+      {"--execute prints nothing", n + QStringList{"--execute", "ver"}, {}, 0, "", ""},
+  };
+  for (const auto& c : withServer) {
+    SCOPED_TRACE(c.what);
+    const CmdRun r = Cmd(c.args, c.input);
+    EXPECT_EQ(r.exitCode, c.exitCode) << r.err.toStdString();
+    EXPECT_TRUE(r.out.startsWith(c.out)) << r.out.toStdString();
+  }
+}
+
+TEST_F(SocketEndToEndTest, KelvorinAnswersHelpAndVersionWithoutADisplayAndSaysWhereItServes) {
+  const QStringList noQt{"QT_QPA_PLATFORM"};
+  CmdRun r = Run("kelvorin", {"--help"}, {}, noQt);
+  EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+  EXPECT_TRUE(r.out.contains("--socket")) << r.out.toStdString();
+  r = Run("kelvorin", {"--version"}, {}, noQt);
+  EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+  EXPECT_EQ(r.out, "kelvorin 1.0\n");
+  EXPECT_FALSE(QFile::exists(socketPath));
+
+  QProcess k;
+  k.start(kBinDir + "/kelvorin", ServerArgs());
+  ASSERT_TRUE(k.waitForReadyRead(kStartMs));
+  EXPECT_EQ(k.readLine(), "kelvorin: serving on " + QFile::encodeName(socketPath) + "\n");
+  Client c;
+  ASSERT_TRUE(c.Connect(socketPath));
+  EXPECT_EQ(c.Ask("Unload"), "OK  ; ");
+  c.socket.disconnectFromServer();
+  EXPECT_TRUE(k.waitForFinished(kStartMs));
+}
+
+TEST_F(SocketEndToEndTest, ALockFileLeftBehindNeverBlocksAndASecondCopyIsRefused) {
+  const QByteArray livePid = QByteArray::number(qint64(::getpid()));
+  const std::vector<QByteArray> leftovers = {
+      "", "garbage\xff\n", "999999\nkelvorin\nhost\n", livePid + "\nkelvorin\n\n"};
+  for (const QByteArray& content : leftovers) {
+    SCOPED_TRACE(content.toStdString());
+    QFile lock(socketPath + ".lock");
+    ASSERT_TRUE(lock.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    lock.write(content);
+    lock.close();
+    StartServer();
+    Client c;
+    ASSERT_TRUE(c.Connect(socketPath));
+    EXPECT_EQ(c.Ask("Ver"), "1.0 ; ");
+
+    // While it runs, a second copy on the same socket is refused and changes nothing.
+    const CmdRun second = Run("kelvorin", ServerArgs());
+    EXPECT_EQ(second.exitCode, 1);
+    EXPECT_TRUE(second.err.contains("Application is already running.")) << second.err.toStdString();
+    EXPECT_EQ(c.Ask("Ver"), "1.0 ; ");
+
+    // Killed outright: the kernel drops its lock, and its socket file is taken over.
+    server->kill();
+    server->waitForFinished(5000);
+    server.reset();
+  }
+  StartServer();
+  Client c;
+  ASSERT_TRUE(c.Connect(socketPath));
+  EXPECT_EQ(c.Ask("Ver"), "1.0 ; ");
+}
+
+TEST_F(SocketEndToEndTest, SomethingOtherThanASocketAtTheSocketPathIsLeftAlone) {
+  QFile f(socketPath);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write("precious");
+  f.close();
+  const CmdRun r = Run("kelvorin", ServerArgs());
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_TRUE(r.err.contains("is not a socket")) << r.err.toStdString();
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  EXPECT_EQ(f.readAll(), "precious");
+}
+
+TEST_F(SocketEndToEndTest, TheDefaultSocketFolderUnderTmpIsPrivate) {
+  const QString folder = socketpath::PrivateTmpFolder();
+  const QStringList fallback{"XDG_RUNTIME_DIR"};  // KELVORIN_SOCKET is never passed on
+  CmdRun r = Run("kelvorin-cmd", {"--no-start", "Ver"}, {}, fallback);
+  EXPECT_EQ(r.exitCode, 2);  // no server there, but the folder is made
+  struct stat st {};
+  ASSERT_EQ(::lstat(QFile::encodeName(folder).constData(), &st), 0);
+  EXPECT_TRUE(S_ISDIR(st.st_mode));
+  EXPECT_EQ(st.st_uid, ::getuid());
+  EXPECT_EQ(st.st_mode & 0777, 0700u);
+  // Opened up to others, it is refused rather than used.
+  ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), 0755), 0);
+  r = Run("kelvorin-cmd", {"--no-start", "Ver"}, {}, fallback);
+  const CmdRun k = Run("kelvorin", {"-platform", "offscreen", "--dir", dir.path()}, {}, fallback);
+  ::chmod(QFile::encodeName(folder).constData(), 0700);
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_TRUE(r.err.contains("is not a private folder")) << r.err.toStdString();
+  EXPECT_EQ(k.exitCode, 1);
+  EXPECT_TRUE(k.err.contains("is not a private folder")) << k.err.toStdString();
+}
+
+TEST_F(SocketEndToEndTest, AClientThatEndsItsInputGetsEveryAnswer) {
+  StartServer();
+  for (const QByteArray batch : {QByteArray("Ver\nVer\nVer\nVer\n"), QByteArray("Delay 50\nVer\nVe")}) {
+    programs::RawClient c(socketPath);
+    ASSERT_TRUE(c.Connected());
+    ASSERT_TRUE(c.Send(batch));
+    c.EndInput();
+    const QByteArray expected =
+        batch.startsWith("Ver") ? QByteArray("1.0 ; \n").repeated(4) : "50 ; \n1.0 ; \n";
+    EXPECT_EQ(c.ReadToEnd(), expected);
+  }
+}
+
+TEST_F(SocketEndToEndTest, RequestsWaitForNobodyDuringAStartUp) {
+  // A silent controller: every probe waits out the port time-out.
+  WriteConfig("\"CONTRTYPE\",EZHR17\r\n\"MPORTNAME\",sim:EZHR17:silent\r\n\"PORTTIMEOUT\",150\r\n"
+              "\"MOVETIMEOUT\",10\r\n\"WAITPOLLINGINTERVAL\",20\r\n\"Z_INSTALLED\",1\r\n"
+              "\"MPORT\",1\r\n");
+  QElapsedTimer t;
+  t.start();
+  StartServer();
+  const qint64 connected = t.elapsed();
+  Client c;
+  ASSERT_TRUE(c.Connect(socketPath));
+  EXPECT_EQ(c.Ask("Ver;Z ?"), "1.0 ; Off  ; ");
+  const qint64 answered = t.elapsed();
+  // The socket was there long before the probes ended (14 of them at 150 ms).
+  EXPECT_LT(connected + 1000, answered) << connected << " ms, " << answered << " ms";
+}
+
+TEST_F(SocketEndToEndTest, OverTcpListFilesStayInsideTheSettingsFolder) {
+  // A free port for the server, below the ephemeral range.
+  quint16 port = 0;
+  for (quint16 candidate = quint16(20000 + ::getpid() % 9000); port == 0; ++candidate) {
+    QTcpServer probe;
+    if (probe.listen(QHostAddress::LocalHost, candidate)) port = candidate;
+  }
+  ASSERT_TRUE(QDir(dir.path()).mkdir("settings"));
+  for (const QString& name : QDir(dir.path()).entryList({"ST_*.TXT"}, QDir::Files))
+    QFile::rename(dir.filePath(name), dir.filePath("settings/" + name));
+  QFile config(dir.filePath("settings/ST_CONFIG.TXT"));
+  ASSERT_TRUE(config.open(QIODevice::ReadOnly));
+  QByteArray lines;
+  for (const QByteArray& line : config.readAll().split('\n'))
+    if (!line.startsWith("\"SERVERTCPPORT\"") && !line.isEmpty()) lines += line + "\n";
+  config.close();
+  ASSERT_TRUE(config.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  config.write(lines + "\"SERVERTCPPORT\"," + QByteArray::number(port) + "\r\n");
+  config.close();
+  server = std::make_unique<QProcess>();
+  server->setProcessChannelMode(QProcess::ForwardedChannels);
+  server->start(kBinDir + "/kelvorin", {"-platform", "offscreen", "--automation", "--socket",
+                                        socketPath, "--dir", dir.filePath("settings")});
+  ASSERT_TRUE(WaitForSocket());
+  Client local;
+  ASSERT_TRUE(local.Connect(socketPath));
+  ASSERT_EQ(local.Ask("Obj Add 1 2 3 p"), "# 1 ; ");  // start-up has ended: TCP is served
+
+  const auto tcp = [&](const QByteArray& request) {
+    programs::RawClient c(port);
+    EXPECT_TRUE(c.Connected());
+    c.Send(request + "\n");
+    c.EndInput();
+    return c.ReadToEnd();
+  };
+  const QByteArray outside = "Error File outside the settings folder ; \n";
+  EXPECT_EQ(tcp("Obj ListWrite ../out.txt"), outside);
+  EXPECT_EQ(tcp("Obj ListWrite " + QFile::encodeName(dir.filePath("out.txt"))), outside);
+  EXPECT_EQ(tcp("Obj ListRead ../settings/../ST_CONFIG.TXT"), outside);
+  EXPECT_FALSE(QFile::exists(dir.filePath("out.txt")));
+  EXPECT_EQ(tcp("Obj ListWrite pos.txt"), " 1 ; \n");
+  EXPECT_TRUE(QFile::exists(dir.filePath("settings/pos.txt")));
+  EXPECT_EQ(tcp("Obj ListRead pos.txt"), " 1 ; \n");
+  // The local socket belongs to this user alone: names may point anywhere.
+  EXPECT_EQ(local.Ask("Obj ListWrite ../out.txt"), " 1 ; ");
+  EXPECT_TRUE(QFile::exists(dir.filePath("out.txt")));
 }
 
 }  // namespace

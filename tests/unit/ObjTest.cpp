@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <vector>
 
 #include "controller/AllMotionCntrl.h"
 #include "controller/COMM.h"
@@ -167,17 +168,19 @@ TEST_F(ObjTest, ListFilesRoundTripWithTheirRounding) {
   EXPECT_EQ(Get(1), " 1.3 -.1  12.35 top");
   EXPECT_EQ(Get(2), " 77777.7  77777.7  77777.7 ");
 
-  Put("odd.txt", "7 1.0 abc 3.00 n extra\n\n3\r\n");
-  EXPECT_EQ(Run("Obj ListRead " + dir + "odd.txt"), " 2");
+  // A blank line is an entry without coordinates: the entries keep their line numbers.
+  Put("odd.txt", "7 1.0 abc 3.00 n extra\n\n3 4\r\n");
+  EXPECT_EQ(Run("Obj ListRead " + dir + "odd.txt"), " 3");
   EXPECT_EQ(Get(1), " 1  77777.7  3 n");
   EXPECT_EQ(Get(2), " 77777.7  77777.7  77777.7 ");
+  EXPECT_EQ(Get(3), " 4  77777.7  77777.7 ");
 }
 
 TEST_F(ObjTest, ListFileFailuresKeepListAndFile) {
   Run("Obj Add 1 2 3 a");
   EXPECT_EQ(Run("Obj ListRead " + dir + "none.txt"), "Error ");
   EXPECT_EQ(messages.shown.back(), "File " + dir + "none.txt does not exist");
-  Put("empty.txt", "\r\n");
+  Put("empty.txt", "");
   EXPECT_EQ(Run("Obj ListRead " + dir + "empty.txt"), "Error ");
   EXPECT_EQ(Get(1), " 1  2  3 a");
 
@@ -192,6 +195,87 @@ TEST_F(ObjTest, ListFileFailuresKeepListAndFile) {
   EXPECT_EQ(Run("Obj ListWrite " + dir + "old.txt"), " 0");
   EXPECT_EQ(Read("old.txt"), "");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 3);  // no temporaries left
+}
+
+TEST_F(ObjTest, RelativeListFileNamesLieInTheSettingsFolder) {
+  state.AppDir = dir;
+  Run("Obj Add 1 2 3 a");
+  EXPECT_EQ(Run("Obj ListWrite rel.txt"), " 1");
+  EXPECT_EQ(Read("rel.txt"), " 1 1.0 2.0 3.00 a\r\n");
+  EXPECT_FALSE(std::filesystem::exists("rel.txt"));  // not in the working folder
+  std::filesystem::create_directory(dir + "sub");
+  EXPECT_EQ(Run("Obj ListWrite sub/in.txt"), " 1");
+  Run("Obj ListClear");
+  EXPECT_EQ(Run("Obj ListRead sub/in.txt"), " 1");
+  EXPECT_EQ(Run("Obj ListRead " + dir + "rel.txt"), " 1");  // absolute names as given
+  EXPECT_EQ(Run("Obj ListRead gone.txt"), "Error ");
+  EXPECT_EQ(messages.shown.back(), "File " + dir + "gone.txt does not exist");
+}
+
+TEST_F(ObjTest, ListReadRefusesFilesOverSixteenMebibytes) {
+  state.AppDir = dir;
+  Run("Obj Add 1 2 3 keep");
+  const std::string line = " 1 1.0 2.0 3.00 x\r\n";
+  std::string limit(STObj::kMaxListFileBytes - line.size(), ' ');
+  limit += line;
+  Put("limit.txt", limit);
+  EXPECT_EQ(Run("Obj ListRead limit.txt"), " 1");
+  EXPECT_EQ(Get(1), " 1  2  3 x");
+  Put("big.txt", limit + "\n");
+  EXPECT_EQ(Run("Obj ListRead big.txt"), "Error File too large");
+  EXPECT_EQ(Get(1), " 1  2  3 x");  // the list stays as it was
+}
+
+TEST_F(ObjTest, ConfinedRequestsReachOnlyFilesInsideTheSettingsFolder) {
+  state.AppDir = dir + "settings/";
+  std::filesystem::create_directories(dir + "settings/sub");
+  std::filesystem::create_symlink(dir, dir + "settings/up");  // a link out of the folder
+  Put("outside.txt", " 1 1.0 1.0 1.00 o\r\n");
+  Put("settings/inside.txt", " 1 2.0 2.0 2.00 i\r\n");
+  const std::string outside = "Error File outside the settings folder";
+  struct Case {
+    std::string name;
+    bool inside;
+  };
+  const std::vector<Case> cases = {
+      {"inside.txt", true},
+      {"sub/../inside.txt", true},
+      {dir + "settings/inside.txt", true},
+      {"sub/new.txt", true},
+      {"../outside.txt", false},
+      {dir + "outside.txt", false},
+      {"/etc/passwd", false},
+      {"up/outside.txt", false},
+      {"sub/../../outside.txt", false},
+      {".", false},
+      {"", false},
+  };
+  Run("Obj Add 5 5 5 e");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    {
+      CmdObj::ConfinedFiles confined(obj, true);
+      const std::string read = Run("Obj ListRead " + c.name);
+      const std::string wrote = Run("Obj ListWrite " + c.name);
+      if (c.inside) {
+        EXPECT_NE(read, outside);
+        EXPECT_NE(wrote, outside);
+      } else {
+        EXPECT_EQ(read, c.name.empty() ? "Error " : outside);
+        EXPECT_EQ(wrote, c.name.empty() ? "Error " : outside);
+      }
+      {
+        CmdObj::ConfinedFiles local(obj, false);  // nested: still confined
+        EXPECT_EQ(Run("Obj ListRead ../outside.txt"), outside);
+      }
+    }
+    EXPECT_EQ(Read("outside.txt"), " 1 1.0 1.0 1.00 o\r\n");
+    Run("Obj ListClear");
+    Run("Obj Add 5 5 5 e");
+  }
+  // Unconfined, the same names work.
+  EXPECT_EQ(Run("Obj ListRead ../outside.txt"), " 1");
+  EXPECT_EQ(Run("Obj ListRead up/outside.txt"), " 1");
 }
 
 TEST_F(ObjTest, GrowsPastFiftyEntries) {

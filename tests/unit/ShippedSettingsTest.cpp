@@ -8,7 +8,7 @@
 
 namespace {
 // The settings folder of the source tree, which the build places beside the program.
-// (Not found through __FILE__: a compiler cache may make that path relative.)
+// (__FILE__ may be relative to the build folder, so the build names the source tree.)
 std::string ShippedDir() { return std::string(KELVORIN_SOURCE_DIR) + "/settings/"; }
 }  // namespace
 

@@ -25,6 +25,9 @@ TEST(Startup, CompleteSettingsWithoutAxisStartCleanly) {
   WriteConfig(rig);
   rig.Write("ST_SYMCONST.TXT", {"\"UP\",5"});
   rig.Write("ST_JOYCMDS.TXT", {"Z ?", "Z Stop"});
+  rig.Write("ST_JOY.TXT", {"\"JAXIS1_L\",0", "\"JAXIS1_0\",32767", "\"JAXIS1_R\",65535",
+                           "\"JAXIS2_L\",0", "\"JAXIS2_0\",32767", "\"JAXIS2_R\",65535",
+                           "\"JLATENT\",10", "\"JAXIS1_Dir\",1", "\"JAXIS2_Dir\",1"});
   EXPECT_EQ(rig.core.startup.InitAll(rig.dir), 1);
   EXPECT_EQ(rig.port.openedName, "fake-port");
   EXPECT_EQ(rig.core.comm.CommTimeout(), 50);
@@ -48,6 +51,7 @@ TEST(Startup, MissingFilesAndKeysFailTheirStepButEveryStepRuns) {
   EXPECT_EQ(rig.core.startup.InitAll(rig.dir), -1);
   EXPECT_TRUE(Shown(rig.messages, "File " + rig.dir + "/ST_CONFIG.TXT does not exist"));
   EXPECT_TRUE(Shown(rig.messages, "File " + rig.dir + "/ST_SYMCONST.TXT does not exist"));
+  EXPECT_TRUE(Shown(rig.messages, "File " + rig.dir + "/ST_JOY.TXT does not exist"));
   EXPECT_TRUE(rig.windows.mainLoaded);
   EXPECT_TRUE(rig.core.state.SymConst.empty());
   EXPECT_EQ(rig.Exec("Ver"), "1.0 ; ");

@@ -209,22 +209,23 @@ TEST_F(TraparTest, LineListsReadFieldsAndWriteLines) {
   ASSERT_EQ(par.LinesWriteFile({"Delay 100, 200", "Z Rel 5", ""}, dir + "L.TXT"), 1);
   EXPECT_EQ(Get("L.TXT"), "Delay 100, 200\r\nZ Rel 5\r\n\r\n");
   LineList list;
-  EXPECT_EQ(par.LinesReadFile(dir + "L.TXT", list), 3);
-  EXPECT_EQ(list, (LineList{"Delay 100", "200", "Z Rel 5"}));
+  EXPECT_EQ(par.LinesReadFile(dir + "L.TXT", list), 4);
+  EXPECT_EQ(list, (LineList{"Delay 100", "200", "Z Rel 5", ""}));
 
   Put("Q.TXT", "  \"a, b\" tail ,  c  \n\n   \r\nd,\n\"open, end\nlast");
-  EXPECT_EQ(par.LinesReadFile(dir + "Q.TXT", list), 6);
-  EXPECT_EQ(list, (LineList{"a, b", "c", "d", "", "open, end", "last"}));
+  EXPECT_EQ(par.LinesReadFile(dir + "Q.TXT", list), 8);
+  EXPECT_EQ(list, (LineList{"a, b", "c", "", "", "d", "", "open, end", "last"}));
 
-  for (const char* empty : {"", "\r\n  \r\n"}) {
-    Put("E.TXT", empty);
-    EXPECT_EQ(par.LinesReadFile(dir + "E.TXT", list), -1);
-    EXPECT_EQ(list.size(), 6u);
-  }
+  Put("E.TXT", "");
+  EXPECT_EQ(par.LinesReadFile(dir + "E.TXT", list), -1);
+  EXPECT_EQ(list.size(), 8u);
+  Put("E.TXT", "\r\n  \r\n");
+  EXPECT_EQ(par.LinesReadFile(dir + "E.TXT", list), 2);
+  EXPECT_EQ(list, (LineList{"", ""}));
   EXPECT_TRUE(messages.shown.empty());
   EXPECT_EQ(par.LinesReadFile(dir + "NO.TXT", list), -1);
   EXPECT_EQ(messages.shown, (std::vector<std::string>{"File " + dir + "NO.TXT does not exist"}));
-  EXPECT_EQ(list.size(), 6u);
+  EXPECT_EQ(list.size(), 2u);
 
   par.ParSetFile("ST_JOYCMDS.TXT");
   ASSERT_EQ(par.LinesSave({"Z Home"}), 1);
@@ -240,6 +241,37 @@ TEST_F(TraparTest, SplitAndJoinAtCrLf) {
   EXPECT_EQ(TRAPAR::LinesSplit(""), (LineList{""}));
   EXPECT_EQ(TRAPAR::LinesJoin({"a", "b", ""}), "a\r\nb\r\n");
   EXPECT_EQ(TRAPAR::LinesJoin({}), "");
+}
+
+// A list edited as text, saved and read back keeps every entry in its place: blank
+// entries included (a blank button command must not shift the buttons after it).
+TEST_F(TraparTest, LineListsKeepBlankEntriesThroughSplitSaveAndLoad) {
+  const struct {
+    const char* text;
+    LineList list;
+  } cases[] = {
+      {"Ver\r\n\r\nZ ?", {"Ver", "", "Z ?"}},
+      {"\r\nZ Home", {"", "Z Home"}},
+      {"a\r\n\r\n", {"a", "", ""}},
+      {"", {""}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    const LineList split = TRAPAR::LinesSplit(c.text);
+    EXPECT_EQ(split, c.list);
+    EXPECT_EQ(TRAPAR::LinesJoin(split), c.text);
+    ASSERT_EQ(par.LinesWriteFile(split, dir + "RT.TXT"), 1);
+    LineList read{"old"};
+    EXPECT_EQ(par.LinesReadFile(dir + "RT.TXT", read), static_cast<int16_t>(c.list.size()));
+    EXPECT_EQ(read, c.list);
+  }
+  // Text after the last line break is an element only when there is some.
+  Put("T.TXT", "a\r\nb");
+  LineList read;
+  EXPECT_EQ(par.LinesReadFile(dir + "T.TXT", read), 2);
+  Put("T.TXT", "a\nb\n");
+  EXPECT_EQ(par.LinesReadFile(dir + "T.TXT", read), 2);
+  EXPECT_EQ(read, (LineList{"a", "b"}));
 }
 
 TEST_F(TraparTest, FailedWritesKeepTheOldFileAndLeaveNoTemporary) {

@@ -1,0 +1,138 @@
+#include "interp/ProgEdit.h"
+
+#include <filesystem>
+
+#include "interp/INTERP.h"
+#include "interp/ProgFormat.h"
+#include "parfiles/TRAPAR.h"
+#include "platform/InterpWindow.h"
+#include "server/ProgramState.h"
+
+namespace {
+constexpr const char* kNotWritten = "Program not written";
+constexpr const char* kMistakes = "Program has mistakes";
+}  // namespace
+
+ProgEdit::ProgEdit(INTERP& interp, TRAPAR& par, MessageBoxes& messages,
+                   const ProgramState& state)
+    : interp_(interp), par_(par), messages_(messages), state_(state) {}
+
+std::string ProgEdit::JoinPath(const std::string& dir, const std::string& file) {
+  return !dir.empty() && dir.back() == '/' ? dir + file : dir + "/" + file;
+}
+
+void ProgEdit::ShowMessage(const std::string& text) {
+  if (auto* window = interp_.Window()) window->SetMessage(text);
+}
+
+void ProgEdit::ShowCaption() {
+  if (auto* window = interp_.Window()) window->SetCaption("Program " + interp_.ProgPath());
+}
+
+// The file dialog on the program folder; false when no name was chosen.
+bool ProgEdit::ChooseProgramFile(const std::string& title, std::string& path) {
+  auto* window = interp_.Window();
+  if (!window) return false;
+  std::string dir, file;
+  window->ChooseFile({state_.AppDir, "*.PRG", "*.PRG *.*", title}, dir, file);
+  if (dir.empty() || file.empty()) return false;
+  path = JoinPath(dir, file);
+  return true;
+}
+
+void ProgEdit::Read() {
+  std::string path;
+  if (!ChooseProgramFile("Select a Program (*.PRG) to Load", path)) {
+    ShowMessage("Program not read");
+    return;
+  }
+  interp_.SetProgPath(path);
+  LineList lines;
+  // Line indexes are 16-bit: a longer file is refused rather than cut.
+  if (par_.LinesReadFile(path, lines) == -1 || lines.size() > INTERP::kMaxLines) {
+    ShowMessage("Program not read");
+    return;
+  }
+  const int16_t balanced = prog::FormatProgram(lines);
+  interp_.SetProgram(std::move(lines));
+  interp_.ShowFromTop();
+  interp_.SetEditEnabled(1);
+  ShowMessage(balanced == -1 ? kMistakes : "Program read");
+  ShowCaption();
+}
+
+void ProgEdit::Write() {
+  LineList out;
+  if (prog::ProgToFile(interp_.ProgLines(), out, messages_) == -1) {
+    ShowMessage(kNotWritten);
+    return;
+  }
+  std::string path;
+  if (!ChooseProgramFile("Give a Name to the Program (*.PRG)", path)) {
+    ShowMessage(kNotWritten);
+    return;
+  }
+  interp_.SetProgPath(path);
+  std::error_code ec;
+  if (std::filesystem::exists(path, ec) &&
+      !interp_.Window()->AskOkCancel("File " + path + " exists.\r\nOverwrite?", "File overwrite")) {
+    ShowMessage(kNotWritten);
+    return;
+  }
+  if (par_.LinesWriteFile(out, path) != 1) {
+    ShowMessage(kNotWritten);
+    return;
+  }
+  ShowMessage("Program written");
+  ShowCaption();
+}
+
+void ProgEdit::Insert() {
+  const int16_t line = interp_.RowLine(interp_.SelectedRow());
+  if (line < 0 || !interp_.InsertProgLine(line)) return;
+  interp_.ShowProgLines(interp_.TopLine(), 0, interp_.VisibleRows());
+}
+
+void ProgEdit::Delete() {
+  const int16_t line = interp_.RowLine(interp_.SelectedRow());
+  if (line < 0 || !interp_.DeleteProgLine(line)) return;
+  interp_.ClearProgRows();
+  interp_.ShowProgLines(interp_.TopLine(), 0, interp_.VisibleRows());
+}
+
+void ProgEdit::Format() {
+  LineList lines = interp_.ProgLines();
+  const int16_t balanced = prog::FormatProgram(lines);
+  interp_.SetProgram(std::move(lines));
+  interp_.ShowFromTop();
+  interp_.SetEditEnabled(1);
+  ShowMessage(balanced == -1 ? kMistakes : "Program formatted");
+}
+
+void ProgEdit::StartOver() {
+  if (interp_.TopLine() > 0) interp_.ShowFromTop();
+  interp_.SetNextLine(0);
+  interp_.FetchNextLine();
+}
+
+void ProgEdit::ClickRow(int16_t row) {
+  interp_.SetNextLine(static_cast<int16_t>(interp_.SelectRow(row) + 1));
+}
+
+void ProgEdit::StoreEdit(int16_t row, const std::string& text) {
+  const int16_t line = interp_.RowLine(row);
+  if (interp_.EditEnabled() == 1 && line >= 0 && line < interp_.ProgCount() - 1) {
+    interp_.SetProgLine(line, text);
+    ClickRow(row);
+    return;
+  }
+  if (line >= 0) {
+    interp_.ShowProgLines(line, row, 1);
+  } else if (auto* window = interp_.Window()) {
+    window->SetRow(row, "", "");
+  }
+}
+
+void ProgEdit::ScrollKey(int16_t delta) {
+  if (interp_.EditEnabled() == 1) interp_.ScrollProgram(delta);
+}

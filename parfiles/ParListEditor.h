@@ -1,0 +1,51 @@
+#pragma once
+// The logic behind the parameter list editor: the rows it shows for the store's current
+// file, the grid's size in twips, and the write-back when the editor closes.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class TRAPAR;
+
+struct ParRow {
+  std::string Name;
+  std::string Value;
+};
+
+// Grid geometry in twips for a number of parameters.
+struct ParGridSize {
+  static constexpr int kNameWidth = 2200;
+  static constexpr int kValueWidth = 1400;
+  static constexpr int kRowHeight = 260;
+  static constexpr int kMaxShownRows = 31;  // header row included
+  static constexpr int kScrollBarRoom = 240;
+  int shownRows = 1;  // header included
+  bool scrollBar = false;
+  int width = 0;
+  int height = 0;
+};
+
+class ParListEditor {
+ public:
+  explicit ParListEditor(TRAPAR& store) : store_(store) {}
+
+  // Reads the store's current file afresh. On failure (the store has shown why) the
+  // rows are empty and WriteBack writes nothing, so no other file's entries ever land
+  // under this file's name.
+  bool Load();
+  bool Loaded() const { return loaded_; }
+  const std::vector<ParRow>& Rows() const { return rows_; }
+
+  static ParGridSize GridSize(int count);
+  // Top or left of a window of `size` centred in `screen`, all in twips.
+  static int Centre(int screen, int size) { return (screen - size) / 2; }
+
+  // Stores the shown values into the entries whose names still match, then saves the
+  // file whole. 1 after the save; -1 when the save failed; 0 when nothing was loaded.
+  int16_t WriteBack(const std::vector<ParRow>& shown);
+
+ private:
+  TRAPAR& store_;
+  std::vector<ParRow> rows_;
+  bool loaded_ = false;
+};

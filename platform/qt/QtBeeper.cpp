@@ -1,0 +1,5 @@
+#include "platform/qt/QtBeeper.h"
+
+#include <QApplication>
+
+void QtBeeper::Beep() { QApplication::beep(); }

@@ -1,0 +1,9 @@
+#pragma once
+// File names given in commands, taken relative to a folder.
+#include <string>
+
+// A relative name joined to folder; an absolute name as it is.
+std::string ResolveInFolder(const std::string& folder, const std::string& name);
+// True when path, with "." and ".." and symbolic links of its existing part resolved,
+// lies inside folder (not the folder itself).
+bool LiesInFolder(const std::string& path, const std::string& folder);

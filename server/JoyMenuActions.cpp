@@ -1,0 +1,61 @@
+#include "server/JoyMenuActions.h"
+
+#include "joystick/STDevCon.h"
+#include "joystick/STJoy.h"
+#include "parfiles/TRAPAR.h"
+#include "platform/WindowHost.h"
+#include "server/CmdJoy.h"
+#include "server/ProgramState.h"
+#include "server/Startup.h"
+
+JoyMenuActions::JoyMenuActions(ProgramState& state, STJoy& joy, STDevCon& devcon,
+                               CmdJoy& cmdJoy, Startup& startup, TRAPAR& par,
+                               WindowHost& windows)
+    : state_(state),
+      joy_(joy),
+      devcon_(devcon),
+      cmdJoy_(cmdJoy),
+      startup_(startup),
+      par_(par),
+      windows_(windows) {}
+
+void JoyMenuActions::ShowMsg(const std::string& text) {
+  if (windows_.IsFormLoaded("frmLift")) windows_.SetStatusText(text);
+}
+
+void JoyMenuActions::JoyVisibility() {
+  if (windows_.IsFormLoaded("frmLift")) windows_.JoyVisibility();
+}
+
+void JoyMenuActions::SwitchOnOff() {
+  devcon_.DevJoyToggle();
+  JoyVisibility();
+}
+
+void JoyMenuActions::Calibrate() {
+  devcon_.DevJoyCalibrate();
+  JoyVisibility();
+}
+
+void JoyMenuActions::AssignedCommands(const std::function<bool(std::string& text)>& editText) {
+  std::string text = TRAPAR::LinesJoin(state_.JoyCmds);
+  if (!editText || !editText(text)) {
+    ShowMsg("Joystick commands not assigned");
+    return;
+  }
+  state_.JoyCmds = TRAPAR::LinesSplit(text);
+  if (startup_.WriteJoyCmds() < 0) {
+    ShowMsg("Joystick commands not saved to " + par_.ParGetPath());
+    return;
+  }
+  startup_.ReadJoyCmds();
+  ShowMsg("Joystick commands assigned");
+}
+
+void JoyMenuActions::ToggleAxes() { cmdJoy_.Exec("ToggleAxes"); }
+
+void JoyMenuActions::Param(const std::function<void()>& editParameters) {
+  par_.ParSetFile(kJoyFile);
+  if (editParameters) editParameters();
+  joy_.JoyReadPar();
+}

@@ -1,0 +1,86 @@
+#pragma once
+// What the operator's main window does, without the window: the jog steps, the step
+// size, the position display, and the sequences behind the Z, Config. and Interp. menus.
+// The window binds its controls to these operations and shows what they report on its
+// status line (through the window seam).
+#include <cstdint>
+#include <functional>
+#include <string>
+
+class STCommands;
+class STFoc;
+class TRAPAR;
+class COMM;
+class Startup;
+class EventPump;
+class WindowHost;
+class PanelDialogs;
+struct ProgramState;
+
+// The four jog steps, as buttons and as menu items.
+enum class Jog { UpCoarse, DownCoarse, UpFine, DownFine };
+
+class LiftPanel {
+ public:
+  LiftPanel(ProgramState& state, STCommands& cmds, STFoc& foc, TRAPAR& par, COMM& comm,
+            Startup& startup, EventPump& pump, WindowHost& windows, PanelDialogs& dialogs);
+
+  // The step size in user units of Z, and its text in the general number form.
+  double StepSize() const { return step_; }
+  std::string StepText() const;
+  // The operator changed the step-size text: a number becomes the step size and clears
+  // the status line; anything else shows "Error in step size" and keeps the last size.
+  bool StepTextChanged(const std::string& text);
+  // The window was loaded: the first load takes the step size from the Z parameters.
+  void WindowLoaded();
+  // Runs whenever the step size was refilled from the Z parameters (the box follows).
+  std::function<void()> onStepSizeFilled;
+
+  static const char* Caption(Jog jog);
+  // The distance of one jog step: up is -Z; coarse steps are ZCOARSEFACTOR fine steps.
+  double JogDistance(Jog jog) const;
+
+  // A jog button: pressed starts the step and keeps the joystick away; released waits
+  // for the end of the move and shows the position.
+  void JogPress(Jog jog);
+  void JogRelease();
+  // The menu item of the same caption: the step, then wait and show the position.
+  void MenuStep(Jog jog);
+
+  void JogRelative(double distance, const std::string& caption);
+  void ShowPos();
+  void WaitAndShowPos();
+
+  // Menu actions.
+  void ReadPosition() { WaitAndShowPos(); }
+  void Home();
+  void SetOrigin();
+  void Parameters();
+  void ReadParFile();
+  void Configuration();
+  void ErrorLog();
+  void Commands();
+
+  static constexpr const char* kParFile = "ST_PARZ.TXT";
+  static constexpr const char* kConfigFile = "ST_CONFIG.TXT";
+  static constexpr const char* kCommandsFile = "ST_COMMANDS.TXT";
+
+ private:
+  void Show(const std::string& text);
+  void FillStepSize();
+  // Replaces the program folder's Z parameter file with the chosen one; false when the
+  // chosen file is no regular file, is that file itself, or cannot be read or written.
+  bool CopyParFile(const std::string& source);
+
+  ProgramState& state_;
+  STCommands& cmds_;
+  STFoc& foc_;
+  TRAPAR& par_;
+  COMM& comm_;
+  Startup& startup_;
+  EventPump& pump_;
+  WindowHost& windows_;
+  PanelDialogs& dialogs_;
+  double step_ = 0;
+  bool stepFilled_ = false;
+};

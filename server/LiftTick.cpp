@@ -1,0 +1,64 @@
+#include "server/LiftTick.h"
+
+#include <utility>
+
+#include "joystick/STDevCon.h"
+#include "joystick/STJoy.h"
+#include "platform/Clock.h"
+#include "server/ProgramState.h"
+#include "server/STCommands.h"
+
+namespace {
+// Restores the depth however the tick ends.
+struct DepthGuard {
+  explicit DepthGuard(int16_t& depth) : depth_(depth) { ++depth_; }
+  ~DepthGuard() { --depth_; }
+  DepthGuard(const DepthGuard&) = delete;
+  DepthGuard& operator=(const DepthGuard&) = delete;
+  int16_t& depth_;
+};
+}  // namespace
+
+LiftTick::LiftTick(Clock& clock, STCommands& cmds, ProgramState& state,
+                   std::function<int16_t()> runMode, STJoy& joy, STDevCon& devcon)
+    : clock_(clock),
+      cmds_(cmds),
+      state_(state),
+      runMode_(std::move(runMode)),
+      joy_(joy),
+      devcon_(devcon) {}
+
+void LiftTick::Tick() {
+  if (tickDepth_ > 0 || !running_) return;
+  DepthGuard guard(tickDepth_);
+  const uint32_t now = clock_.TickMs();
+  const int16_t runMode = runMode_();
+  if (runMode == 1 || runMode == 2) {
+    devcon_.DevJoyStop();  // a program run takes the lift over from the stick
+    if (programStep) programStep(now);
+    return;
+  }
+  if (state_.JoyOn != 1) {
+    devcon_.DevJoyStop();  // control was switched off (a stop that was refused is retried)
+    return;
+  }
+  if (cmds_.CmdBusy() != 0 || runMode != 0) return;
+  if (joy_.JoyCalibrating() != 0) joy_.JoyCalibStep();
+  else Poll();
+}
+
+void LiftTick::Poll() {
+  int16_t x = 0, y = 0, fullScale = 0, button = 0;
+  joy_.JoyGetDeflection(x, y, fullScale, button);
+  devcon_.DevJoyButton(button);
+  // The button's command may have unloaded the window, switched control off or started
+  // a program: then the stick no longer drives the lift.
+  if (!running_ || state_.JoyOn != 1 || runMode_() != 0) return;
+  if (joyDisplay) joyDisplay(x, y, fullScale);
+  devcon_.DevJoyMove(x, y, fullScale, button);
+}
+
+void LiftTick::Stop() {
+  running_ = false;
+  devcon_.DevJoyStop();
+}

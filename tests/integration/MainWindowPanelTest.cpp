@@ -1,0 +1,416 @@
+// The whole main window over the simulated controller: jog buttons with real mouse
+// events on both families, the step-size box, the Z menu with F1-F4, the menus that open
+// dialogs, the command box details, the timer and the places left for the joystick and
+// the interpreter; and a rendering of the window for a reviewer.
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "platform/SimSerialPort.h"
+#include "platform/SystemClock.h"
+#include "platform/qt/QtEventPump.h"
+#include "server/CoreModules.h"
+#include "server/LiftPanel.h"
+#include "support/Fakes.h"
+#include "ui/MainWindowHost.h"
+#include "ui/frmText.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// ZJUMPSIZE 10 and ZCOARSEFACTOR 5 at 0.625 units per step: a fine jog is 16 steps, a
+// coarse one 80.
+const char* const kParz =
+    "\"ZCONTR\",1\r\n\"ZSTROKEPERROT\",1\r\n\"ZMOTORSTEPS\",200\r\n\"ZSTEPDIVIDE\",3\r\n"
+    "\"ZHOLDCURRENT\",10\r\n\"ZRUNCURRENT\",50\r\n\"ZSLEWVELOCITY\",4000\r\n"
+    "\"ZINITVELOCITY\",400\r\n\"ZACCELERATION\",400\r\n\"ZDECELERATION\",400\r\n"
+    "\"ZBACKLASH\",0\r\n\"ZJUMPSIZE\",10\r\n\"ZCOARSEFACTOR\",5\r\n\"ZJOYMAXSPEED\",2000\r\n"
+    "\"ZHOMESPEED\",-1000\r\n\"ZPOWERUPORIGIN\",0\r\n";
+
+void Put(const std::string& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+// Closes the next modal window that comes up, once the event loop runs it.
+void CloseNextModal() {
+  QTimer::singleShot(50, [] {
+    if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+  });
+}
+
+struct PanelWindowRig {
+  explicit PanelWindowRig(const std::string& family = "EZHR17", bool start = true) {
+    char pattern[] = "/tmp/kelvorin-mainwin-XXXXXX";
+    dir = mkdtemp(pattern);
+    Put(dir + "/ST_PARZ.TXT", kParz);
+    Put(dir + "/ST_CONFIG.TXT", "\"MPORT\",1\r\n\"PORTTIMEOUT\",100\r\n\"MOVETIMEOUT\",10\r\n"
+                                "\"WAITPOLLINGINTERVAL\",10\r\n\"CONTRTYPE\"," + family +
+                                "\r\n\"Z_INSTALLED\",1\r\n\"MPORTNAME\",sim:" + family +
+                                ":nowire\r\n");
+    host.SetCore(core, messages);
+    host.hooks.tick = [this] { ++ticks; };
+    if (start) core.startup.InitAll(dir);
+    else host.LoadMainWindow();
+  }
+  ~PanelWindowRig() {
+    host.UnloadMainWindow();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    fs::remove_all(dir);
+  }
+  frmLift* Window() { return host.MainWindow(); }
+  template <typename T>
+  T* Find(const char* name) {
+    T* found = Window()->findChild<T*>(name);
+    EXPECT_NE(found, nullptr) << name;
+    return found;
+  }
+  QString Status() { return Find<QLabel>("lblMsg")->text(); }
+  // Where the axis stands, once a move still under way (the set-up's one-step nudge back
+  // is not waited for) has ended.
+  int64_t Steps() {
+    ksim::SimAxis& axis = port.Sim()->axis();
+    for (int i = 0; i < 200 && axis.IsMoving(port.NowUs()); ++i) QTest::qWait(5);
+    return axis.Physical(port.NowUs());
+  }
+  bool Moving() { return port.Sim()->axis().IsMoving(port.NowUs()); }
+  void TypeStep(const QString& text) {
+    auto* box = Find<QLineEdit>("txtStep");
+    box->selectAll();
+    QTest::keyClick(box, Qt::Key_Delete);
+    QTest::keyClicks(box, text);
+  }
+  void Trigger(const char* item) { Find<QAction>(item)->trigger(); }
+  void ShowActive() {
+    host.ShowMainWindow();
+    QApplication::setActiveWindow(Window());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Window()));
+  }
+
+  SystemClock clock;
+  SimSerialPort port{clock};
+  QtEventPump pump;
+  FakeMessages messages;
+  MainWindowHost host{clock, pump};
+  CoreModules core{port, clock, pump, messages, host};
+  std::string dir;
+  int ticks = 0;
+};
+
+class JogButtons : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(JogButtons, EachButtonMovesItsStepWhateverTheMouseButtonAndHoldTime) {
+  PanelWindowRig rig(GetParam());
+  ASSERT_EQ(rig.core.state.ZEnabled, 1) << rig.core.comm.CommGetLog();
+  ASSERT_EQ(rig.Find<QLineEdit>("txtStep")->text(), "10");
+  const struct {
+    const char* name;
+    Qt::MouseButton mouse;
+    int holdMs;
+    int64_t steps;
+    const char* caption;
+  } cases[] = {
+      {"cmdFUC", Qt::LeftButton, 0, -80, "Up Coarse"},
+      {"cmdFDC", Qt::RightButton, 0, 80, "Down Coarse"},
+      {"cmdFUF", Qt::MiddleButton, 0, -16, "Up Fine"},
+      {"cmdFDF", Qt::LeftButton, 0, 16, "Down Fine"},
+      {"cmdFDC", Qt::LeftButton, 400, 80, "Down Coarse"},  // held long: no further
+      {"cmdFUF", Qt::RightButton, 400, -16, "Up Fine"},
+  };
+  for (const auto& c : cases) {
+    auto* button = rig.Find<QWidget>(c.name);
+    const int64_t start = rig.Steps();
+    EXPECT_EQ(rig.core.cmds.CmdBusy(), 0) << c.name;
+    QTest::mousePress(button, c.mouse);
+    EXPECT_EQ(rig.core.cmds.CmdBusy(), 1) << c.name;
+    EXPECT_EQ(rig.Status(), c.caption);
+    if (c.holdMs) QTest::qWait(c.holdMs);
+    QTest::mouseRelease(button, c.mouse);
+    EXPECT_FALSE(rig.Moving()) << c.name;  // the release waited for the end of the move
+    EXPECT_EQ(rig.core.cmds.CmdBusy(), 0) << c.name;
+    EXPECT_EQ(rig.Steps() - start, c.steps) << c.name << " held " << c.holdMs;
+    double z = 0;
+    ASSERT_EQ(rig.core.foc.FocGetPos(z), 1);
+    EXPECT_EQ(rig.Status(), "Z=" + QString::number(z)) << c.name;
+  }
+}
+
+TEST_P(JogButtons, StepSizeBoxRejectsTextAndNegativeSizesReverse) {
+  PanelWindowRig rig(GetParam());
+  rig.TypeStep("abc");
+  EXPECT_EQ(rig.Status(), "Error in step size");
+  int64_t start = rig.Steps();
+  QTest::mouseClick(rig.Find<QWidget>("cmdFDF"), Qt::LeftButton);
+  EXPECT_EQ(rig.Steps() - start, 16);  // the size before the bad text
+
+  rig.TypeStep("-5");
+  EXPECT_EQ(rig.Status(), "");
+  start = rig.Steps();
+  QTest::mouseClick(rig.Find<QWidget>("cmdFUF"), Qt::LeftButton);
+  EXPECT_EQ(rig.Steps() - start, 8);  // "Up" by -5 goes down
+}
+
+INSTANTIATE_TEST_SUITE_P(BothFamilies, JogButtons, ::testing::Values("EZHR17", "IM483I"),
+                         [](const auto& info) { return std::string(info.param); });
+
+TEST(MainWindowPanel, FunctionKeysStepAndShowThePosition) {
+  PanelWindowRig rig;
+  rig.ShowActive();
+  const struct {
+    Qt::Key key;
+    const char* shown;
+  } cases[] = {{Qt::Key_F1, "Z=-50"}, {Qt::Key_F4, "Z=-40"}, {Qt::Key_F2, "Z=10"},
+               {Qt::Key_F3, "Z=0"}};
+  for (const auto& c : cases) {
+    QTest::keyClick(rig.Window(), c.key);
+    EXPECT_EQ(rig.Status(), c.shown);
+    EXPECT_EQ(rig.core.cmds.CmdBusy(), 0);
+  }
+}
+
+TEST(MainWindowPanel, MenusCarryTheirCaptionsSeparatorsAndShortcuts) {
+  PanelWindowRig rig;
+  QStringList bar;
+  for (QAction* a : rig.Window()->menuBar()->actions()) bar << a->text();
+  EXPECT_EQ(bar, QStringList({"Config.", "Z", "Interp."}));
+  // name or "-" for a separator, caption, shortcut
+  const struct {
+    const char* menu;
+    std::vector<std::array<const char*, 3>> items;
+  } menus[] = {
+      {"mnuConf",
+       {{"mnuConfig", "Configuration", ""}, {"mnuJoyItem", "Joystick", ""},
+        {"mnuErrLogComm", "Error Log", ""}, {"mnuQuit", "Quit", ""}}},
+      {"mnuZ",
+       {{"mnuZPos", "Read Position", ""}, {"-", "", ""}, {"mnuZUC", "Up Coarse", "F1"},
+        {"mnuZDC", "Down Coarse", "F2"}, {"mnuZUF", "Up Fine", "F3"},
+        {"mnuZDF", "Down Fine", "F4"}, {"-", "", ""}, {"mnuZHome", "Home", ""},
+        {"mnuZOrigin", "Set Origin", ""}, {"mnuZPar", "Parameters", ""}, {"-", "", ""},
+        {"mnuZAdvancedItem", "Advanced", ""}}},
+      {"mnuZAdvanced", {{"mnuZReadPar", "Read Par. File", ""}}},
+      {"mnuInterp",
+       {{"mnuInterpCmds", "Commands", ""}, {"mnuInterpEdit", "Interpreter", ""}}},
+  };
+  for (const auto& m : menus) {
+    const QList<QAction*> actions = rig.Find<QMenu>(m.menu)->actions();
+    ASSERT_EQ(size_t(actions.size()), m.items.size()) << m.menu;
+    for (size_t i = 0; i < m.items.size(); ++i) {
+      const auto& [name, caption, key] = m.items[i];
+      if (std::string(name) == "-") {
+        EXPECT_TRUE(actions[i]->isSeparator()) << m.menu << " " << i;
+        continue;
+      }
+      EXPECT_EQ(actions[i]->objectName(), name);
+      EXPECT_EQ(actions[i]->text(), caption);
+      EXPECT_EQ(actions[i]->shortcut(), QKeySequence(key)) << name;
+    }
+  }
+  EXPECT_TRUE(rig.Window()->JoyMenu()->actions().isEmpty());  // the joystick fills it
+}
+
+TEST(MainWindowPanel, LayoutFollowsTheTwipsOfTheScreen) {
+  PanelWindowRig rig;
+  const double dpi = rig.Window()->logicalDpiX();
+  auto px = [dpi](int twips) { return qRound(twips * dpi / 1440); };
+  EXPECT_EQ(rig.Window()->centralWidget()->size(), QSize(px(3276), px(2748)));
+  EXPECT_EQ(rig.Window()->windowTitle(), "Kelvorin");
+  const struct {
+    const char* name;
+    int width, height;
+    const char* tip;
+  } controls[] = {
+      {"cboCommand", 2256, 315, "Type system command"},
+      {"cmdExecute", 764, 345, "Execute command in the box"},
+      {"fraLift", 1840, 1880, "Move Z up or down. Click to see position."},
+      {"cmdFUC", 500, 700, "Up Coarse"},
+      {"cmdFDC", 500, 700, "Down Coarse"},
+      {"cmdFUF", 420, 580, "Up Fine"},
+      {"cmdFDF", 420, 580, "Down Fine"},
+      {"txtStep", 720, 285, "Step Size"},
+      {"fraJoy", 1080, 1296, "Right click to activate"},
+      {"lblMsg", 3100, 285, ""},
+  };
+  for (const auto& c : controls) {
+    auto* w = rig.Find<QWidget>(c.name);
+    EXPECT_EQ(w->size(), QSize(px(c.width), px(c.height))) << c.name;
+    EXPECT_EQ(w->toolTip(), c.tip) << c.name;
+  }
+  EXPECT_EQ(rig.Find<QLabel>("lblMsg")->frameShape(), QFrame::Panel);
+}
+
+TEST(MainWindowPanel, ParametersReinitialiseTheAxisAfterTheEditorCloses) {
+  PanelWindowRig rig;
+  rig.core.state.ZEnabled = 0;
+  std::string parz = kParz;
+  parz.replace(parz.find("\"ZJUMPSIZE\",10"), 14, "\"ZJUMPSIZE\",2.5");
+  Put(rig.dir + "/ST_PARZ.TXT", parz);
+  CloseNextModal();
+  rig.Trigger("mnuZPar");
+  EXPECT_EQ(rig.Status(), "Z On");
+  EXPECT_EQ(rig.core.state.ZEnabled, 1);
+  EXPECT_EQ(rig.Find<QLineEdit>("txtStep")->text(), "2.5");
+  const int64_t start = rig.Steps();
+  QTest::mouseClick(rig.Find<QWidget>("cmdFDF"), Qt::LeftButton);
+  EXPECT_EQ(rig.Steps() - start, 4);
+}
+
+TEST(MainWindowPanel, ReadParFileCancelledInTheFileDialogReadsNothing) {
+  PanelWindowRig rig;
+  CloseNextModal();
+  rig.Trigger("mnuZReadPar");
+  EXPECT_EQ(rig.Status(), "Parameter file not read");
+}
+
+std::vector<frmText*> TextWindows() {
+  std::vector<frmText*> found;
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (auto* t = qobject_cast<frmText*>(w); t && t->isVisible()) found.push_back(t);
+  return found;
+}
+
+TEST(MainWindowPanel, ErrorLogOpensTheTextWindowAndTheClipboardOnlyWithLines) {
+  PanelWindowRig rig("EZHR17", false);
+  QGuiApplication::clipboard()->setText("before");
+  rig.Trigger("mnuErrLogComm");
+  EXPECT_TRUE(TextWindows().empty());
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), "before");
+
+  rig.core.state.config.CONTRTYPE = "EZHR17";
+  rig.core.cmds.ExecCmdString("CON /1Q");  // the port is not open: a failed exchange
+  const std::string log = rig.core.comm.CommGetLog();
+  ASSERT_FALSE(log.empty());
+  rig.Trigger("mnuErrLogComm");
+  const auto windows = TextWindows();
+  ASSERT_EQ(windows.size(), 1u);
+  EXPECT_EQ(windows[0]->windowTitle(), "Error Log");
+  EXPECT_EQ(windows[0]->Text(), log);
+  EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), log);
+  for (frmText* w : windows) w->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+TEST(MainWindowPanel, CommandBoxStatusLineAndJogFrame) {
+  PanelWindowRig rig;
+  rig.ShowActive();
+  auto* box = rig.Find<QComboBox>("cboCommand");
+  rig.host.SetCommandText("Z Rel 5");
+  rig.Find<QLineEdit>("txtStep")->setFocus();
+  box->setFocus(Qt::TabFocusReason);  // a tab would select the whole text
+  EXPECT_FALSE(box->lineEdit()->hasSelectedText());
+  EXPECT_EQ(box->lineEdit()->cursorPosition(), 7);
+
+  rig.host.SetStatusText("something");
+  QTest::mouseClick(rig.Find<QLabel>("lblMsg"), Qt::RightButton);
+  EXPECT_EQ(rig.Status(), "");
+
+  QTest::mousePress(rig.Find<QGroupBox>("fraLift"), Qt::LeftButton, {}, QPoint(5, 5));
+  EXPECT_EQ(rig.Status(), "Z=0");
+  QTest::mouseRelease(rig.Find<QGroupBox>("fraLift"), Qt::LeftButton, {}, QPoint(5, 5));
+}
+
+TEST(MainWindowPanel, JoystickPlaceTimerAndInterpreterHooks) {
+  PanelWindowRig rig("EZHR17", false);
+  // The joystick's content fills its frame; a press there pops up its menu.
+  auto* content = new QWidget;
+  content->setAttribute(Qt::WA_TransparentForMouseEvents);
+  rig.Window()->SetJoyContent(content);
+  EXPECT_EQ(content->geometry(), rig.Find<QGroupBox>("fraJoy")->rect());
+  rig.Window()->JoyMenu()->addAction("On?");
+  rig.ShowActive();
+  QTest::mousePress(rig.Find<QGroupBox>("fraJoy"), Qt::RightButton, {}, QPoint(20, 30));
+  EXPECT_TRUE(rig.Window()->JoyMenu()->isVisible());
+  rig.Window()->JoyMenu()->close();
+  QTest::mouseRelease(rig.Find<QGroupBox>("fraJoy"), Qt::RightButton, {}, QPoint(20, 30));
+
+  // The timer ticks every 300 ms, also while hidden.
+  auto* timer = rig.Window()->findChild<QTimer*>("tmrST");
+  ASSERT_NE(timer, nullptr);
+  EXPECT_TRUE(timer->isActive());
+  EXPECT_EQ(timer->interval(), 300);
+  rig.host.HideMainWindow();
+  const int before = rig.ticks;
+  QTest::qWait(700);
+  EXPECT_GE(rig.ticks - before, 2);
+
+  int16_t top = -1, left = -1;
+  rig.host.hooks.openInterpreter = [&](int16_t t, int16_t l) { top = t, left = l; };
+  rig.host.ShowMainWindow();
+  rig.Window()->move(200, 100);
+  rig.Trigger("mnuInterpEdit");
+  EXPECT_EQ(rig.Window()->x(), 0);
+  EXPECT_EQ(top, 0);
+  EXPECT_EQ(left, qRound(rig.Window()->frameGeometry().width() * 1440.0 /
+                         rig.Window()->logicalDpiX()));
+
+  int interpUnloads = 0;
+  rig.host.hooks.unloadInterpreter = [&] { ++interpUnloads; };
+  rig.host.UnloadMainWindow();
+  EXPECT_EQ(interpUnloads, 1);
+  const int atUnload = rig.ticks;
+  QTest::qWait(400);
+  EXPECT_EQ(rig.ticks, atUnload);
+}
+
+TEST(MainWindowPanel, ConfigurationReappliesAfterTheEditorAndQuitUnloads) {
+  PanelWindowRig rig;
+  Put(rig.dir + "/ST_CONFIG.TXT", "\"MPORT\",1\r\n\"PORTTIMEOUT\",100\r\n\"MOVETIMEOUT\",10\r\n"
+                                  "\"WAITPOLLINGINTERVAL\",10\r\n\"CONTRTYPE\",EZHR17\r\n"
+                                  "\"Z_INSTALLED\",0\r\n\"MPORTNAME\",sim:EZHR17:nowire\r\n");
+  CloseNextModal();
+  rig.Trigger("mnuConfig");
+  EXPECT_EQ(rig.core.state.config.Z_INSTALLED, 0);
+  EXPECT_EQ(rig.core.state.ZEnabled, 0);
+  EXPECT_TRUE(rig.core.comm.CommIsInit() == 1);
+  rig.host.SetStatusText("");
+  const int64_t start = rig.Steps();
+  QTest::mouseClick(rig.Find<QWidget>("cmdFUF"), Qt::LeftButton);
+  EXPECT_EQ(rig.Steps(), start);  // the axis is off now
+  EXPECT_EQ(rig.Status(), "");
+
+  rig.Trigger("mnuQuit");
+  EXPECT_FALSE(rig.host.IsFormLoaded("frmLift"));
+}
+
+TEST(MainWindowPanel, AReloadedWindowKeepsTheOperatorsStepSizeAndItsBox) {
+  PanelWindowRig rig;
+  rig.TypeStep("3");
+  rig.host.UnloadMainWindow();
+  rig.host.ShowMainWindow();  // before the old window is gone
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(rig.Find<QLineEdit>("txtStep")->text(), "3");
+  CloseNextModal();
+  rig.Trigger("mnuZPar");
+  EXPECT_EQ(rig.Find<QLineEdit>("txtStep")->text(), "10");
+}
+
+TEST(MainWindowPanel, RendersToAPngForAReviewer) {
+  // Run once more with QT_FONT_DPI=144: the screen then scales by 1.5.
+  PanelWindowRig rig;
+  rig.host.SetCommandText("Z Rel 5;Z Wait;Z ?");
+  rig.host.SetStatusText("OK  ; OK  ; 5.00 ; ");
+  rig.host.ShowMainWindow();
+  frmLift* window = rig.Window();
+  const int dpi = qRound(window->logicalDpiY() * window->devicePixelRatioF());
+  const QString folder = QString(KELVORIN_BIN_DIR) + "/../screenshots";
+  QDir().mkpath(folder);
+  const QString file = QString("%1/frmLift-%2dpi.png").arg(folder).arg(dpi);
+  const QPixmap shot = window->grab();
+  ASSERT_TRUE(shot.save(file)) << file.toStdString();
+  EXPECT_EQ(shot.deviceIndependentSize().toSize(), window->size());
+  EXPECT_EQ(shot.width(), qRound(window->width() * window->devicePixelRatioF()));
+}
+
+}  // namespace

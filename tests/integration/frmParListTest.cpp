@@ -1,0 +1,192 @@
+// The parameter list editor over a real store: in-place edit, commit and drop, the
+// write on close (byte for byte), sizing, a file that cannot be loaded, a failed save.
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QTableWidget>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "Modal.h"
+#include "parfiles/TRAPAR.h"
+#include "support/Fakes.h"
+#include "ui/Twips.h"
+#include "ui/frmParList.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class ParListWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char tmpl[] = "/tmp/parlist-window-XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    dir = std::string(tmpl) + "/";
+    store.ParSetDir(dir);
+  }
+  void TearDown() override { fs::remove_all(dir); }
+  void Put(const std::string& file, const std::string& text) {
+    std::ofstream(dir + file, std::ios::binary) << text;
+  }
+  std::string Get(const std::string& file) {
+    std::ifstream in(dir + file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  }
+  std::unique_ptr<frmParList> Open(const std::string& file) {
+    store.ParSetFile(file);
+    auto window = std::make_unique<frmParList>(store, messages);
+    window->SetShowPar(-1, -1);
+    window->show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    grid = window->findChild<QTableWidget*>("fgrPar");
+    field = window->findChild<QLineEdit*>("txtField");
+    return window;
+  }
+  void ClickCell(int row, int column) {
+    const QRect cell = grid->visualItemRect(grid->item(row, column));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+  }
+  void Retype(const QString& text) {
+    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(field, Qt::Key_Backspace);
+    QTest::keyClicks(field, text);
+  }
+
+  std::string dir;
+  FakeMessages messages;
+  TRAPAR store{messages};
+  QTableWidget* grid = nullptr;
+  QLineEdit* field = nullptr;
+};
+
+TEST_F(ParListWindow, EnterCommitsLeavingDropsAndClosingWritesEveryRow) {
+  Put("ST_PARZ.TXT", "\"ZCONTR\",1\r\n\"ZMOTORSTEPS\" , 200, remark\r\n\"ZJUMPSIZE\",.5\r\n");
+  auto window = Open("ST_PARZ.TXT");
+  ASSERT_EQ(grid->rowCount(), 3);
+  EXPECT_EQ(window->windowTitle().toStdString(), dir + "ST_PARZ.TXT");
+  EXPECT_EQ(grid->horizontalHeaderItem(0)->text(), "Parameter");
+  EXPECT_EQ(grid->horizontalHeaderItem(1)->text(), "Value");
+  EXPECT_TRUE(grid->horizontalHeaderItem(1)->textAlignment() & Qt::AlignRight);
+  EXPECT_EQ(grid->item(1, 1)->text(), "200");
+
+  ClickCell(1, 0);  // the name column never edits
+  EXPECT_FALSE(field->isVisible());
+  EXPECT_TRUE(grid->selectedItems().isEmpty());
+
+  ClickCell(1, 1);
+  ASSERT_TRUE(field->isVisible());
+  EXPECT_EQ(field->text(), "200");
+  EXPECT_TRUE(field->hasFocus());
+  const QRect cell = grid->visualItemRect(grid->item(1, 1));
+  EXPECT_EQ(field->size(), cell.size());
+  EXPECT_EQ(field->pos(), cell.topLeft() + QPoint(twips::ToPx(20, grid), -twips::ToPx(20, grid, false)));
+  Retype("400");
+  QTest::keyClick(field, Qt::Key_Return);
+  EXPECT_FALSE(field->isVisible());
+  EXPECT_EQ(grid->item(1, 1)->text(), "400");
+
+  ClickCell(2, 1);  // typed, then another cell clicked without Enter: dropped
+  Retype("9");
+  ClickCell(0, 1);
+  EXPECT_EQ(grid->item(2, 1)->text(), ".5");
+  ASSERT_TRUE(field->isVisible());
+  Retype("");
+  QTest::keyClick(field, Qt::Key_Enter);  // an empty value is a value
+  QTest::keyClick(field, Qt::Key_Escape);
+  EXPECT_TRUE(window->isVisible());
+
+  ClickCell(2, 1);  // Escape drops the edit, not the window
+  Retype("7");
+  QTest::keyClick(field, Qt::Key_Escape);
+  EXPECT_FALSE(field->isVisible());
+  EXPECT_TRUE(window->isVisible());
+
+  window->close();
+  EXPECT_EQ(Get("ST_PARZ.TXT"), "\"ZCONTR\",\r\n\"ZMOTORSTEPS\",400\r\n\"ZJUMPSIZE\",.5\r\n");
+  EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(ParListWindow, ClosingTheModalWindowUnchangedRewritesTheFileNormalised) {
+  Put("ST_JOY.TXT", "\"JAXIS1_L\" , 12 , low end\r\n\r\n\"JAXIS1_H\",  900\r\n");
+  store.ParSetFile("ST_JOY.TXT");
+  frmParList window(store, messages);
+  window.SetShowPar(-1, -1);
+  modal::When<frmParList>([](frmParList* shown) { shown->close(); });
+  window.exec();
+  EXPECT_EQ(Get("ST_JOY.TXT"), "\"JAXIS1_L\",12\r\n\"JAXIS1_H\",900\r\n");
+
+  Put("ST_JOY.TXT", "\"JAXIS1_L\",13\r\n");  // the same object used again reads afresh
+  modal::When<frmParList>([](frmParList* shown) {
+    EXPECT_EQ(shown->findChild<QTableWidget*>("fgrPar")->rowCount(), 1);
+    shown->findChild<QTableWidget*>("fgrPar")->item(0, 1)->setText("14");
+    shown->close();
+  });
+  window.exec();
+  EXPECT_EQ(Get("ST_JOY.TXT"), "\"JAXIS1_L\",14\r\n");
+}
+
+TEST_F(ParListWindow, AFileThatCannotBeLoadedShowsAnEmptyGridAndIsNotWritten) {
+  Put("ST_CONFIG.TXT", "\"MPORT\",1\r\n\"CONTRTYPE\",EZHR17\r\n");
+  store.ParSetFile("ST_CONFIG.TXT");
+  ASSERT_EQ(store.ParLoad(), 1);  // the store still holds the configuration
+  auto window = Open("ST_JOY.TXT");
+  EXPECT_EQ(grid->rowCount(), 0);
+  EXPECT_FALSE(window->Loaded());
+  ASSERT_EQ(messages.shown.size(), 1u);
+  EXPECT_EQ(messages.shown[0], "File " + dir + "ST_JOY.TXT does not exist");
+  window->close();
+  EXPECT_FALSE(fs::exists(dir + "ST_JOY.TXT"));
+  EXPECT_EQ(messages.shown.size(), 1u);
+}
+
+TEST_F(ParListWindow, AFailedSaveIsReportedAndTheOldFileStaysWhole) {
+  std::string text;
+  for (int i = 0; i < 40; ++i) text += "\"KEY" + std::to_string(i) + "\",value of some length\r\n";
+  Put("ST_CONFIG.TXT", text);
+  auto window = Open("ST_CONFIG.TXT");
+  ClickCell(0, 1);
+  Retype("changed");
+  QTest::keyClick(field, Qt::Key_Return);
+
+  rlimit saved{};
+  getrlimit(RLIMIT_FSIZE, &saved);
+  auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit small = saved;
+  small.rlim_cur = 64;
+  setrlimit(RLIMIT_FSIZE, &small);
+  window->close();
+  setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, oldHandler);
+
+  EXPECT_EQ(Get("ST_CONFIG.TXT"), text);
+  ASSERT_EQ(messages.shown.size(), 1u);
+  EXPECT_NE(messages.shown[0].find(dir + "ST_CONFIG.TXT"), std::string::npos);
+  EXPECT_EQ(messages.icons[0], MsgIcon::Critical);
+}
+
+TEST_F(ParListWindow, ThirtyRowsFitAndTheThirtyFirstAddsScrollBarRoom) {
+  const struct { int count; int widthTwips; int shownRows; } cases[] = {
+      {1, 3700, 2}, {30, 3700, 31}, {31, 3940, 31}};
+  for (const auto& c : cases) {
+    std::string text;
+    for (int i = 0; i < c.count; ++i) text += "\"P" + std::to_string(i) + "\"," + std::to_string(i) + "\r\n";
+    Put("MANY.TXT", text);
+    auto window = Open("MANY.TXT");
+    EXPECT_EQ(grid->rowCount(), c.count);
+    EXPECT_EQ(window->width(), twips::ToPx(c.widthTwips, grid)) << c.count;
+    EXPECT_EQ(window->height(), twips::ToPx(260 * c.shownRows + 100, grid, false)) << c.count;
+    EXPECT_EQ(grid->verticalScrollBar()->maximum() > 0, c.count > 30) << c.count;
+    const QRect screen = window->screen()->geometry();
+    EXPECT_NEAR(window->x() - screen.x(), (screen.width() - window->width()) / 2, 1);
+    window->close();
+  }
+}
+
+}  // namespace

@@ -1,0 +1,272 @@
+// The main window's logic over the whole core and the simulated controller (fake clock):
+// jog distances, step-size parsing, the menu sequences and the parameter file copy.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "platform/PanelDialogs.h"
+#include "platform/SimSerialPort.h"
+#include "server/CoreModules.h"
+#include "server/LiftPanel.h"
+#include "support/Fakes.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* const kParz =
+    "\"ZCONTR\",1\r\n\"ZSTROKEPERROT\",1\r\n\"ZMOTORSTEPS\",200\r\n\"ZSTEPDIVIDE\",3\r\n"
+    "\"ZHOLDCURRENT\",10\r\n\"ZRUNCURRENT\",50\r\n\"ZSLEWVELOCITY\",2000\r\n"
+    "\"ZINITVELOCITY\",200\r\n\"ZACCELERATION\",200\r\n\"ZDECELERATION\",200\r\n"
+    "\"ZBACKLASH\",0\r\n\"ZJUMPSIZE\",10\r\n\"ZCOARSEFACTOR\",5\r\n\"ZJOYMAXSPEED\",2000\r\n"
+    "\"ZHOMESPEED\",-1000\r\n\"ZPOWERUPORIGIN\",0\r\n";
+
+std::string Slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void Put(const std::string& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+// Records what the window's dialogs were asked, and plays the operator.
+struct FakeDialogs : PanelDialogs {
+  void EditParameters() override {
+    ++edits;
+    if (onEdit) onEdit();
+  }
+  void ChooseFile(const FileRequest& r, std::string& d, std::string& f) override {
+    request = r;
+    d = chosenDir;
+    f = chosenFile;
+  }
+  void SetClipboard(const std::string& text) override { clipboard = text; }
+  void ShowText(const std::string& title, const std::string& text) override {
+    shownTitle = title;
+    shownText = text;
+  }
+  void OpenTextFile(const std::string& path) override { openedFile = path; }
+
+  int edits = 0;
+  std::function<void()> onEdit;
+  FileRequest request;
+  std::string chosenDir, chosenFile, clipboard, shownTitle, shownText, openedFile;
+};
+
+struct PanelRig {
+  explicit PanelRig(const std::string& family = "EZHR17", bool start = true) {
+    char pattern[] = "/tmp/kelvorin-panel-XXXXXX";
+    dir = mkdtemp(pattern);
+    Put(dir + "/ST_PARZ.TXT", kParz);
+    Put(dir + "/ST_CONFIG.TXT", "\"MPORT\",1\r\n\"PORTTIMEOUT\",100\r\n\"MOVETIMEOUT\",10\r\n"
+                                "\"WAITPOLLINGINTERVAL\",20\r\n\"CONTRTYPE\"," + family +
+                                "\r\n\"Z_INSTALLED\",1\r\n\"MPORTNAME\",sim:" + family +
+                                ":nowire\r\n");
+    clock.autoAdvanceMs = 1;  // no wait can spin on a standing clock
+    if (start) core.startup.InitAll(dir);
+    panel.onStepSizeFilled = [this] { ++fills; };
+    panel.WindowLoaded();
+  }
+  ~PanelRig() { fs::remove_all(dir); }
+  int64_t Steps() { return port.Sim()->axis().Physical(port.NowUs()); }
+
+  FakeClock clock;
+  SimSerialPort port{clock};
+  FakePump pump;
+  FakeMessages messages;
+  FakeWindows windows;
+  CoreModules core{port, clock, pump, messages, windows};
+  FakeDialogs dialogs;
+  LiftPanel panel{core.state, core.cmds, core.foc, core.par, core.comm,
+                  core.startup, pump, windows, dialogs};
+  std::string dir;
+  int fills = 0;
+  std::string Status() const { return windows.status.text; }
+};
+
+TEST(LiftPanel, StepSizeTakesNumbersAndKeepsTheLastValidOne) {
+  PanelRig rig;
+  ASSERT_EQ(rig.panel.StepSize(), 10);  // ZJUMPSIZE at the first load
+  EXPECT_EQ(rig.fills, 1);
+  const struct {
+    const char* text;
+    bool accepted;
+    double step;
+  } cases[] = {
+      {"2.5", true, 2.5},   {" -0.5 ", true, -0.5}, {"1E1", true, 10},  {"+.25", true, 0.25},
+      {"abc", false, 0.25}, {"", false, 0.25},      {"1,5", false, 0.25}, {"2.5mm", false, 0.25},
+      {"-", false, 0.25},   {"7", true, 7},
+  };
+  for (const auto& c : cases) {
+    rig.windows.status.text = "before";
+    EXPECT_EQ(rig.panel.StepTextChanged(c.text), c.accepted) << c.text;
+    EXPECT_EQ(rig.panel.StepSize(), c.step) << c.text;
+    EXPECT_EQ(rig.Status(), c.accepted ? "" : "Error in step size") << c.text;
+  }
+  EXPECT_EQ(rig.panel.StepText(), "7");
+  rig.panel.WindowLoaded();  // a later load keeps the operator's size
+  EXPECT_EQ(rig.panel.StepSize(), 7);
+}
+
+TEST(LiftPanel, JogDistancesFollowDirectionCoarseFactorAndSign) {
+  PanelRig rig;
+  const struct {
+    const char* step;
+    Jog jog;
+    double distance;
+  } cases[] = {
+      {"10", Jog::UpCoarse, -50},  {"10", Jog::DownCoarse, 50}, {"10", Jog::UpFine, -10},
+      {"10", Jog::DownFine, 10},   {"-0.5", Jog::UpFine, 0.5},  {"-0.5", Jog::DownCoarse, -2.5},
+  };
+  for (const auto& c : cases) {
+    ASSERT_TRUE(rig.panel.StepTextChanged(c.step));
+    EXPECT_EQ(rig.panel.JogDistance(c.jog), c.distance) << c.step << " " << LiftPanel::Caption(c.jog);
+  }
+}
+
+TEST(LiftPanel, AxisOffLeavesEverythingButHomeUnsent) {
+  PanelRig rig;
+  rig.core.state.ZEnabled = 0;
+  const size_t before = rig.core.comm.CommGetLog().size();
+  const int64_t start = rig.Steps();
+  rig.windows.status.text = "untouched";
+  rig.panel.JogPress(Jog::UpCoarse);
+  EXPECT_EQ(rig.core.cmds.CmdBusy(), 1);  // the joystick stays away all the same
+  rig.panel.JogRelease();
+  rig.panel.MenuStep(Jog::DownFine);
+  rig.panel.ReadPosition();
+  rig.panel.SetOrigin();
+  EXPECT_EQ(rig.Steps(), start);
+  EXPECT_EQ(rig.Status(), "untouched");
+  EXPECT_EQ(rig.core.comm.CommGetLog().size(), before);
+
+  rig.panel.Home();  // sent anyway: runs towards the (missing) limit
+  EXPECT_NE(rig.Steps(), start);
+}
+
+TEST(LiftPanel, SetOriginAndReadPosition) {
+  PanelRig rig;
+  rig.panel.MenuStep(Jog::DownFine);
+  rig.panel.SetOrigin();
+  EXPECT_EQ(rig.Status(), "Z Origin");
+  rig.panel.ReadPosition();
+  EXPECT_EQ(rig.Status(), "Z=0");
+}
+
+TEST(LiftPanel, ParametersReinitialiseTheAxisAndRefillTheStepSize) {
+  PanelRig rig;
+  ASSERT_TRUE(rig.panel.StepTextChanged("3"));
+  std::string editedFile;
+  rig.dialogs.onEdit = [&] {
+    editedFile = rig.core.par.ParGetPath();
+    std::string parz = kParz;
+    parz.replace(parz.find("\"ZJUMPSIZE\",10"), 14, "\"ZJUMPSIZE\",2.5");
+    Put(rig.dir + "/ST_PARZ.TXT", parz);
+  };
+  rig.core.state.ZEnabled = 0;
+  rig.panel.Parameters();
+  EXPECT_EQ(editedFile, rig.dir + "/ST_PARZ.TXT");
+  EXPECT_EQ(rig.Status(), "Z On");
+  EXPECT_EQ(rig.core.state.ZEnabled, 1);
+  EXPECT_EQ(rig.panel.StepSize(), 2.5);
+  EXPECT_EQ(rig.fills, 2);
+
+  rig.dialogs.onEdit = [&] { Put(rig.dir + "/ST_PARZ.TXT", "\"ZCONTR\",1\r\n"); };
+  rig.panel.Parameters();
+  EXPECT_EQ(rig.Status(), "Z Off");
+  EXPECT_EQ(rig.core.state.ZEnabled, 0);
+}
+
+TEST(LiftPanel, ReadParFileCopiesOverTheProgramFoldersFileOnly) {
+  PanelRig rig;
+  const std::string other = rig.dir + "/other";
+  fs::create_directory(other);
+  std::string parz = kParz;
+  parz.replace(parz.find("\"ZJUMPSIZE\",10"), 14, "\"ZJUMPSIZE\",4");
+  Put(other + "/ST_PARZ_B.TXT", parz);
+  Put(other + "/ST_PARZ.TXT", "unrelated");
+  std::string statusWhileEditing;
+  rig.dialogs.onEdit = [&] { statusWhileEditing = rig.Status(); };
+
+  rig.dialogs.chosenDir = other;
+  rig.dialogs.chosenFile = "ST_PARZ_B.TXT";
+  rig.panel.ReadParFile();
+  EXPECT_EQ(rig.dialogs.request.startDir, rig.dir);
+  EXPECT_EQ(rig.dialogs.request.filter, "ST_PARZ*.TXT");
+  EXPECT_EQ(rig.dialogs.request.patterns, "*.TXT *.*");
+  EXPECT_EQ(rig.dialogs.request.title, "Select a parameter file to load");
+  EXPECT_EQ(statusWhileEditing, "Parameter file " + other + "/ST_PARZ_B.TXT read");
+  EXPECT_EQ(Slurp(rig.dir + "/ST_PARZ.TXT"), parz);
+  EXPECT_EQ(Slurp(other + "/ST_PARZ.TXT"), "unrelated");
+  EXPECT_EQ(rig.Status(), "Z On");
+  EXPECT_EQ(rig.panel.StepSize(), 4);
+  EXPECT_EQ(rig.dialogs.edits, 1);
+}
+
+TEST(LiftPanel, ReadParFileThatCannotCopyChangesNothing) {
+  PanelRig rig;
+  fs::create_directory(rig.dir + "/sub");
+  const struct {
+    std::string dir, file;
+  } cases[] = {
+      {"", ""},                                 // cancelled
+      {rig.dir, ""},                            // no file name
+      {"", "ST_PARZ.TXT"},                      // no folder
+      {rig.dir, "ST_PARZ.TXT"},                 // the file itself
+      {rig.dir + "/sub/..", "ST_PARZ.TXT"},     // the file itself by another path
+      {rig.dir, "MISSING.TXT"},                 // gone
+      {rig.dir, "sub"},                         // a folder
+  };
+  for (const auto& c : cases) {
+    rig.dialogs.chosenDir = c.dir;
+    rig.dialogs.chosenFile = c.file;
+    rig.panel.ReadParFile();
+    EXPECT_EQ(rig.Status(), "Parameter file not read") << c.dir << " " << c.file;
+    EXPECT_EQ(Slurp(rig.dir + "/ST_PARZ.TXT"), kParz) << c.dir << " " << c.file;
+  }
+  EXPECT_EQ(rig.dialogs.edits, 0);
+}
+
+TEST(LiftPanel, ConfigurationEditsTheConfigurationAndAppliesIt) {
+  PanelRig rig;
+  std::string editedFile;
+  rig.dialogs.onEdit = [&] {
+    editedFile = rig.core.par.ParGetPath();
+    Put(rig.dir + "/ST_CONFIG.TXT", "\"MPORT\",1\r\n\"PORTTIMEOUT\",100\r\n\"MOVETIMEOUT\",10\r\n"
+                                    "\"WAITPOLLINGINTERVAL\",20\r\n\"Z_INSTALLED\",0\r\n");
+  };
+  const int pumped = rig.pump.calls;
+  rig.panel.Configuration();
+  EXPECT_EQ(editedFile, rig.dir + "/ST_CONFIG.TXT");
+  EXPECT_GT(rig.pump.calls, pumped);
+  EXPECT_EQ(rig.core.state.config.Z_INSTALLED, 0);
+  EXPECT_EQ(rig.core.state.ZEnabled, 0);
+}
+
+TEST(LiftPanel, ErrorLogGoesToClipboardAndTextWindowUnlessEmpty) {
+  PanelRig rig("EZHR17", false);  // a start-up probe would log its time-outs
+  ASSERT_EQ(rig.core.comm.CommGetLog(), "");
+  rig.panel.ErrorLog();
+  EXPECT_EQ(rig.dialogs.shownTitle, "");
+  EXPECT_EQ(rig.dialogs.clipboard, "");
+
+  rig.core.comm.CommLogAdd("first");
+  rig.core.comm.CommLogAdd("second");
+  rig.panel.ErrorLog();
+  EXPECT_EQ(rig.dialogs.shownTitle, "Error Log");
+  EXPECT_EQ(rig.dialogs.shownText, "first\r\nsecond\r\n");
+  EXPECT_EQ(rig.dialogs.clipboard, rig.dialogs.shownText);
+}
+
+TEST(LiftPanel, CommandsOpensTheCommandListOfTheProgramFolder) {
+  PanelRig rig;
+  rig.panel.Commands();
+  EXPECT_EQ(rig.dialogs.openedFile, rig.dir + "/ST_COMMANDS.TXT");
+}
+
+}  // namespace

@@ -1,0 +1,189 @@
+// Program text: re-indenting with the block check, the conversion before writing, and
+// reading and writing program files through the interpreter window's actions.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "interp/ProgFormat.h"
+#include "support/CoreRig.h"
+#include "support/InterpFakes.h"
+
+namespace {
+
+struct FormatCase {
+  const char* name;
+  LineList in, out;
+  int16_t result;
+};
+
+TEST(ProgFormat, ReindentsBlocksAndChecksTheirBalance) {
+  const FormatCase cases[] = {
+      {"block", {"Repeat 2 Times", "Z Move 10", "Endrepeat", "End"},
+       {"Repeat 2 Times", "    Z Move 10", "Endrepeat", "End"}, 1},
+      {"old indentation goes",
+       {"      Repeat 2 Times", "Z Rel 1", "   Endrepeat", "  End"},
+       {"Repeat 2 Times", "    Z Rel 1", "Endrepeat", "End"}, 1},
+      {"nested",
+       {"Repeat 2 Times", "Repeat 3 Times", "Ver", "Endrepeat", "Endrepeat"},
+       {"Repeat 2 Times", "    Repeat 3 Times", "        Ver", "    Endrepeat", "Endrepeat"}, 1},
+      {"Endrepeat first leaves every line", {"Endrepeat", "  Z Rel 1", "Repeat 2 Times"},
+       {"Endrepeat", "  Z Rel 1", "Repeat 2 Times"}, -1},
+      {"stops at the stray Endrepeat", {"  Ver", "Endrepeat", "  Ver", "Repeat 1 Times"},
+       {"Ver", "Endrepeat", "  Ver", "Repeat 1 Times"}, -1},
+      {"Repeat left open",
+       {"Repeat 2 Times", "Repeat 3 Times", "Ver", "Endrepeat", "End"},
+       {"Repeat 2 Times", "    Repeat 3 Times", "        Ver", "    Endrepeat", "    End"}, -1},
+      {"blank lines kept as they are", {"Repeat 1 Times", "   ", "", "Endrepeat"},
+       {"Repeat 1 Times", "   ", "", "Endrepeat"}, 1},
+      {"lower case is no statement", {"  repeat 3 Times", "Ver", "endrepeat"},
+       {"repeat 3 Times", "Ver", "endrepeat"}, 1},
+      {"counter suffix untouched", {"Repeat 3 Times : Rep.# 2", "Ver", "Endrepeat x"},
+       {"Repeat 3 Times : Rep.# 2", "    Ver", "Endrepeat x"}, 1},
+      {"word must stand alone", {"Repeated 2 Times", "Ver"}, {"Repeated 2 Times", "Ver"}, 1},
+  };
+  for (const auto& c : cases) {
+    LineList lines = c.in;
+    EXPECT_EQ(prog::FormatProgram(lines), c.result) << c.name;
+    EXPECT_EQ(lines, c.out) << c.name;
+  }
+}
+
+struct ToFileCase {
+  const char* line;
+  const char* written;
+};
+
+TEST(ProgFormat, RepeatLinesAreNormalisedBeforeWriting) {
+  const ToFileCase cases[] = {
+      {"Repeat 3 Times : Rep.# 2", "Repeat 3 Times"},
+      {"    Repeat 2.5 Times", "Repeat 2 Times"},  // half to even
+      {"Repeat 3.5 Times", "Repeat 4 Times"},
+      {"Repeat 3", "Repeat 3 Times"},
+      {"Repeat 5 Times and a remark", "Repeat 5 Times"},
+      {"Repeat -2 Times", "Repeat -2 Times"},  // still a Repeat line when read back
+      {"Repeat 0 Tims", "Repeat 0 Times"},
+      {"repeat 3 Times", "repeat 3 Times"},
+      {"    Z Rel 1", "    Z Rel 1"},
+      {"   ", ""},
+      {"Endrepeat   ", "Endrepeat   "},
+  };
+  FakeMessages messages;
+  for (const auto& c : cases) {
+    LineList out;
+    ASSERT_EQ(prog::ProgToFile({"End", c.line}, out, messages), 1) << c.line;
+    EXPECT_EQ(out, (LineList{"End", c.written})) << c.line;
+  }
+  EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST(ProgFormat, RepeatWithoutValidCountBlocksWritingWithItsLineNumber) {
+  const char* bad[] = {"Repeat x Times", "Repeat", "    Repeat 40000 Times", "Repeat 1,5 Times"};
+  for (const char* line : bad) {
+    FakeMessages messages;
+    LineList out;
+    EXPECT_EQ(prog::ProgToFile({"Ver", "Ver", "Ver", "Ver", line, "Repeat y"}, out, messages), -1);
+    ASSERT_EQ(messages.shown.size(), 1u) << line;
+    EXPECT_EQ(messages.shown[0], std::string("Error in Command # 4\r\n") + line);
+  }
+}
+
+// The window's Read and Write over a scratch folder.
+struct FileRig : CoreRig {
+  FileRig() {
+    core.state.AppDir = dir + "/";
+    core.interp.AttachWindow(&window, 29);
+    window.chosenDir = dir;
+  }
+  std::string FileText(const std::string& name) {
+    std::ifstream in(dir + "/" + name, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+  FakeInterpWindow window;
+};
+
+TEST(ProgFiles, ReadSplitsAtCommasDropsQuotesAndFormats) {
+  FileRig rig;
+  rig.Write("A.PRG", {"Repeat 2 Times", "Z Move 10, 20", "  \"! note\"", "Endrepeat", "End"});
+  rig.window.chosenFile = "A.PRG";
+  rig.core.progEdit.Read();
+  EXPECT_EQ(rig.core.interp.ProgLines(),
+            (LineList{"Repeat 2 Times", "    Z Move 10", "    20", "    ! note", "Endrepeat", "End"}));
+  EXPECT_EQ(rig.window.Message(), "Program read");
+  EXPECT_EQ(rig.window.caption, "Program " + rig.dir + "/A.PRG");
+  EXPECT_EQ(rig.core.interp.EditEnabled(), 1);
+  EXPECT_EQ(rig.window.numbers[5], "5");
+  EXPECT_EQ(rig.window.texts[1], "    Z Move 10");
+  const FileRequest& asked = rig.window.requests.at(0);
+  EXPECT_EQ(asked.startDir, rig.dir + "/");
+  EXPECT_EQ(asked.filter, "*.PRG");
+  EXPECT_EQ(asked.patterns, "*.PRG *.*");
+  EXPECT_EQ(asked.title, "Select a Program (*.PRG) to Load");
+  EXPECT_EQ(rig.core.interp.NextLine(), 0);  // reading does not rewind or move the run
+}
+
+TEST(ProgFiles, ReadFailuresKeepTheProgram) {
+  FileRig rig;
+  rig.Write("BAD.PRG", {"Endrepeat", "Ver"});
+  rig.window.chosenFile = "BAD.PRG";
+  rig.core.progEdit.Read();
+  EXPECT_EQ(rig.window.Message(), "Program has mistakes");
+  EXPECT_EQ(rig.core.interp.ProgLines(), (LineList{"Endrepeat", "Ver"}));
+
+  rig.window.chosenFile = "MISSING.PRG";
+  rig.core.progEdit.Read();
+  EXPECT_EQ(rig.window.Message(), "Program not read");
+  EXPECT_EQ(rig.messages.shown.back(), "File " + rig.dir + "/MISSING.PRG does not exist");
+  rig.window.chosenFile = "";
+  rig.core.progEdit.Read();
+  EXPECT_EQ(rig.window.Message(), "Program not read");
+  EXPECT_EQ(rig.core.interp.ProgLines(), (LineList{"Endrepeat", "Ver"}));
+  EXPECT_EQ(rig.window.caption, "Program " + rig.dir + "/BAD.PRG");
+}
+
+TEST(ProgFiles, WriteNormalisesAndAsksBeforeOverwriting) {
+  FileRig rig;
+  rig.core.interp.SetProgram({"Repeat 3 Times : Rep.# 2", "    Z Rel 1", "Endrepeat", "End"});
+  rig.window.chosenFile = "OUT.PRG";
+  rig.core.progEdit.Write();
+  EXPECT_EQ(rig.window.Message(), "Program written");
+  EXPECT_EQ(rig.FileText("OUT.PRG"), "Repeat 3 Times\r\n    Z Rel 1\r\nEndrepeat\r\nEnd\r\n");
+  EXPECT_EQ(rig.window.requests.at(0).title, "Give a Name to the Program (*.PRG)");
+  EXPECT_TRUE(rig.window.asked.empty());
+  // The counter stays in memory.
+  EXPECT_EQ(rig.core.interp.ProgLines()[0], "Repeat 3 Times : Rep.# 2");
+
+  rig.core.interp.SetProgram({"Ver", "End"});
+  rig.window.answerOk = false;
+  rig.core.progEdit.Write();
+  EXPECT_EQ(rig.window.Message(), "Program not written");
+  ASSERT_EQ(rig.window.asked.size(), 1u);
+  EXPECT_EQ(rig.window.asked[0],
+            "File overwrite|File " + rig.dir + "/OUT.PRG exists.\r\nOverwrite?");
+  EXPECT_EQ(rig.FileText("OUT.PRG"), "Repeat 3 Times\r\n    Z Rel 1\r\nEndrepeat\r\nEnd\r\n");
+
+  rig.window.answerOk = true;
+  rig.core.progEdit.Write();
+  EXPECT_EQ(rig.FileText("OUT.PRG"), "Ver\r\nEnd\r\n");
+
+  rig.core.interp.SetProgram({"Repeat x Times", "End"});
+  const size_t dialogs = rig.window.requests.size();
+  rig.core.progEdit.Write();
+  EXPECT_EQ(rig.window.Message(), "Program not written");
+  EXPECT_EQ(rig.window.requests.size(), dialogs);  // no file dialog after the error
+  EXPECT_EQ(rig.messages.shown.back(), "Error in Command # 0\r\nRepeat x Times");
+
+  rig.core.interp.SetProgram({"End"});
+  rig.window.chosenFile = "";
+  rig.core.progEdit.Write();
+  EXPECT_EQ(rig.window.Message(), "Program not written");
+  rig.window.chosenDir = rig.dir + "/no/such/folder";
+  rig.window.chosenFile = "X.PRG";
+  rig.core.progEdit.Write();
+  EXPECT_EQ(rig.window.Message(), "Program not written");
+}
+
+}  // namespace

@@ -1,0 +1,59 @@
+#include "ui/JoyMenu.h"
+
+#include <QAction>
+#include <QMenu>
+
+#include "joystick/STJoy.h"
+#include "server/JoyMenuActions.h"
+#include "server/ProgramState.h"
+#include "ui/JoyIndicator.h"
+#include "ui/frmEdit.h"
+#include "ui/frmParList.h"
+
+JoyMenu::JoyMenu(QMenu* mnuJoy, JoyMenuActions& actions, const ProgramState& state,
+                 const STJoy& joy, JoyIndicator& indicator, TRAPAR& par,
+                 MessageBoxes& messages, QWidget* dialogParent)
+    : QObject(mnuJoy), actions_(actions), state_(state), joy_(joy), indicator_(indicator) {
+  editText = [dialogParent](std::string& text) {
+    frmEdit dialog(dialogParent);
+    dialog.SetText(text);
+    dialog.exec();
+    if (dialog.GetAccept() != 1) return false;
+    text = dialog.GetTextRes();
+    return true;
+  };
+  editParameters = [&par, &messages, dialogParent] {
+    frmParList editor(par, messages, dialogParent);
+    editor.SetShowPar(-1, -1);
+    editor.exec();
+  };
+  on_ = Add(mnuJoy, "mnuJoyOn", "On?", [this] { actions_.SwitchOnOff(); });
+  on_->setCheckable(true);
+  calib_ = Add(mnuJoy, "mnuJoyCalib", "Calibrate", [this] { actions_.Calibrate(); });
+  calib_->setCheckable(true);
+  Add(mnuJoy, "mnuJoyAssgnCmd", "Assigned Commands",
+      [this] { actions_.AssignedCommands(editText); });
+  Add(mnuJoy, "mnuTogAxes", "Toggle Axes", [this] { actions_.ToggleAxes(); });
+  Add(mnuJoy, "mnuJoyPar", "Param.", [this] { actions_.Param(editParameters); });
+  indicator_.SetPopupMenu(mnuJoy);
+  JoyVisibility();
+}
+
+QAction* JoyMenu::Add(QMenu* menu, const char* name, const char* caption,
+                      const std::function<void()>& action) {
+  QAction* item = menu->addAction(caption);
+  item->setObjectName(name);
+  // The check marks follow the switches, not the click.
+  connect(item, &QAction::triggered, this, [this, action] {
+    action();
+    JoyVisibility();
+  });
+  return item;
+}
+
+void JoyMenu::JoyVisibility() {
+  const bool on = state_.JoyOn == 1;
+  on_->setChecked(on);
+  calib_->setChecked(joy_.JoyCalibrating() != 0);
+  indicator_.SetAppearance(on, state_.JoyAxes == 1);
+}

@@ -1,0 +1,45 @@
+#include "ui/QtPanelDialogs.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+
+#include "ui/QtText.h"
+#include "ui/frmFiles.h"
+#include "ui/frmParList.h"
+#include "ui/frmText.h"
+
+QtPanelDialogs::QtPanelDialogs(TRAPAR& par, MessageBoxes& messages,
+                               std::function<QWidget*()> parent)
+    : par_(par), messages_(messages), parent_(std::move(parent)) {}
+
+void QtPanelDialogs::EditParameters() {
+  frmParList editor(par_, messages_, parent_());
+  editor.SetShowPar(-1, -1);
+  editor.exec();
+}
+
+void QtPanelDialogs::ChooseFile(const FileRequest& request, std::string& dir,
+                                std::string& file) {
+  frmFiles chooser(messages_, parent_());
+  chooser.SetStartDir(request.startDir);
+  chooser.SetTitle(request.title);
+  chooser.SetFilter(request.filter);
+  chooser.SetPatterns(request.patterns);
+  chooser.exec();
+  dir = chooser.GetResDir();
+  file = chooser.GetResFile();
+}
+
+void QtPanelDialogs::SetClipboard(const std::string& text) {
+  QGuiApplication::clipboard()->setText(qttext::ToQ(text));
+}
+
+// Text windows stand on their own, like the editor they replace: they stay open when the
+// main window goes.
+void QtPanelDialogs::ShowText(const std::string& title, const std::string& text) {
+  frmText::ShowText(text, title, messages_);
+}
+
+void QtPanelDialogs::OpenTextFile(const std::string& path) {
+  frmText::ShowFile(path, messages_);
+}

@@ -1,0 +1,186 @@
+#include "ui/frmText.h"
+
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QFontDatabase>
+#include <QInputDialog>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QStatusBar>
+#include <QStringDecoder>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "parfiles/TextFile.h"
+#include "platform/MessageBoxes.h"
+#include "ui/QtText.h"
+
+namespace {
+
+enum class Read { Ok, Missing, Failed };
+
+Read ReadWhole(const std::string& path, std::string& bytes) {
+  std::error_code ec;
+  if (!std::filesystem::exists(path, ec)) return Read::Missing;
+  if (std::filesystem::is_directory(path, ec)) return Read::Failed;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return Read::Failed;
+  std::ostringstream all;
+  all << in.rdbuf();
+  if (in.bad()) return Read::Failed;
+  bytes = all.str();
+  return Read::Ok;
+}
+
+bool IsUtf8(const std::string& bytes) {
+  QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+  QString ignored = decoder(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+  return !decoder.hasError();
+}
+
+}  // namespace
+
+frmText::frmText(MessageBoxes& messages, QWidget* parent)
+    : QMainWindow(parent), messages_(messages), txtText_(new QPlainTextEdit(this)) {
+  setObjectName("frmText");
+  setWindowFlag(Qt::Window);
+  txtText_->setObjectName("txtText");
+  txtText_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  txtText_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  setCentralWidget(txtText_);
+  BuildMenus();
+  statusBar();
+  resize(640, 480);
+}
+
+frmText* frmText::ShowFile(const std::string& path, MessageBoxes& messages, QWidget* parent) {
+  auto* window = new frmText(messages, parent);
+  window->setAttribute(Qt::WA_DeleteOnClose);
+  if (!window->OpenFile(path)) {
+    delete window;
+    return nullptr;
+  }
+  window->show();
+  return window;
+}
+
+frmText* frmText::ShowText(const std::string& text, const std::string& caption,
+                           MessageBoxes& messages, QWidget* parent) {
+  auto* window = new frmText(messages, parent);
+  window->setAttribute(Qt::WA_DeleteOnClose);
+  window->OpenText(text, caption);
+  window->show();
+  return window;
+}
+
+void frmText::BuildMenus() {
+  QMenu* file = menuBar()->addMenu("&File");
+  file->setObjectName("mnuFile");
+  QAction* save = file->addAction("&Save", QKeySequence::Save, this, [this] { Save(); });
+  save->setObjectName("mnuSave");
+  QAction* saveAs = file->addAction("Save &As...", QKeySequence::SaveAs, this, [this] { SaveAs(); });
+  saveAs->setObjectName("mnuSaveAs");
+  file->addSeparator();
+  file->addAction("&Close", QKeySequence::Close, this, &QWidget::close)->setObjectName("mnuClose");
+  QMenu* edit = menuBar()->addMenu("&Edit");
+  edit->setObjectName("mnuEdit");
+  edit->addAction("&Copy", QKeySequence::Copy, txtText_, &QPlainTextEdit::copy)
+      ->setObjectName("mnuCopy");
+  edit->addAction("Select &All", QKeySequence::SelectAll, txtText_, &QPlainTextEdit::selectAll)
+      ->setObjectName("mnuSelectAll");
+  edit->addSeparator();
+  edit->addAction("&Find...", QKeySequence::Find, this, &frmText::Find)->setObjectName("mnuFind");
+  edit->addAction("Find &Next", QKeySequence::FindNext, this, &frmText::FindNext)
+      ->setObjectName("mnuFindNext");
+}
+
+bool frmText::OpenFile(const std::string& path) {
+  std::string bytes;
+  const Read read = ReadWhole(path, bytes);
+  if (read == Read::Failed) {
+    messages_.Show("File " + path + " cannot be read", kAppTitle, MsgIcon::Exclamation);
+    return false;
+  }
+  utf8_ = IsUtf8(bytes);
+  crlf_ = bytes.find("\r\n") != std::string::npos;
+  const QString text = utf8_ ? QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()))
+                             : qttext::ToQ(bytes);
+  txtText_->setPlainText(QString(text).replace(QLatin1String("\r\n"), QLatin1String("\n")));
+  txtText_->document()->setModified(false);
+  path_ = path;
+  setWindowTitle(QString::fromStdString(path));
+  return true;
+}
+
+void frmText::OpenText(const std::string& text, const std::string& caption) {
+  utf8_ = false;
+  crlf_ = text.find("\r\n") != std::string::npos;
+  txtText_->setPlainText(qttext::ShownLines(text));
+  txtText_->document()->setModified(false);
+  path_.clear();
+  setWindowTitle(QString::fromStdString(caption));
+}
+
+std::string frmText::Text() const {
+  QString text = txtText_->toPlainText();
+  if (crlf_) text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+  return utf8_ ? text.toUtf8().toStdString() : qttext::FromQ(text);
+}
+
+bool frmText::SaveTo(const std::string& path) {
+  if (!textfile::ReplaceAtomically(path, Text())) {
+    messages_.Show("The file " + path + " could not be written; it keeps its previous contents.",
+                   kAppTitle, MsgIcon::Critical);
+    return false;
+  }
+  path_ = path;
+  setWindowTitle(QString::fromStdString(path));
+  txtText_->document()->setModified(false);
+  statusBar()->showMessage("Saved", 3000);
+  return true;
+}
+
+bool frmText::Save() { return path_.empty() ? SaveAs() : SaveTo(path_); }
+
+bool frmText::SaveAs() {
+  QFileDialog dialog(this, "Save As", QString::fromStdString(path_));
+  dialog.setObjectName("dlgSaveAs");
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
+  return SaveTo(dialog.selectedFiles().first().toStdString());
+}
+
+void frmText::Find() {
+  bool ok = false;
+  const QString text =
+      QInputDialog::getText(this, "Find", "Find what:", QLineEdit::Normal, lastFind_, &ok);
+  if (!ok || text.isEmpty()) return;
+  lastFind_ = text;
+  FindNext();
+}
+
+void frmText::FindNext() {
+  if (lastFind_.isEmpty()) return Find();
+  if (txtText_->find(lastFind_)) return;
+  QTextCursor start = txtText_->textCursor();
+  txtText_->moveCursor(QTextCursor::Start);
+  if (txtText_->find(lastFind_)) return;
+  txtText_->setTextCursor(start);
+  statusBar()->showMessage("\"" + lastFind_ + "\" not found", 3000);
+}
+
+void frmText::closeEvent(QCloseEvent* event) {
+  if (!txtText_->document()->isModified()) return event->accept();
+  QMessageBox ask(QMessageBox::Question, windowTitle(), "Save the changes?",
+                  QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
+  ask.setObjectName("msgSaveChanges");
+  const int answer = ask.exec();
+  if (answer == QMessageBox::Discard || (answer == QMessageBox::Save && Save())) {
+    event->accept();
+  } else {
+    event->ignore();
+  }
+}
