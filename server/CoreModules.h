@@ -19,6 +19,7 @@
 #include "server/ProgramState.h"
 #include "server/STCommands.h"
 #include "server/LiftTick.h"
+#include "server/PosPoll.h"
 #include "server/JoyMenuActions.h"
 #include "server/Startup.h"
 #include "platform/Beeper.h"
@@ -57,12 +58,15 @@ struct CoreModules {
         cmdJoy(cmds, state, devcon, windows),
         startup(state, par, comm, motor, foc, cmds, positions, interp, windows, messages, joy),
         tick(clock, cmds, state, [this] { return interp.RunMode(); }, joy, devcon),
-        joyMenu(state, joy, devcon, cmdJoy, startup, par, windows) {
+        joyMenu(state, joy, devcon, cmdJoy, startup, par, windows),
+        posPoll(state, foc, comm) {
     comm.SetTerminatorSetup([this] { motor.MotorCommInit(); });
     cmds.SetFlowExecutor(&interp);
     cmds.RegisterFamily("Z", &cmdZ);
     cmds.RegisterFamily("Obj", &cmdObj);
     cmds.RegisterFamily("Joy", &cmdJoy);
+    tick.watch = [this] { foc.FocWatchRun(); };
+    tick.idle = [this](uint32_t now) { posPoll.Poll(now); };
   }
   CoreModules(const CoreModules&) = delete;
   CoreModules& operator=(const CoreModules&) = delete;
@@ -92,4 +96,5 @@ struct CoreModules {
   Startup startup;
   LiftTick tick;
   JoyMenuActions joyMenu;
+  PosPoll posPoll;
 };

@@ -11,6 +11,7 @@
 #include "platform/EventPump.h"
 #include "platform/PanelDialogs.h"
 #include "platform/WindowHost.h"
+#include "server/CmdZ.h"
 #include "server/ProgramState.h"
 #include "server/STCommands.h"
 #include "server/Startup.h"
@@ -98,19 +99,24 @@ void LiftPanel::JogPress(Jog jog) {
   JogRelative(JogDistance(jog), Caption(jog));
 }
 
+// A step the travel limits refused leaves its "Error Out of range " on the status line
+// instead of the position, which has not changed.
 void LiftPanel::JogRelease() {
-  WaitAndShowPos();
+  if (!outOfRange_) WaitAndShowPos();
   cmds_.SetCmdBusy(0);
 }
 
 void LiftPanel::MenuStep(Jog jog) {
   JogRelative(JogDistance(jog), Caption(jog));
-  WaitAndShowPos();
+  if (!outOfRange_) WaitAndShowPos();
 }
 
 void LiftPanel::JogRelative(double distance, const std::string& caption) {
+  outOfRange_ = false;
   if (state_.ZEnabled == 0) return;
-  Show(foc_.FocMoveRel(distance) >= 0 ? caption : "Error ");
+  const int16_t result = foc_.FocMoveRel(distance);
+  outOfRange_ = result == STFoc::kOutOfRange;
+  Show(result >= 0 ? caption : CmdZ::Status(result));
 }
 
 void LiftPanel::ShowPos() {

@@ -83,4 +83,5 @@ class LiftPanel {
   PanelDialogs& dialogs_;
   double step_ = 0;
   bool stepFilled_ = false;
+  bool outOfRange_ = false;  // the last jog step was refused by the travel limits
 };

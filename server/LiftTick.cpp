@@ -32,6 +32,7 @@ void LiftTick::Tick() {
   if (tickDepth_ > 0 || !running_) return;
   DepthGuard guard(tickDepth_);
   const uint32_t now = clock_.TickMs();
+  if (watch) watch();
   const int16_t runMode = runMode_();
   if (runMode == 1 || runMode == 2) {
     devcon_.DevJoyStop();  // a program run takes the lift over from the stick
@@ -40,6 +41,7 @@ void LiftTick::Tick() {
   }
   if (state_.JoyOn != 1) {
     devcon_.DevJoyStop();  // control was switched off (a stop that was refused is retried)
+    if (cmds_.CmdBusy() == 0 && idle) idle(now);
     return;
   }
   if (cmds_.CmdBusy() != 0 || runMode != 0) return;

@@ -2,6 +2,7 @@
 
 #include "server/CoreModules.h"
 #include "server/LiftPanel.h"
+#include "ui/LiveStatus.h"
 #include "ui/QtPanelDialogs.h"
 #include "ui/frmLift.h"
 
@@ -22,6 +23,7 @@ void MainWindowHost::SetCore(CoreModules& core, PanelDialogs& dialogs) {
   panel_->onStepSizeFilled = [this] {
     if (form_) form_->FillStep();
   };
+  live_ = std::make_unique<LiveStatus>(core.posPoll);
 }
 
 bool MainWindowHost::IsFormLoaded(const std::string& name) {
@@ -36,10 +38,12 @@ void MainWindowHost::LoadMainWindow() {
   form_->onCloseRequested = [this] { UnloadMainWindow(); };
   form_->onTick = [this] {
     if (hooks.tick) hooks.tick();
+    if (live_) live_->Refresh();  // draws only what a tick changed
   };
   form_->onInterpreter = [this](int16_t top, int16_t left) {
     if (hooks.openInterpreter) hooks.openInterpreter(top, left);
   };
+  if (live_) live_->Attach(form_->LiftFrame(), form_->LinkIndicator());
   if (hooks.loaded) hooks.loaded(*form_);
   if (hooks.joyVisibility) hooks.joyVisibility();
   form_->Load();

@@ -13,6 +13,7 @@
 class Clock;
 class EventPump;
 class LiftPanel;
+class LiveStatus;
 class PanelDialogs;
 class MessageBoxes;
 struct CoreModules;
@@ -79,5 +80,6 @@ class MainWindowHost : public WindowHost, public StatusLine {
   CoreModules* core_ = nullptr;
   std::unique_ptr<PanelDialogs> ownDialogs_;
   std::unique_ptr<LiftPanel> panel_;
+  std::unique_ptr<LiveStatus> live_;  // the live position and link indicator
   QPointer<frmLift> form_;
 };

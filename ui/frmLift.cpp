@@ -102,6 +102,10 @@ void frmLift::BuildControls() {
   lblTime_->setObjectName("lblTime");
   lblTime_->setAlignment(Qt::AlignCenter);
   lblTime_->setStyleSheet("QLabel { color: white; background: grey; }");
+  lblLink_ = new QLabel(client_);
+  lblLink_->setObjectName("lblLink");
+  lblLink_->setAlignment(Qt::AlignCenter);
+  lblLink_->hide();
   connect(cmdExecute_, &QPushButton::clicked, this, &frmLift::Execute);
   connect(cboCommand_->lineEdit(), &QLineEdit::returnPressed, this, &frmLift::Execute);
 }
@@ -146,6 +150,7 @@ void frmLift::PlaceControls() {
       {cboCommand_, 88, 75, 2256, 315},  {cmdExecute_, 2424, 60, 764, 345},
       {fraLift_, 88, 480, 1840, 1880},   {fraJoy_, 2108, 480, 1080, 1296},
       {lblTime_, 2108, 2040, 1080, 300}, {lblMsg_, 88, 2420, 3100, 285},
+      {lblLink_, 2108, 1800, 1080, 225},
       {cmdFUC_, 150, 285, 500, 700},     {cmdFDC_, 150, 1095, 500, 700},
       {cmdFUF_, 1035, 273, 420, 580},    {txtStep_, 885, 898, 720, 285},
       {cmdFDF_, 1035, 1228, 420, 580},

@@ -54,6 +54,10 @@ class frmLift : public QMainWindow {
   // "Config.", and the pop-up on a press in the frame). The content covers the whole frame
   // (its coordinates start at the frame's top left) and should leave mouse presses to it.
   QGroupBox* JoyFrame() const { return fraJoy_; }
+  // The live position's places: the "Lift" frame (its caption) and the link indicator
+  // below the joystick frame (hidden until the position display draws it).
+  QGroupBox* LiftFrame() const { return fraLift_; }
+  QLabel* LinkIndicator() const { return lblLink_; }
   void SetJoyContent(QWidget* content);
   QMenu* JoyMenu() const { return mnuJoy_; }
 
@@ -90,6 +94,7 @@ class frmLift : public QMainWindow {
   QGroupBox* fraJoy_;
   QLabel* lblMsg_;
   QLabel* lblTime_;
+  QLabel* lblLink_;
   QTimer* tmrST_;
   QMenu* mnuJoy_ = nullptr;
 };
