@@ -63,6 +63,7 @@ struct CoreModules {
     cmds.RegisterFamily("Z", &cmdZ);
     cmds.RegisterFamily("Obj", &cmdObj);
     cmds.RegisterFamily("Joy", &cmdJoy);
+    tick.programStep = [this](uint32_t now) { interp.TickProgramStep(now); };
   }
   CoreModules(const CoreModules&) = delete;
   CoreModules& operator=(const CoreModules&) = delete;
