@@ -11,6 +11,12 @@
 #include "interp/qt/InterpLauncher.h"
 #include "server/CoreModules.h"
 #include "server/qt/AutomationEndpoint.h"
+#include <QGroupBox>
+#include <QMenu>
+
+#include "ui/JoyIndicator.h"
+#include "ui/JoyMenu.h"
+#include "ui/JoyParts.h"
 #include "ui/MainWindowHost.h"
 
 Kelvorin::Kelvorin()
@@ -18,11 +24,14 @@ Kelvorin::Kelvorin()
       simPort_(std::make_unique<SimSerialPort>(clock_)),
       port_(std::make_unique<PortSelector>(*realPort_, *simPort_)),
       windows_(std::make_unique<MainWindowHost>(clock_, pump_)),
-      core_(std::make_unique<CoreModules>(*port_, clock_, pump_, messages_, *windows_)),
+      core_(std::make_unique<CoreModules>(*port_, clock_, pump_, messages_, *windows_, joystick_,
+                                         beeper_)),
       interp_(std::make_unique<InterpLauncher>(core_->interp, core_->progEdit, messages_)),
+      joyParts_(std::make_unique<JoyParts>(*core_, messages_)),
       endpoint_(std::make_unique<AutomationEndpoint>(*this)) {
   windows_->SetCore(*core_, messages_);
   WireInterpreter();
+  WireJoystick();
   windows_->onUnloaded = [this] {
     core_->startup.MainWindowUnloaded();
     QuitWhenUnused();
@@ -40,7 +49,22 @@ void Kelvorin::WireInterpreter() {
   core_->interp.SetCommandTextSource([this] { return windows_->CommandText(); });
 }
 
+// The joystick's indicator and menu fill the main window at each load; its timer ticks
+// the joystick poll and the program step.
+void Kelvorin::WireJoystick() {
+  auto& hooks = windows_->hooks;
+  hooks.tick = [this] { joyParts_->Tick(); };
+  hooks.loaded = [this](frmLift& form) {
+    joyParts_->Loaded(form.JoyFrame(), form.JoyMenu(), &form);
+  };
+  hooks.joyVisibility = [this] { joyParts_->JoyVisibility(); };
+  hooks.unloading = [this] { joyParts_->Unloading(); };
+}
+
 Kelvorin::~Kelvorin() {
+  // The window host outlives the parts its hooks reach.
+  windows_->hooks = MainWindowHooks{};
+  windows_->onUnloaded = nullptr;
   endpoint_->Close();
   if (core_->comm.CommIsInit() == 1) core_->startup.CloseAll();
 }

@@ -5,6 +5,8 @@
 #include <memory>
 
 #include "platform/SystemClock.h"
+#include "platform/qt/QtBeeper.h"
+#include "platform/sdl/SdlJoystick.h"
 #include "platform/qt/QtEventPump.h"
 #include "platform/qt/QtMessageBoxes.h"
 #include "server/AutomationHost.h"
@@ -13,6 +15,7 @@ class SerialPort;
 class MainWindowHost;
 class AutomationEndpoint;
 class InterpLauncher;
+class JoyParts;
 struct CoreModules;
 
 struct Options {
@@ -37,15 +40,19 @@ class Kelvorin : public AutomationHost {
  private:
   void QuitWhenUnused();
   void WireInterpreter();
+  void WireJoystick();
 
   SystemClock clock_;
   QtEventPump pump_;
   QtMessageBoxes messages_;
+  SdlJoystick joystick_;
+  QtBeeper beeper_;
   std::unique_ptr<SerialPort> realPort_;
   std::unique_ptr<SerialPort> simPort_;
   std::unique_ptr<SerialPort> port_;
   std::unique_ptr<MainWindowHost> windows_;
   std::unique_ptr<CoreModules> core_;
-  std::unique_ptr<InterpLauncher> interp_;  // goes before the core it runs on
+  std::unique_ptr<InterpLauncher> interp_;  // these go before the core they run on
+  std::unique_ptr<JoyParts> joyParts_;
   std::unique_ptr<AutomationEndpoint> endpoint_;
 };

@@ -65,6 +65,7 @@ struct CoreModules {
     cmds.RegisterFamily("Z", &cmdZ);
     cmds.RegisterFamily("Obj", &cmdObj);
     cmds.RegisterFamily("Joy", &cmdJoy);
+    tick.programStep = [this](uint32_t now) { interp.TickProgramStep(now); };
     tick.watch = [this] { foc.FocWatchRun(); };
     tick.idle = [this](uint32_t now) { posPoll.Poll(now); };
   }

@@ -275,7 +275,10 @@ TEST(InterpWindow, PrintsAnImageOfTheWindowToPdf) {
   rig.WhenModal([&](QWidget* modal) {
     auto* dialog = qobject_cast<QFileDialog*>(modal);
     ASSERT_NE(dialog, nullptr);
-    dialog->selectFile(chosen);
+    // Typed, not selectFile(): that may lose the name while the folder view loads.
+    auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+    ASSERT_NE(name, nullptr);
+    name->setText(chosen);
     QMetaObject::invokeMethod(dialog, "accept");
   });
   rig.Trigger("mnuPrint");

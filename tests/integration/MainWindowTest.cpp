@@ -129,7 +129,7 @@ TEST(MainWindow, BoxesRaisedForAClientNeverWaitButTheOperatorsDo) {
   QtMessageBoxes boxes(true);
   MainWindowHost host(clock, pump);
   CoreModules core(port, clock, pump, boxes, host);
-  host.SetCommands(&core.cmds);
+  host.SetCore(core, boxes);
   host.LoadMainWindow();
   host.ShowMainWindow();
   QTemporaryDir dir;
