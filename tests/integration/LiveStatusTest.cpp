@@ -1,0 +1,168 @@
+// The main window's live position and link indicator over the whole core and the
+// simulated controller, with a port that can go silent or lose its device.
+#include <QCoreApplication>
+#include <QDir>
+#include <QEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPixmap>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "platform/SimSerialPort.h"
+#include "server/CoreModules.h"
+#include "support/Fakes.h"
+#include "ui/MainWindowHost.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The simulated controller behind a line that can fall silent (writes go nowhere) or lose
+// its device (I/O errors and the loss event; it cannot be opened until it is back).
+class SwitchPort : public SerialPort {
+ public:
+  enum class Line { Normal, Silent, Gone };
+  explicit SwitchPort(SimSerialPort& inner) : inner_(inner) {}
+
+  bool Open(const std::string& name, PortError& err) override {
+    if (line == Line::Gone) {
+      err = {2, "No such file or directory"};
+      return false;
+    }
+    return inner_.Open(name, err);
+  }
+  bool Close(PortError& err) override { return inner_.Close(err); }
+  bool IsOpen() const override { return inner_.IsOpen(); }
+  bool Write(std::string_view data, PortError& err) override {
+    if (line == Line::Silent) return true;
+    if (line == Line::Gone) return Lost(err);
+    return inner_.Write(data, err);
+  }
+  long Waiting(PortError& err) override {
+    if (line == Line::Gone) return Lost(err) ? 0 : -1;
+    return inner_.Waiting(err);
+  }
+  bool Read(std::string& out, PortError& err) override { return inner_.Read(out, err); }
+  bool WaitForData(int timeoutMs) override { return inner_.WaitForData(timeoutMs); }
+
+  Line line = Line::Normal;
+
+ private:
+  bool Lost(PortError& err) {
+    err = {6, "Input/output error"};
+    RaiseEvent(kEventDeviceLost);
+    return false;
+  }
+  SimSerialPort& inner_;
+};
+
+struct LiveRig {
+  explicit LiveRig(bool posPoll) {
+    char pattern[] = "/tmp/kelvorin-live-XXXXXX";
+    dir = mkdtemp(pattern);
+    for (const char* name : {"ST_PARZ.TXT", "ST_JOY.TXT", "ST_JOYCMDS.TXT", "ST_SYMCONST.TXT"})
+      fs::copy_file(std::string(KELVORIN_BIN_DIR) + "/" + name, dir + "/" + name);
+    std::ofstream(dir + "/ST_CONFIG.TXT", std::ios::binary)
+        << "\"MPORT\",1\r\n\"PORTTIMEOUT\",100\r\n\"MOVETIMEOUT\",10\r\n"
+           "\"WAITPOLLINGINTERVAL\",20\r\n\"CONTRTYPE\",EZHR17\r\n\"Z_INSTALLED\",1\r\n"
+           "\"MPORTNAME\",sim:EZHR17\r\n"
+        << (posPoll ? "\"ZPOSPOLL\",500\r\n" : "");
+    sim.SetLogSink([this](const std::string& line) {
+      if (line.rfind("> ", 0) == 0) sent.push_back(line.substr(2));
+    });
+    host.SetCore(core, messages);
+    host.hooks.tick = [this] { core.tick.Tick(); };
+    core.startup.InitAll(dir);
+    core.tick.Start();
+    sent.clear();
+  }
+  ~LiveRig() {
+    host.UnloadMainWindow();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    fs::remove_all(dir);
+  }
+  // One tick of the window's timer, 300 ms after the last one.
+  void Tick(int count = 1) {
+    for (int i = 0; i < count; ++i) {
+      clock.now += 300;
+      host.MainWindow()->onTick();
+    }
+  }
+  QString Caption() { return host.MainWindow()->findChild<QGroupBox*>("fraLift")->title(); }
+  QLabel* Indicator() { return host.MainWindow()->findChild<QLabel*>("lblLink"); }
+  // Ticks until the indicator reads text (at most count ticks); its text then.
+  QString TickUntil(const QString& text, int count = 20) {
+    for (int i = 0; i < count && Indicator()->text() != text; ++i) Tick();
+    return Indicator()->text();
+  }
+
+  FakeClock clock;
+  SimSerialPort sim{clock};
+  SwitchPort port{sim};
+  FakePump pump;
+  FakeMessages messages;
+  MainWindowHost host{clock, pump};
+  CoreModules core{port, clock, pump, messages, host};
+  std::vector<std::string> sent;
+  std::string dir;
+};
+
+TEST(LiveStatus, CaptionFollowsTheLiftAndTheIndicatorTheLink) {
+  LiveRig rig(true);
+  ASSERT_EQ(rig.core.state.ZEnabled, 1) << rig.core.comm.CommGetLog();
+  rig.Tick();
+  EXPECT_EQ(rig.Caption(), "Lift  Z=0");
+  EXPECT_EQ(rig.Indicator()->text(), "Link OK");
+  EXPECT_TRUE(rig.Indicator()->isVisibleTo(rig.host.MainWindow()));
+
+  ASSERT_EQ(rig.core.cmds.ExecCmdString("Z 12.5;Z Wait"), "OK  ; OK  ; ");
+  rig.Tick(2);
+  EXPECT_EQ(rig.Caption(), "Lift  Z=12.5");
+
+  // The controller falls silent: time-outs, and no stale position.
+  rig.port.line = SwitchPort::Line::Silent;
+  EXPECT_EQ(rig.TickUntil("No answer"), "No answer");
+  EXPECT_EQ(rig.Caption(), "Lift");
+  rig.port.line = SwitchPort::Line::Normal;
+  EXPECT_EQ(rig.TickUntil("Link OK"), "Link OK");
+  EXPECT_EQ(rig.Caption(), "Lift  Z=12.5");
+
+  // The device goes away and comes back: opened again by a later read.
+  rig.port.line = SwitchPort::Line::Gone;
+  EXPECT_EQ(rig.TickUntil("Re-opening"), "Re-opening");
+  rig.Tick(10);
+  EXPECT_EQ(rig.Indicator()->text(), "Re-opening");
+  rig.port.line = SwitchPort::Line::Normal;
+  EXPECT_EQ(rig.TickUntil("Link OK"), "Link OK");
+  EXPECT_EQ(rig.Caption(), "Lift  Z=12.5");
+  EXPECT_NE(rig.core.comm.CommGetLog().find("CommPort reopened"), std::string::npos);
+
+  // No read while the axis is off; the indicator says so.
+  rig.core.state.ZEnabled = 0;
+  rig.sent.clear();
+  EXPECT_EQ(rig.TickUntil("Z off"), "Z off");
+  EXPECT_TRUE(rig.sent.empty());
+  EXPECT_TRUE(rig.messages.shown.empty()) << "no message box at any time";
+
+  rig.core.state.ZEnabled = 1;
+  rig.TickUntil("Link OK");
+  rig.host.ShowMainWindow();
+  const QString folder = QString(KELVORIN_BIN_DIR) + "/../screenshots";
+  QDir().mkpath(folder);
+  EXPECT_TRUE(rig.host.MainWindow()->grab().save(folder + "/frmLift-live.png"));
+}
+
+TEST(LiveStatus, WithoutTheKeyTheWindowStaysAsItWas) {
+  LiveRig rig(false);
+  ASSERT_EQ(rig.core.state.ZEnabled, 1);
+  rig.Tick(5);
+  EXPECT_EQ(rig.Caption(), "Lift");
+  EXPECT_FALSE(rig.Indicator()->isVisibleTo(rig.host.MainWindow()));
+  EXPECT_TRUE(rig.sent.empty()) << rig.sent.front();
+}
+
+}  // namespace
