@@ -5,6 +5,9 @@
 #include <QFile>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QThread>
+
+#include <cstdio>
 
 #include "Programs.h"
 
@@ -101,6 +104,28 @@ TEST_P(TravelLimits, OutsideIsRefusedWithNoMotionSentAndHomeStillReachesTheSwitc
 
   // Home runs to the lower switch, 900 units below the lower limit, and sets 0 there.
   EXPECT_EQ(Ask("Z Home;Z ?"), "OK  ; 0.00 ; \n");
+}
+
+// The running program's timer stops a run once it has passed the limit; the lift stands a
+// little beyond it (one tick at most at the run's speed, plus the exchanges).
+TEST_P(TravelLimits, RunsAreStoppedByTheTimerJustPastTheLimit) {
+  for (const int speed : {200, 2000}) {
+    SCOPED_TRACE(speed);
+    ASSERT_EQ(Ask("Z 400;Z Wait"), "OK  ; OK  ; \n");
+    ASSERT_EQ(Ask(QString("Z Move %1").arg(speed)), "OK  ; \n");
+    QString last, now = Ask("Z ?");
+    for (int i = 0; i < 100 && now != last; ++i) {
+      QThread::msleep(400);  // more than a tick: standing means stopped
+      last = now;
+      now = Ask("Z ?");
+    }
+    const double over = now.section(' ', 0, 0).toDouble() - 500;
+    std::printf("[ overshoot ] %s at %d steps/s: %.1f units past the limit\n", GetParam().name,
+                speed, over);
+    EXPECT_GE(over, 0) << now.toStdString();
+    EXPECT_LE(over, speed * 0.625 * 0.6) << now.toStdString();
+    EXPECT_EQ(Ask(QString("Z Move %1").arg(speed)), "Error Out of range  ; \n");
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(BothFamilies, TravelLimits,
