@@ -101,10 +101,6 @@ class AnswerFormTest(unittest.TestCase):
                 if v is not None:
                     os.environ[k] = v
 
-    def test_path_and_port_together_refused(self):
-        with self.assertRaises(ValueError):
-            Kelvorin("/nowhere.sock", port=1)
-
 
 class LiveServerTest(unittest.TestCase):
     @classmethod

@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "JoyRig.h"
+#include "platform/PanelDialogs.h"
+#include "server/LiftPanel.h"
 
 using Lines = std::vector<std::string>;
 
@@ -144,4 +146,50 @@ TEST(LimitTick, PositionIsReadOnlyWhenIdleAndAtMostOncePerInterval) {
   rig.core.state.JoyOn = 0;
   run(1);
   EXPECT_EQ(perTick, (std::vector<int>{1}));
+}
+
+namespace {
+struct NoDialogs : PanelDialogs {
+  void EditParameters() override {}
+  void ChooseFile(const FileRequest&, std::string&, std::string&) override {}
+  void SetClipboard(const std::string&) override {}
+  void ShowText(const std::string&, const std::string&) override {}
+  void OpenTextFile(const std::string&) override {}
+};
+}  // namespace
+
+// Jog buttons and their menu items: a step that would leave the limits moves nothing and
+// leaves its reason on the status line (not the unchanged position).
+TEST(LimitTick, JogStepsOutsideTheLimitsSayWhy) {
+  JoyRig rig("EZHR17", 0);
+  ASSERT_EQ(Start(rig, "EZHR17", 0, 0), 1);
+  NoDialogs dialogs;
+  LiftPanel panel{rig.core.state, rig.core.cmds,    rig.core.foc, rig.core.par, rig.core.comm,
+                  rig.core.startup, rig.pump, rig.windows, dialogs};
+  panel.WindowLoaded();  // steps of 10, coarse 100; down is +Z
+  ASSERT_EQ(rig.Exec("Z 450;Z Wait"), "OK  ; OK  ; ");
+  const struct {
+    Jog jog;
+    bool button;
+    double position;
+    const char* status;
+  } cases[] = {
+      {Jog::DownFine, false, 460, "Z=460"},
+      {Jog::DownCoarse, false, 460, "Error Out of range "},
+      {Jog::DownCoarse, true, 460, "Error Out of range "},
+      {Jog::DownFine, true, 470, "Z=470"},
+      {Jog::UpCoarse, true, 370, "Z=370"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(LiftPanel::Caption(c.jog)) + (c.button ? " button" : " menu"));
+    if (c.button) {
+      panel.JogPress(c.jog);
+      panel.JogRelease();
+    } else {
+      panel.MenuStep(c.jog);
+    }
+    EXPECT_EQ(rig.windows.status.text, c.status);
+    EXPECT_EQ(Position(rig), c.position);
+    EXPECT_EQ(rig.core.cmds.CmdBusy(), 0);
+  }
 }

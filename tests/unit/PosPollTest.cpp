@@ -97,19 +97,6 @@ TEST(PosPoll, ReadsOncePerIntervalAndShowsHowTheLinkIsDoing) {
   EXPECT_TRUE(p.rig.messages.shown.empty()) << "a failed read shows no message box";
 }
 
-TEST(PosPoll, OffWithoutTheKeyOrAtZero) {
-  for (const int32_t interval : {0, -5}) {
-    SCOPED_TRACE(interval);
-    PollRig p(interval);
-    EXPECT_FALSE(p.poll.On());
-    for (const uint32_t now : {0u, 1000u, 100000u}) EXPECT_FALSE(p.poll.Poll(now));
-    EXPECT_TRUE(p.rig.Take().empty());
-    EXPECT_EQ(p.poll.Status(), LinkStatus::Unknown);
-    EXPECT_EQ(p.poll.Caption("Lift"), "Lift");
-    EXPECT_EQ(p.poll.Changes(), 0u);
-  }
-}
-
 // A wait for the end of a move lets window events (and so ticks) run between its status
 // polls: no position read may go out then.
 TEST(PosPoll, NoReadDuringAWait) {
