@@ -29,10 +29,13 @@ LiftTick::LiftTick(Clock& clock, STCommands& cmds, ProgramState& state,
       devcon_(devcon) {}
 
 void LiftTick::Tick() {
-  if (tickDepth_ > 0 || !running_) return;
+  if (!running_) return;
+  // The watch also runs when this tick comes inside another one that waits (a program's
+  // or a button's "Z Wait"): a run must not pass its limit because a wait holds the tick.
+  if (watch) watch();
+  if (tickDepth_ > 0) return;
   DepthGuard guard(tickDepth_);
   const uint32_t now = clock_.TickMs();
-  if (watch) watch();
   const int16_t runMode = runMode_();
   if (runMode == 1 || runMode == 2) {
     devcon_.DevJoyStop();  // a program run takes the lift over from the stick

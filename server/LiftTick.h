@@ -23,7 +23,8 @@ class LiftTick {
   std::function<void(uint32_t now)> programStep;
   // Draws the joystick indicator from the deflections of a poll (JoyDisplay).
   std::function<void(int16_t x, int16_t y, int16_t fullScale)> joyDisplay;
-  // First in every tick, whatever else goes on: the travel limits' watch over a run.
+  // First in every tick, whatever else goes on (also in a tick refused because another
+  // one is still running): the travel limits' watch over a run.
   std::function<void()> watch;
   // A tick with nothing going on (no program run, no command, the joystick not polled),
   // given the tick's clock reading: the live position display.

@@ -115,6 +115,33 @@ TEST(LimitTick, JoystickRunStopsAtTheLimitAndIsNotSentTowardsIt) {
   }
 }
 
+// A joystick button whose command runs and then waits holds its tick; the ticks that
+// come meanwhile are refused, but the watch in them still stops the run at the limit, so
+// the wait ends there instead of at the move time-out.
+TEST(LimitTick, RunStartedInsideATickIsWatchedWhileItWaits) {
+  JoyRig rig("EZHR17", 1);
+  ASSERT_EQ(Start(rig, "EZHR17", 1, 0), 1);
+  rig.Write("ST_JOYCMDS.TXT", {"Ver", "Z Move 2000"});  // a button command is waited for
+  ASSERT_GT(rig.core.startup.ReadJoyCmds(), 0);
+  ASSERT_EQ(rig.Exec("Z 400;Z Wait"), "OK  ; OK  ; ");
+  uint32_t next = rig.clock.now;
+  int nested = 0;
+  rig.pump.onEvents = [&] {  // the wait lets the window's timer in
+    if (rig.clock.now < next) return;
+    ++nested;
+    TickAt(rig, next);
+  };
+  const uint32_t start = rig.clock.now;
+  rig.stick.buttons = 1;
+  TickAt(rig, next);
+  EXPECT_GT(nested, 0);
+  EXPECT_LT(rig.clock.now - start, 1000u) << "the wait ended at the limit";
+  const double over = Position(rig) - kZMax;
+  EXPECT_GE(over, 0);
+  EXPECT_LE(over, 2000 * kUnit * (kTickMs + 60) / 1000.0);
+  EXPECT_EQ(rig.core.foc.FocRunSpeed(), 0);
+}
+
 // The position display reads only in ticks with nothing else going on, at most once per
 // interval, one query each time.
 TEST(LimitTick, PositionIsReadOnlyWhenIdleAndAtMostOncePerInterval) {
