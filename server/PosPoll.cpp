@@ -14,6 +14,7 @@ bool PosPoll::On() const { return state_.config.ZPOSPOLL > 0; }
 
 bool PosPoll::Poll(uint32_t now) {
   if (!On() || foc_.FocWaiting()) return false;  // a wait lets ticks run: not during one
+  if (displayed && !displayed()) return false;
   if (polled_ && now - lastMs_ < waitMs_) return false;  // unsigned: survives the wrap
   polled_ = true;
   lastMs_ = now;

@@ -4,6 +4,7 @@
 // read goes to the controller, and its outcome says how the link is doing. ZPOSPOLL 0
 // (or missing) switches it off: nothing is read and nothing shown.
 #include <cstdint>
+#include <functional>
 #include <string>
 
 class STFoc;
@@ -23,6 +24,9 @@ class PosPoll {
   PosPoll(ProgramState& state, STFoc& foc, COMM& comm);
 
   bool On() const;
+  // Whether the position is on view (the main window shown); none: always. A hidden
+  // window, as a server started for a client has, costs the controller nothing.
+  std::function<bool()> displayed;
   // Reads the position when one is due and no wait for the end of a move is under way;
   // true when it did (one controller exchange).
   // After a failed read the next one waits longer, so that a silent link does not

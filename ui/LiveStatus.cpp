@@ -30,7 +30,7 @@ void LiveStatus::Draw() {
   indicator_->setText(look.text);
   indicator_->setToolTip(look.tip);
   indicator_->setStyleSheet(QStringLiteral("QLabel { background: %1; }").arg(look.colour));
-  indicator_->show();
+  indicator_->setVisible(poll_.Status() != LinkStatus::Unknown);
   drawn_ = poll_.Changes();
   everDrawn_ = true;
 }

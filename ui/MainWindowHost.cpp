@@ -24,6 +24,7 @@ void MainWindowHost::SetCore(CoreModules& core, PanelDialogs& dialogs) {
     if (form_) form_->FillStep();
   };
   live_ = std::make_unique<LiveStatus>(core.posPoll);
+  core.posPoll.displayed = [this] { return form_ && form_->isVisible(); };
 }
 
 bool MainWindowHost::IsFormLoaded(const std::string& name) {

@@ -114,6 +114,13 @@ struct LiveRig {
 TEST(LiveStatus, CaptionFollowsTheLiftAndTheIndicatorTheLink) {
   LiveRig rig(true);
   ASSERT_EQ(rig.core.state.ZEnabled, 1) << rig.core.comm.CommGetLog();
+  // Hidden, as for a client: nothing is read or shown.
+  rig.Tick(3);
+  EXPECT_TRUE(rig.sent.empty());
+  EXPECT_EQ(rig.Caption(), "Lift");
+  EXPECT_FALSE(rig.Indicator()->isVisibleTo(rig.host.MainWindow()));
+
+  rig.host.ShowMainWindow();
   rig.Tick();
   EXPECT_EQ(rig.Caption(), "Lift  Z=0");
   EXPECT_EQ(rig.Indicator()->text(), "Link OK");
@@ -150,7 +157,6 @@ TEST(LiveStatus, CaptionFollowsTheLiftAndTheIndicatorTheLink) {
 
   rig.core.state.ZEnabled = 1;
   rig.TickUntil("Link OK");
-  rig.host.ShowMainWindow();
   const QString folder = QString(KELVORIN_BIN_DIR) + "/../screenshots";
   QDir().mkpath(folder);
   EXPECT_TRUE(rig.host.MainWindow()->grab().save(folder + "/frmLift-live.png"));
@@ -159,6 +165,7 @@ TEST(LiveStatus, CaptionFollowsTheLiftAndTheIndicatorTheLink) {
 TEST(LiveStatus, WithoutTheKeyTheWindowStaysAsItWas) {
   LiveRig rig(false);
   ASSERT_EQ(rig.core.state.ZEnabled, 1);
+  rig.host.ShowMainWindow();
   rig.Tick(5);
   EXPECT_EQ(rig.Caption(), "Lift");
   EXPECT_FALSE(rig.Indicator()->isVisibleTo(rig.host.MainWindow()));
