@@ -6,13 +6,8 @@
 #include <cstdint>
 #include <string>
 
-// What the file dialog is asked for; an empty dir or file in the answer means no choice.
-struct FileRequest {
-  std::string startDir;
-  std::string filter;    // "*.PRG"
-  std::string patterns;  // blank-separated patterns offered ("*.PRG *.*")
-  std::string title;
-};
+#include "platform/FileRequest.h"
+
 
 class InterpWindow {
  public:

@@ -3,13 +3,8 @@
 // chooser, the text window and the clipboard. Windows implement it; tests use fakes.
 #include <string>
 
-// What the file chooser starts with.
-struct FileRequest {
-  std::string startDir;  // folder shown first
-  std::string filter;    // pattern applied to the file list ("ST_PARZ*.TXT")
-  std::string patterns;  // blank-separated patterns offered ("*.TXT *.*")
-  std::string title;     // window caption
-};
+#include "platform/FileRequest.h"
+
 
 class PanelDialogs {
  public:

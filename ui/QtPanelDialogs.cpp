@@ -20,14 +20,7 @@ void QtPanelDialogs::EditParameters() {
 
 void QtPanelDialogs::ChooseFile(const FileRequest& request, std::string& dir,
                                 std::string& file) {
-  frmFiles chooser(messages_, parent_());
-  chooser.SetStartDir(request.startDir);
-  chooser.SetTitle(request.title);
-  chooser.SetFilter(request.filter);
-  chooser.SetPatterns(request.patterns);
-  chooser.exec();
-  dir = chooser.GetResDir();
-  file = chooser.GetResFile();
+  frmFiles::Choose(request, messages_, parent_(), dir, file);
 }
 
 void QtPanelDialogs::SetClipboard(const std::string& text) {

@@ -125,6 +125,18 @@ void frmFiles::BuildControls() {
           [this](const QString& text) { resFile_ = S(text); });
 }
 
+void frmFiles::Choose(const FileRequest& request, MessageBoxes& messages, QWidget* parent,
+                      std::string& dir, std::string& file) {
+  frmFiles dialog(messages, parent);
+  dialog.SetStartDir(request.startDir);
+  dialog.SetTitle(request.title);
+  dialog.SetFilter(request.filter);
+  dialog.SetPatterns(request.patterns);
+  dialog.exec();
+  dir = dialog.GetResDir();
+  file = dialog.GetResFile();
+}
+
 void frmFiles::BuildMenus(QMenuBar* bar) {
   auto item = [this](QMenu* menu, const char* name, const QString& caption, void (frmFiles::*slot)()) {
     menu->addAction(caption, this, slot)->setObjectName(name);

@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/FileRequest.h"
+
 class QComboBox;
 class QFileSystemModel;
 class QLineEdit;
@@ -31,6 +33,10 @@ class frmFiles : public QDialog {
  public:
   explicit frmFiles(MessageBoxes& messages, QWidget* parent = nullptr);
   ~frmFiles() override;
+
+  // Runs the dialog modally on a request and hands back its result folder and file.
+  static void Choose(const FileRequest& request, MessageBoxes& messages, QWidget* parent,
+                     std::string& dir, std::string& file);
 
   void SetStartDir(const std::string& dir);
   void SetTitle(const std::string& title);

@@ -67,7 +67,7 @@ frmInterp::frmInterp(INTERP& interp, ProgEdit& edit, MessageBoxes& messages, QWi
   BuildMenus(bar);
   installEventFilter(this);
   chooseFile = [this](const FileRequest& r, std::string& d, std::string& f) {
-    ChooseWithFrmFiles(r, d, f);
+    frmFiles::Choose(r, messages_, this, d, f);
   };
   const QString point = QLocale().decimalPoint();
   interp_.SetDecimalSeparator(point.isEmpty() ? '.' : point.at(0).toLatin1());
@@ -266,17 +266,6 @@ void frmInterp::ChooseFile(const FileRequest& request, std::string& dir, std::st
   if (chooseFile) chooseFile(request, dir, file);
 }
 
-void frmInterp::ChooseWithFrmFiles(const FileRequest& request, std::string& dir,
-                                   std::string& file) {
-  frmFiles dialog(messages_, this);
-  dialog.SetStartDir(request.startDir);
-  dialog.SetFilter(request.filter);
-  dialog.SetPatterns(request.patterns);
-  dialog.SetTitle(request.title);
-  dialog.exec();
-  dir = dialog.GetResDir();
-  file = dialog.GetResFile();
-}
 
 bool frmInterp::AskOkCancel(const std::string& text, const std::string& title) {
   QMessageBox box(QMessageBox::NoIcon, ToQ(title), qttext::ShownLines(text),

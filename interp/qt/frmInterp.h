@@ -71,7 +71,6 @@ class frmInterp : public QWidget, public InterpWindow {
                          int index, void (frmInterp::*slot)());
   int RowOf(QObject* widget) const;
   bool HandleKey(int key);
-  void ChooseWithFrmFiles(const FileRequest& request, std::string& dir, std::string& file);
   bool PrintOn(class QPrinter& printer);
 
   void Read();
