@@ -239,10 +239,11 @@ int16_t STFoc::FocWait() {
 
 // Half a millionth of a step: positions computed from whole steps that should meet a
 // limit exactly are not thrown out by rounding.
+double STFoc::LimitSlack() const { return std::fabs(unitPerStep_) * 5e-7; }
+
 bool STFoc::Inside(double target) const {
   if (!limitsOn_) return true;
-  const double slack = std::fabs(unitPerStep_) * 5e-7;
-  return target >= p_.ZMIN - slack && target <= p_.ZMAX + slack;
+  return target >= p_.ZMIN - LimitSlack() && target <= p_.ZMAX + LimitSlack();
 }
 
 // From beyond a limit, a move that ends nearer to it on the same side is allowed: the
@@ -256,8 +257,7 @@ bool STFoc::WayBack(double here, double target) const {
 // per revolution turns the scale round.
 bool STFoc::AtLimitTowards(double here, int32_t speed) const {
   const bool up = (speed > 0) == (unitPerStep_ > 0);
-  const double slack = std::fabs(unitPerStep_) * 5e-7;
-  return up ? here >= p_.ZMAX - slack : here <= p_.ZMIN + slack;
+  return up ? here >= p_.ZMAX - LimitSlack() : here <= p_.ZMIN + LimitSlack();
 }
 
 // A run towards a limit that the lift stands at or beyond is refused; stopping never is.

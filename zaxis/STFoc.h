@@ -75,6 +75,7 @@ class STFoc {
   bool ReadKey(const KeySpec& key, bool* present = nullptr);
   bool ReadLimits();
   // Travel-limit checks in user units; all pass while the limits are off.
+  double LimitSlack() const;
   bool Inside(double target) const;
   bool WayBack(double here, double target) const;
   bool AtLimitTowards(double here, int32_t speed) const;
