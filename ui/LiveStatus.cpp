@@ -17,9 +17,19 @@ void LiveStatus::Attach(QGroupBox* liftFrame, QLabel* indicator) {
 }
 
 void LiveStatus::Refresh() {
-  if (!poll_.On() || !frame_ || !indicator_) return;
+  if (!frame_ || !indicator_) return;
+  if (!poll_.On()) {
+    if (everDrawn_) Clear();  // switched off by a new configuration
+    return;
+  }
   if (everDrawn_ && drawn_ == poll_.Changes()) return;  // nothing new: no drawing
   Draw();
+}
+
+void LiveStatus::Clear() {
+  frame_->setTitle(base_);
+  indicator_->hide();
+  everDrawn_ = false;
 }
 
 void LiveStatus::Draw() {

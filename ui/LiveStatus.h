@@ -30,6 +30,7 @@ class LiveStatus {
 
  private:
   void Draw();
+  void Clear();
 
   PosPoll& poll_;
   QPointer<QGroupBox> frame_;

@@ -157,9 +157,16 @@ TEST(LiveStatus, CaptionFollowsTheLiftAndTheIndicatorTheLink) {
 
   rig.core.state.ZEnabled = 1;
   rig.TickUntil("Link OK");
+  EXPECT_EQ(rig.Caption(), "Lift  Z=12.5");
   const QString folder = QString(KELVORIN_BIN_DIR) + "/../screenshots";
   QDir().mkpath(folder);
   EXPECT_TRUE(rig.host.MainWindow()->grab().save(folder + "/frmLift-live.png"));
+
+  // A new configuration without the key: the window is as it was.
+  rig.core.state.config.ZPOSPOLL = 0;
+  rig.Tick();
+  EXPECT_EQ(rig.Caption(), "Lift");
+  EXPECT_FALSE(rig.Indicator()->isVisibleTo(rig.host.MainWindow()));
 }
 
 TEST(LiveStatus, WithoutTheKeyTheWindowStaysAsItWas) {
