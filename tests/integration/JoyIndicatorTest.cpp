@@ -12,7 +12,7 @@
 
 #include "server/CoreModules.h"
 #include "support/Fakes.h"
-#include "support/JoyFakes.h"
+#include "support/JoyCore.h"
 #include "support/ScratchDir.h"
 #include "ui/JoyIndicator.h"
 #include "ui/JoyMenu.h"
@@ -95,19 +95,7 @@ TEST(JoyIndicator, LabelsAtTheirPlaces) {
   EXPECT_TRUE(Grey(plus) && Grey(minus));
 }
 
-// The core over fakes, with a stick and a beeper.
-struct JoyCoreRig {
-  FakeClock clock;
-  FakePort port{clock};
-  FakePump pump;
-  FakeMessages messages;
-  FakeWindows windows;
-  FakeJoystick stick;
-  FakeBeeper beeper;
-  CoreModules core{port, clock, pump, messages, windows, stick, beeper};
-};
-
-struct MenuRig : ScratchDir, JoyCoreRig {
+struct MenuRig : ScratchDir, JoyCore<FakePort> {
   MenuRig() : ScratchDir("kelvorin-joymenu") {
     core.par.ParSetDir(Path());
     WriteJoy("10");
@@ -205,7 +193,7 @@ TEST(JoyMenu, DialogsOfAssignedCommandsAndParam) {
 
 // The host's view: load fills frame and menu and starts the tick; unload stops it.
 TEST(JoyParts, LoadTickUnloadAndLoadAgain) {
-  JoyCoreRig rig;
+  JoyCore<FakePort> rig;
   rig.core.joy.SetCalib({0, 32767, 65535, 0, 32767, 65535, 100, 1, 1});
   rig.core.state.JoyOn = 1;
   JoyParts parts(rig.core, rig.messages);

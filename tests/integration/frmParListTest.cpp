@@ -5,14 +5,13 @@
 #include <QScrollBar>
 #include <QTableWidget>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
-#include <csignal>
 #include <filesystem>
 
 #include "Modal.h"
 #include "parfiles/TRAPAR.h"
 #include "support/Fakes.h"
+#include "support/FileSizeLimit.h"
 #include "support/ScratchDir.h"
 #include "ui/Twips.h"
 #include "ui/frmParList.h"
@@ -139,15 +138,10 @@ TEST_F(ParListWindow, AFailedSaveIsReportedAndTheOldFileStaysWhole) {
   Retype("changed");
   QTest::keyClick(field, Qt::Key_Return);
 
-  rlimit saved{};
-  getrlimit(RLIMIT_FSIZE, &saved);
-  auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-  rlimit small = saved;
-  small.rlim_cur = 64;
-  setrlimit(RLIMIT_FSIZE, &small);
-  window->close();
-  setrlimit(RLIMIT_FSIZE, &saved);
-  std::signal(SIGXFSZ, oldHandler);
+  {
+    const FileSizeLimit limit(64);
+    window->close();
+  }
 
   EXPECT_EQ(Get("ST_CONFIG.TXT"), text);
   ASSERT_EQ(messages.shown.size(), 1u);

@@ -11,10 +11,10 @@
 #include "platform/SimSerialPort.h"
 #include "server/CoreModules.h"
 #include "support/Fakes.h"
-#include "support/JoyFakes.h"
+#include "support/JoyCore.h"
 #include "support/ScratchDir.h"
 
-struct JoyRig : ScratchDir {
+struct JoyRig : ScratchDir, JoyCore<SimSerialPort> {
   // family "EZHR17" or "IM483I"; joyStartOn: JOYSTARTON of the configuration.
   explicit JoyRig(const std::string& family, int joyStartOn = 1)
       : ScratchDir("kelvorin-joyrig") {
@@ -54,13 +54,5 @@ struct JoyRig : ScratchDir {
   }
   std::string Exec(const std::string& line) { return core.cmds.ExecCmdString(line); }
 
-  FakeClock clock;
-  SimSerialPort port{clock};
-  FakePump pump;
-  FakeMessages messages;
-  FakeWindows windows;
-  FakeJoystick stick;
-  FakeBeeper beeper;
-  CoreModules core{port, clock, pump, messages, windows, stick, beeper};
   std::vector<std::string> log;
 };

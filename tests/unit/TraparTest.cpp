@@ -1,16 +1,15 @@
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <iterator>
 
 #include "parfiles/TRAPAR.h"
 #include "support/Fakes.h"
+#include "support/FileSizeLimit.h"
 #include "support/ScratchDir.h"
 
 namespace fs = std::filesystem;
@@ -267,15 +266,11 @@ TEST_F(TraparTest, FailedWritesKeepTheOldFileAndLeaveNoTemporary) {
   EXPECT_FALSE(fs::exists(Path("missing")));
 
   // A file-size limit makes the write fail halfway, as a full disk would.
-  rlimit saved{};
-  getrlimit(RLIMIT_FSIZE, &saved);
-  auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-  rlimit small = saved;
-  small.rlim_cur = 1024;
-  setrlimit(RLIMIT_FSIZE, &small);
-  const int16_t result = par.ParWriteFile(Path("OLD.TXT"), table);
-  setrlimit(RLIMIT_FSIZE, &saved);
-  std::signal(SIGXFSZ, oldHandler);
+  int16_t result = 0;
+  {
+    const FileSizeLimit limit(1024);
+    result = par.ParWriteFile(Path("OLD.TXT"), table);
+  }
   EXPECT_EQ(result, -1);
   EXPECT_EQ(Get("OLD.TXT"), "\"A\",1\r\n");
   EXPECT_EQ(FilesInDir(), 1u);
