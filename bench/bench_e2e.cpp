@@ -26,6 +26,8 @@
 #include <string>
 #include <vector>
 
+#include "integration/Programs.h"
+
 namespace {
 
 constexpr const char* kUsage =
@@ -59,27 +61,6 @@ bool ParseArgs(int argc, char** argv, Options& o) {
   return true;
 }
 
-// A kelvorin-sim on a pseudo-terminal linked at `link`, logging to `log`.
-class Sim {
- public:
-  Sim(const QString& family, const QString& link, const QString& log) {
-    proc_.start(kBinDir + "/kelvorin-sim",
-                {"--family", family, "--link", link, "--log", log,
-                 "--lower-limit", "-1600", "--upper-limit", "160000"});
-    ok_ = proc_.waitForStarted(5000) && proc_.waitForReadyRead(5000) &&
-          proc_.readLine().startsWith("PORT ");
-  }
-  ~Sim() {
-    proc_.terminate();
-    if (!proc_.waitForFinished(3000)) proc_.kill();
-    proc_.waitForFinished(1000);
-  }
-  bool ok() const { return ok_; }
-
- private:
-  QProcess proc_;
-  bool ok_ = false;
-};
 
 // Reads from fd until an LF has come (kept in `got`); false on time-out or error.
 bool ReadLine(int fd, std::string& got) {
@@ -132,15 +113,9 @@ int ConnectSocket(const QString& path) {
 }
 
 void WriteSettings(const QString& dir, const QString& family, const QString& tty) {
-  for (const char* f : {"ST_PARZ.TXT", "ST_SYMCONST.TXT", "ST_JOYCMDS.TXT", "ST_JOY.TXT"})
-    QFile::copy(kBinDir + "/" + f, dir + "/" + f);
-  QFile config(dir + "/ST_CONFIG.TXT");
-  config.open(QIODevice::WriteOnly | QIODevice::Truncate);
-  for (const QString& line :
-       {QString("\"MPORT\",1"), QString("\"PORTTIMEOUT\",100"), QString("\"MOVETIMEOUT\",30"),
-        QString("\"WAITPOLLINGINTERVAL\",50"), "\"CONTRTYPE\"," + family,
-        QString("\"Z_INSTALLED\",1"), "\"MPORTNAME\"," + tty})
-    config.write((line + "\r\n").toLatin1());
+  programs::WriteSettings(dir, {"\"MPORT\",1", "\"PORTTIMEOUT\",100", "\"MOVETIMEOUT\",30",
+                                "\"WAITPOLLINGINTERVAL\",50", "\"CONTRTYPE\"," + family,
+                                "\"Z_INSTALLED\",1", "\"MPORTNAME\"," + tty});
 }
 
 int CommandLines(const QString& log) {
@@ -167,7 +142,9 @@ int main(int argc, char** argv) {
   QTemporaryDir dir;
   const QString ttyA = dir.filePath("ttyA"), ttyB = dir.filePath("ttyB");
   const QString logA = dir.filePath("simA.log");
-  Sim served(o.family, ttyA, logA), direct(o.family, ttyB, dir.filePath("simB.log"));
+  const QStringList limits{"--lower-limit", "-1600", "--upper-limit", "160000"};
+  programs::Sim served(o.family, ttyA, logA, limits);
+  programs::Sim direct(o.family, ttyB, dir.filePath("simB.log"), limits);
   if (!served.ok() || !direct.ok()) {
     std::fprintf(stderr, "bench_e2e: kelvorin-sim did not start\n");
     return 1;

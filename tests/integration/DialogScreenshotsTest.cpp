@@ -4,14 +4,13 @@
 #include <QListView>
 #include <QTableWidget>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "Modal.h"
 #include "parfiles/TRAPAR.h"
 #include "support/Fakes.h"
+#include "support/ScratchDir.h"
 #include "ui/frmEdit.h"
 #include "ui/frmFiles.h"
 #include "ui/frmParList.h"
@@ -20,12 +19,10 @@
 namespace fs = std::filesystem;
 
 TEST(DialogScreenshots, EveryDialogRendersToAPng) {
-  char tmpl[] = "/tmp/dialog-shots-XXXXXX";
-  ASSERT_NE(mkdtemp(tmpl), nullptr);
-  const std::string dir = std::string(tmpl) + "/";
-  fs::copy_file(KELVORIN_SOURCE_DIR "/settings/ST_CONFIG.TXT", dir + "ST_CONFIG.TXT");
+  const ScratchDir folder("dialog-shots");
+  fs::copy_file(KELVORIN_SOURCE_DIR "/settings/ST_CONFIG.TXT", folder.Path("ST_CONFIG.TXT"));
   for (const char* name : {"demo.prg", "lift.prg", "ST_PARZ.TXT", "notes.txt"})
-    std::ofstream(dir + name) << "Z Rel 1\r\nZ Wait\r\n";
+    folder.Put(name, "Z Rel 1\r\nZ Wait\r\n");
   FakeMessages messages;
 
   frmEdit edit;
@@ -34,7 +31,7 @@ TEST(DialogScreenshots, EveryDialogRendersToAPng) {
   EXPECT_TRUE(modal::SavePng(&edit, "frmEdit"));
 
   TRAPAR store(messages);
-  store.ParSetDir(dir);
+  store.ParSetDir(folder.Path());
   store.ParSetFile("ST_CONFIG.TXT");
   frmParList parList(store, messages);
   parList.SetShowPar(-1, -1);
@@ -44,7 +41,7 @@ TEST(DialogScreenshots, EveryDialogRendersToAPng) {
   parList.hide();  // no write-back into the copy needed
 
   frmFiles files(messages);
-  files.SetStartDir(dir);
+  files.SetStartDir(folder.Path());
   files.SetTitle("Select a parameter file to load");
   files.SetPatterns("*.PRG *.TXT *.*");
   files.show();
@@ -56,5 +53,4 @@ TEST(DialogScreenshots, EveryDialogRendersToAPng) {
   text.show();
   EXPECT_TRUE(modal::SavePng(&text, "frmText"));
   files.hide();
-  fs::remove_all(dir);
 }

@@ -1,53 +1,33 @@
 // Homing in real time against the simulated controller's limit input, on both families.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-
 #include "parfiles/TRAPAR.h"
 #include "platform/SimSerialPort.h"
 #include "platform/SystemClock.h"
 #include "server/CoreModules.h"
 #include "support/Fakes.h"
+#include "support/ScratchDir.h"
+#include "support/SimCore.h"
+#include "support/SimParz.h"
 
 namespace {
 
-// A settings folder of its own with ST_PARZ.TXT (0.625 units per step, homing at -1000).
-std::string MakeParzDir() {
-  char pattern[] = "/tmp/kelvorin-homing-XXXXXX";
-  const std::string dir = mkdtemp(pattern);
-  std::ofstream(dir + "/ST_PARZ.TXT", std::ios::binary)
-      << "\"ZCONTR\",1\r\n\"ZSTROKEPERROT\",1\r\n\"ZMOTORSTEPS\",200\r\n"
-         "\"ZSTEPDIVIDE\",3\r\n\"ZHOLDCURRENT\",10\r\n\"ZRUNCURRENT\",50\r\n"
-         "\"ZSLEWVELOCITY\",2000\r\n\"ZINITVELOCITY\",200\r\n\"ZACCELERATION\",200\r\n"
-         "\"ZDECELERATION\",200\r\n\"ZBACKLASH\",0\r\n\"ZJUMPSIZE\",10\r\n"
-         "\"ZCOARSEFACTOR\",10\r\n\"ZJOYMAXSPEED\",2000\r\n\"ZHOMESPEED\",-1000\r\n"
-         "\"ZPOWERUPORIGIN\",0\r\n\"ZENABLELIMITS\",1\r\n";
-  return dir;
-}
-
-class Homing : public ::testing::TestWithParam<const char*> {
+class Homing : public ::testing::TestWithParam<const char*>,
+               protected ScratchDir,
+               protected SimCore<SystemClock> {
  protected:
+  Homing() : ScratchDir("kelvorin-homing") {}
   void SetUp() override {
-    dir = MakeParzDir();
+    Put("ST_PARZ.TXT", SimParz(true));
     core.state.config.CONTRTYPE = GetParam();
     core.comm.CommInit();
     core.comm.CommSetPortName(std::string("sim:") + GetParam() + ":lower=-400:nowire");
     ASSERT_TRUE(core.comm.CommOpenPort(1));
     core.comm.CommSetTimeout(100);
     core.motor.MotorSetMoveTimeout(10);
-    core.par.ParSetDir(dir + "/");
+    core.par.ParSetDir(Path());
     ASSERT_EQ(core.foc.FocInit(), 1);
   }
-  void TearDown() override { std::filesystem::remove_all(dir); }
-
-  SystemClock clock;
-  SimSerialPort port{clock};
-  FakePump pump;
-  FakeMessages messages;
-  FakeWindows windows;
-  CoreModules core{port, clock, pump, messages, windows};
-  std::string dir;
 };
 
 TEST_P(Homing, RunsToTheLimitInputAndSetsTheOriginThere) {
@@ -78,7 +58,8 @@ INSTANTIATE_TEST_SUITE_P(BothFamilies, Homing, ::testing::Values("EZHR17", "IM48
 
 // The same core in simulated time (the fake clock moves only while the link or a pause
 // waits), so that runs of many seconds take none.
-class SimulatedTimeHoming : public ::testing::TestWithParam<const char*> {
+class SimulatedTimeHoming : public ::testing::TestWithParam<const char*>,
+                            protected SimCore<> {
  protected:
   void Open(const std::string& portItems, int16_t moveTimeout) {
     core.state.config.CONTRTYPE = GetParam();
@@ -96,21 +77,15 @@ class SimulatedTimeHoming : public ::testing::TestWithParam<const char*> {
     clock.SleepMs(1);
     ASSERT_EQ(Axis().Physical(port.NowUs()), physical);
   }
-
-  FakeClock clock;
-  SimSerialPort port{clock};
-  FakePump pump;
-  FakeMessages messages;
-  FakeWindows windows;
-  CoreModules core{port, clock, pump, messages, windows};
 };
 
 // A run that never meets a limit input ends at the move time-out: the motor stands, the
 // position register keeps its origin, and "Z Home" answers "Error ".
 TEST_P(SimulatedTimeHoming, RunWithoutALimitLeavesTheOriginAlone) {
-  const std::string dir = MakeParzDir();
+  ScratchDir settings("kelvorin-homing");
+  settings.Put("ST_PARZ.TXT", SimParz(true));
   Open("", 2);  // no limit switch at all
-  core.par.ParSetDir(dir + "/");
+  core.par.ParSetDir(settings.Path());
   ASSERT_EQ(core.foc.FocInit(), 1);
   core.state.ZEnabled = 1;
   ASSERT_EQ(core.cmds.ExecCmdString("Z 100;Z Wait;Z ?"), "OK  ; OK  ; 100.00 ; ");
@@ -124,7 +99,6 @@ TEST_P(SimulatedTimeHoming, RunWithoutALimitLeavesTheOriginAlone) {
   double z = 0;
   ASSERT_EQ(core.foc.FocGetPos(z), 1);
   EXPECT_DOUBLE_EQ(z, expected);
-  std::filesystem::remove_all(dir);
 }
 
 // The shipped settings home from the far end of the shipped simulator's travel in well

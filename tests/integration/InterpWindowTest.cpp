@@ -19,8 +19,6 @@
 #include <QToolButton>
 #include <gtest/gtest.h>
 
-#include <fstream>
-
 #include "interp/qt/InterpLauncher.h"
 #include "interp/qt/frmInterp.h"
 #include "unit/InterpRig.h"
@@ -186,8 +184,8 @@ TEST(InterpWindow, EditsAreStoredExceptOnTheLastLine) {
 
 TEST(InterpWindow, WriteOverAnExistingFileCancelledWritesNothing) {
   WindowRig rig;
-  const std::string path = rig.dir + "/OLD.PRG";
-  std::ofstream(path, std::ios::binary) << "Ver\r\n";
+  const std::string path = rig.Path("OLD.PRG");
+  rig.Put("OLD.PRG", "Ver\r\n");
   rig.core.interp.SetProgram({"Repeat 2 Times", "Ver", "Endrepeat", "End"});
   rig.chosenFile = "OLD.PRG";
   QString asked, title;
@@ -203,8 +201,7 @@ TEST(InterpWindow, WriteOverAnExistingFileCancelledWritesNothing) {
   EXPECT_EQ(asked, QString::fromStdString("File " + path + " exists.\nOverwrite?"));
   EXPECT_EQ(rig.Message(), "Program not written");
   EXPECT_EQ(rig.form.windowTitle(), "Program Interpreter");
-  std::ifstream in(path, std::ios::binary);
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "Ver\r\n");
+  EXPECT_EQ(rig.Get("OLD.PRG"), "Ver\r\n");
   EXPECT_EQ(rig.requests.at(0).title, "Give a Name to the Program (*.PRG)");
 
   rig.WhenModal([](QWidget* modal) {
@@ -217,7 +214,7 @@ TEST(InterpWindow, WriteOverAnExistingFileCancelledWritesNothing) {
 
 TEST(InterpWindow, ReadAndWriteGoThroughTheProgramsFileDialog) {
   InterpRig core;
-  std::ofstream(core.dir + "/TWO.PRG", std::ios::binary) << "Repeat 2 Times\r\nVer\r\nEndrepeat\r\n";
+  core.Put("TWO.PRG", "Repeat 2 Times\r\nVer\r\nEndrepeat\r\n");
   frmInterp form(core.core.interp, core.core.progEdit, core.messages);
   form.show();
   struct Seen {
@@ -249,29 +246,27 @@ TEST(InterpWindow, ReadAndWriteGoThroughTheProgramsFileDialog) {
   QTest::mouseClick(form.findChild<QToolButton*>("cmdRead"), Qt::LeftButton);
   EXPECT_EQ(form.findChild<QLabel*>("lblMess")->text(), "Program read");
   EXPECT_EQ(core.core.interp.ProgLines(), (LineList{"Repeat 2 Times", "    Ver", "Endrepeat"}));
-  EXPECT_EQ(form.windowTitle(), QString::fromStdString("Program " + core.dir + "/TWO.PRG"));
+  EXPECT_EQ(form.windowTitle(), QString::fromStdString("Program " + core.Path("TWO.PRG")));
 
   answer("COPY.PRG");
   QTest::mouseClick(form.findChild<QToolButton*>("cmdWrite"), Qt::LeftButton);
   EXPECT_EQ(seen.title, "Give a Name to the Program (*.PRG)");
   EXPECT_EQ(form.findChild<QLabel*>("lblMess")->text(), "Program written");
-  std::ifstream in(core.dir + "/COPY.PRG", std::ios::binary);
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}),
-            "Repeat 2 Times\r\n    Ver\r\nEndrepeat\r\n");
+  EXPECT_EQ(core.Get("COPY.PRG"), "Repeat 2 Times\r\n    Ver\r\nEndrepeat\r\n");
 }
 
 TEST(InterpWindow, PrintsAnImageOfTheWindowToPdf) {
   WindowRig rig;
   rig.core.interp.SetProgram({"Repeat 2 Times", "Ver", "Endrepeat", "End"});
   rig.Trigger("mnuFormatProg");
-  const QString direct = QString::fromStdString(rig.dir + "/direct.pdf");
+  const QString direct = QString::fromStdString(rig.Path("direct.pdf"));
   ASSERT_TRUE(rig.form.PrintToPdf(direct));
   QFile file(direct);
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   EXPECT_TRUE(file.read(4) == "%PDF");
   EXPECT_GT(file.size(), 1000);
   if (!QPrinterInfo::defaultPrinter().isNull()) GTEST_SKIP() << "a default printer exists";
-  const QString chosen = QString::fromStdString(rig.dir + "/menu.pdf");
+  const QString chosen = QString::fromStdString(rig.Path("menu.pdf"));
   rig.WhenModal([&](QWidget* modal) {
     auto* dialog = qobject_cast<QFileDialog*>(modal);
     ASSERT_NE(dialog, nullptr);
@@ -321,9 +316,9 @@ TEST(InterpWindow, LauncherOpensBesideTheMainWindowAndUnloads) {
 TEST(InterpWindow, ProgramFileRunsTheLiftEndToEnd) {
   WindowRig rig;
   ASSERT_TRUE(rig.initOk);
-  std::ofstream(rig.dir + "/LIFT.PRG", std::ios::binary)
-      << "! lift test\r\nZ 100\r\nZ Wait\r\nRepeat 3 Times\r\nZ Rel -20\r\nZ Wait\r\n"
-         "Endrepeat\r\nZ ?\r\nEnd\r\n";
+  rig.Put("LIFT.PRG",
+          "! lift test\r\nZ 100\r\nZ Wait\r\nRepeat 3 Times\r\nZ Rel -20\r\nZ Wait\r\n"
+          "Endrepeat\r\nZ ?\r\nEnd\r\n");
   rig.chosenFile = "LIFT.PRG";
   rig.Click("cmdRead");
   EXPECT_EQ(rig.Message(), "Program read");

@@ -9,12 +9,11 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 
 #include "server/CoreModules.h"
 #include "support/Fakes.h"
-#include "support/JoyFakes.h"
+#include "support/JoyCore.h"
+#include "support/ScratchDir.h"
 #include "ui/JoyIndicator.h"
 #include "ui/JoyMenu.h"
 #include "ui/JoyParts.h"
@@ -96,26 +95,20 @@ TEST(JoyIndicator, LabelsAtTheirPlaces) {
   EXPECT_TRUE(Grey(plus) && Grey(minus));
 }
 
-struct MenuRig {
-  MenuRig() : core(port, clock, pump, messages, windows, stick, beeper) {
-    char pattern[] = "/tmp/kelvorin-joymenu-XXXXXX";
-    dir = std::string(mkdtemp(pattern)) + "/";
-    core.par.ParSetDir(dir);
+struct MenuRig : ScratchDir, JoyCore<FakePort> {
+  MenuRig() : ScratchDir("kelvorin-joymenu") {
+    core.par.ParSetDir(Path());
     WriteJoy("10");
     core.joy.JoyReadPar();
     windows.mainLoaded = true;
     joyMenu = std::make_unique<JoyMenu>(&menu, core.joyMenu, core.state, core.joy,
                                         indicator.indicator, core.par, messages, nullptr);
   }
-  ~MenuRig() {
-    std::error_code ignored;
-    std::filesystem::remove_all(dir, ignored);
-  }
-  void WriteJoy(const char* jlatent) {
-    std::ofstream(dir + "ST_JOY.TXT", std::ios::binary)
-        << "\"JAXIS1_L\",0\r\n\"JAXIS1_0\",32767\r\n\"JAXIS1_R\",65535\r\n\"JAXIS2_L\",0\r\n"
-           "\"JAXIS2_0\",32767\r\n\"JAXIS2_R\",65535\r\n\"JLATENT\","
-        << jlatent << "\r\n\"JAXIS1_Dir\",1\r\n\"JAXIS2_Dir\",1\r\n";
+  void WriteJoy(const std::string& jlatent) {
+    Put("ST_JOY.TXT",
+        "\"JAXIS1_L\",0\r\n\"JAXIS1_0\",32767\r\n\"JAXIS1_R\",65535\r\n\"JAXIS2_L\",0\r\n"
+        "\"JAXIS2_0\",32767\r\n\"JAXIS2_R\",65535\r\n\"JLATENT\"," +
+            jlatent + "\r\n\"JAXIS1_Dir\",1\r\n\"JAXIS2_Dir\",1\r\n");
   }
   QAction* Item(const char* name) { return menu.findChild<QAction*>(name); }
   // Runs the action once a modal dialog is up; it must close the dialog.
@@ -127,18 +120,9 @@ struct MenuRig {
     });
   }
 
-  FakeClock clock;
-  FakePort port{clock};
-  FakePump pump;
-  FakeMessages messages;
-  FakeWindows windows;
-  FakeJoystick stick;
-  FakeBeeper beeper;
-  CoreModules core;
   IndicatorRig indicator;
   QMenu menu;
   std::unique_ptr<JoyMenu> joyMenu;
-  std::string dir;
 };
 
 TEST(JoyMenu, ItemsSwitchAndCheck) {
@@ -209,17 +193,10 @@ TEST(JoyMenu, DialogsOfAssignedCommandsAndParam) {
 
 // The host's view: load fills frame and menu and starts the tick; unload stops it.
 TEST(JoyParts, LoadTickUnloadAndLoadAgain) {
-  FakeClock clock;
-  FakePort port{clock};
-  FakePump pump;
-  FakeMessages messages;
-  FakeWindows windows;
-  FakeJoystick stick;
-  FakeBeeper beeper;
-  CoreModules core(port, clock, pump, messages, windows, stick, beeper);
-  core.joy.SetCalib({0, 32767, 65535, 0, 32767, 65535, 100, 1, 1});
-  core.state.JoyOn = 1;
-  JoyParts parts(core, messages);
+  JoyCore<FakePort> rig;
+  rig.core.joy.SetCalib({0, 32767, 65535, 0, 32767, 65535, 100, 1, 1});
+  rig.core.state.JoyOn = 1;
+  JoyParts parts(rig.core, rig.messages);
   for (int load = 0; load < 2; ++load) {
     auto frame = std::make_unique<QFrame>();
     QMenu menu;
@@ -227,13 +204,13 @@ TEST(JoyParts, LoadTickUnloadAndLoadAgain) {
     parts.JoyVisibility();
     EXPECT_EQ(menu.actions().size(), 5);
     EXPECT_TRUE(menu.actions().front()->isChecked());
-    stick.x = 65535;
+    rig.stick.x = 65535;
     parts.Tick();
     EXPECT_FLOAT_EQ(frame->findChild<JoyLine*>("linJX")->X2(), 900);
     parts.Unloading();
-    const int reads = stick.reads;
+    const int reads = rig.stick.reads;
     parts.Tick();
-    EXPECT_EQ(stick.reads, reads);
+    EXPECT_EQ(rig.stick.reads, reads);
     frame.reset();
     parts.JoyVisibility();  // the window's parts are gone: nothing to do
   }

@@ -3,14 +3,12 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "platform/sdl/SdlJoystick.h"
 #include "server/CoreModules.h"
 #include "support/Fakes.h"
 #include "support/JoyFakes.h"
+#include "support/ScratchDir.h"
 
 namespace {
 
@@ -86,26 +84,16 @@ TEST(SdlJoystick, ReadsTheVirtualStickAndFollowsPlugging) {
   EXPECT_EQ(y, 0);
 }
 
-struct CalibrationRig {
-  CalibrationRig() : core(port, clock, pump, messages, windows, adapter, beeper) {
-    char pattern[] = "/tmp/kelvorin-sdl-XXXXXX";
-    dir = std::string(mkdtemp(pattern)) + "/";
-    std::ofstream(dir + "ST_JOY.TXT", std::ios::binary) << kStored;
-    core.par.ParSetDir(dir);
+struct CalibrationRig : ScratchDir {
+  CalibrationRig()
+      : ScratchDir("kelvorin-sdl"), core(port, clock, pump, messages, windows, adapter, beeper) {
+    Put("ST_JOY.TXT", kStored);
+    core.par.ParSetDir(Path());
     windows.mainLoaded = true;
     core.state.JoyOn = 1;
     core.tick.Start();
   }
-  ~CalibrationRig() {
-    std::error_code ignored;
-    std::filesystem::remove_all(dir, ignored);
-  }
-  std::string File() const {
-    std::ifstream in(dir + "ST_JOY.TXT", std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
+  std::string File() const { return Get("ST_JOY.TXT"); }
   // Ticks with the stick at each position in turn.
   void Sweep(VirtualStick& stick, std::initializer_list<std::pair<int16_t, int16_t>> path,
              int ticksEach = 1) {
@@ -128,7 +116,6 @@ struct CalibrationRig {
   SdlJoystick adapter;
   FakeBeeper beeper;
   CoreModules core;
-  std::string dir;
 };
 
 TEST(SdlJoystick, CalibrationSweepSettleAcceptAndRefuse) {

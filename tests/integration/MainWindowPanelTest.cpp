@@ -16,21 +16,17 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-
 #include "platform/SimSerialPort.h"
 #include "platform/SystemClock.h"
 #include "platform/qt/QtEventPump.h"
 #include "server/CoreModules.h"
 #include "server/LiftPanel.h"
 #include "support/Fakes.h"
+#include "support/ScratchDir.h"
 #include "ui/MainWindowHost.h"
 #include "ui/frmText.h"
 
 namespace {
-
-namespace fs = std::filesystem;
 
 // ZJUMPSIZE 10 and ZCOARSEFACTOR 5 at 0.625 units per step: a fine jog is 16 steps, a
 // coarse one 80.
@@ -41,10 +37,6 @@ const char* const kParz =
     "\"ZBACKLASH\",0\r\n\"ZJUMPSIZE\",10\r\n\"ZCOARSEFACTOR\",5\r\n\"ZJOYMAXSPEED\",2000\r\n"
     "\"ZHOMESPEED\",-1000\r\n\"ZPOWERUPORIGIN\",0\r\n";
 
-void Put(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
-
 // Closes the next modal window that comes up, once the event loop runs it.
 void CloseNextModal() {
   QTimer::singleShot(50, [] {
@@ -52,15 +44,14 @@ void CloseNextModal() {
   });
 }
 
-struct PanelWindowRig {
-  explicit PanelWindowRig(const std::string& family = "EZHR17", bool start = true) {
-    char pattern[] = "/tmp/kelvorin-mainwin-XXXXXX";
-    dir = mkdtemp(pattern);
-    Put(dir + "/ST_PARZ.TXT", kParz);
-    Put(dir + "/ST_CONFIG.TXT", "\"MPORT\",1\r\n\"PORTTIMEOUT\",100\r\n\"MOVETIMEOUT\",10\r\n"
-                                "\"WAITPOLLINGINTERVAL\",10\r\n\"CONTRTYPE\"," + family +
-                                "\r\n\"Z_INSTALLED\",1\r\n\"MPORTNAME\",sim:" + family +
-                                ":nowire\r\n");
+struct PanelWindowRig : ScratchDir {
+  explicit PanelWindowRig(const std::string& family = "EZHR17", bool start = true)
+      : ScratchDir("kelvorin-mainwin") {
+    Put("ST_PARZ.TXT", kParz);
+    Put("ST_CONFIG.TXT", "\"MPORT\",1\r\n\"PORTTIMEOUT\",100\r\n\"MOVETIMEOUT\",10\r\n"
+                         "\"WAITPOLLINGINTERVAL\",10\r\n\"CONTRTYPE\"," + family +
+                         "\r\n\"Z_INSTALLED\",1\r\n\"MPORTNAME\",sim:" + family +
+                         ":nowire\r\n");
     host.SetCore(core, messages);
     host.hooks.tick = [this] { ++ticks; };
     if (start) core.startup.InitAll(dir);
@@ -69,7 +60,6 @@ struct PanelWindowRig {
   ~PanelWindowRig() {
     host.UnloadMainWindow();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    fs::remove_all(dir);
   }
   frmLift* Window() { return host.MainWindow(); }
   template <typename T>
@@ -106,7 +96,6 @@ struct PanelWindowRig {
   FakeMessages messages;
   MainWindowHost host{clock, pump};
   CoreModules core{port, clock, pump, messages, host};
-  std::string dir;
   int ticks = 0;
 };
 
@@ -256,7 +245,7 @@ TEST(MainWindowPanel, ParametersReinitialiseTheAxisAfterTheEditorCloses) {
   rig.core.state.ZEnabled = 0;
   std::string parz = kParz;
   parz.replace(parz.find("\"ZJUMPSIZE\",10"), 14, "\"ZJUMPSIZE\",2.5");
-  Put(rig.dir + "/ST_PARZ.TXT", parz);
+  rig.Put("ST_PARZ.TXT", parz);
   CloseNextModal();
   rig.Trigger("mnuZPar");
   EXPECT_EQ(rig.Status(), "Z On");
@@ -366,9 +355,9 @@ TEST(MainWindowPanel, JoystickPlaceTimerAndInterpreterHooks) {
 
 TEST(MainWindowPanel, ConfigurationReappliesAfterTheEditorAndQuitUnloads) {
   PanelWindowRig rig;
-  Put(rig.dir + "/ST_CONFIG.TXT", "\"MPORT\",1\r\n\"PORTTIMEOUT\",100\r\n\"MOVETIMEOUT\",10\r\n"
-                                  "\"WAITPOLLINGINTERVAL\",10\r\n\"CONTRTYPE\",EZHR17\r\n"
-                                  "\"Z_INSTALLED\",0\r\n\"MPORTNAME\",sim:EZHR17:nowire\r\n");
+  rig.Put("ST_CONFIG.TXT", "\"MPORT\",1\r\n\"PORTTIMEOUT\",100\r\n\"MOVETIMEOUT\",10\r\n"
+                           "\"WAITPOLLINGINTERVAL\",10\r\n\"CONTRTYPE\",EZHR17\r\n"
+                           "\"Z_INSTALLED\",0\r\n\"MPORTNAME\",sim:EZHR17:nowire\r\n");
   CloseNextModal();
   rig.Trigger("mnuConfig");
   EXPECT_EQ(rig.core.state.config.Z_INSTALLED, 0);

@@ -11,12 +11,12 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "support/ScratchDir.h"
 
 extern char** environ;
 
@@ -125,19 +125,6 @@ class Device {
   int fd_ = -1;
 };
 
-std::string TempDir() {
-  char pattern[] = "/tmp/kelvorin-simpty-XXXXXX";
-  const char* dir = ::mkdtemp(pattern);
-  return dir ? dir : "/tmp";
-}
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
 std::string DeviceOf(const std::string& portLine) {
   if (portLine.rfind("PORT ", 0) != 0 || portLine.back() != '\n') return {};
   return portLine.substr(5, portLine.size() - 6);
@@ -146,9 +133,9 @@ std::string DeviceOf(const std::string& portLine) {
 }  // namespace
 
 TEST(SimPty, EZHR17AnswersOnTheTerminalUntilTerminated) {
-  const std::string dir = TempDir();
-  const std::string link = dir + "/ttySIM";
-  const std::string log = dir + "/traffic.log";
+  const ScratchDir folder("kelvorin-simpty");
+  const std::string link = folder.Path("ttySIM");
+  const std::string log = folder.Path("traffic.log");
   SimProcess sim({"--family", "EZHR17", "--no-wire-time", "--link", link, "--log", log});
   const std::string device = DeviceOf(sim.FirstLine());
   ASSERT_EQ(device.rfind("/dev/", 0), 0u) << device;
@@ -172,7 +159,7 @@ TEST(SimPty, EZHR17AnswersOnTheTerminalUntilTerminated) {
   EXPECT_EQ(sim.Wait(), 0);
   struct stat st{};
   EXPECT_NE(::lstat(link.c_str(), &st), 0);             // the link went with it
-  EXPECT_EQ(ReadFile(log),
+  EXPECT_EQ(folder.Get("traffic.log"),
             "> /1?0\\r\n"
             "< \\xFF/0`0\\x03\\r\\n\n"
             "> /2?0\\r\n"
@@ -180,8 +167,6 @@ TEST(SimPty, EZHR17AnswersOnTheTerminalUntilTerminated) {
             "< \\xFF/0`\\x03\\r\\n\n"
             "> /1?0\\r\n"
             "< \\xFF/0`-12\\x03\\r\\n\n");
-  ::unlink(log.c_str());
-  ::rmdir(dir.c_str());
 }
 
 TEST(SimPty, IM483IEchoesAndAnswers) {

@@ -15,19 +15,26 @@ struct Family {
   const char* position;  // the position query on the wire
 };
 
-class TypicalRequest : public ::testing::TestWithParam<Family> {};
+class TypicalRequest : public ::testing::TestWithParam<Family> {
+ protected:
+  // The program's settings for this family's simulated controller on tty.
+  void WriteSettings() {
+    programs::WriteSettings(dir.path(), {"\"MPORT\",1", "\"PORTTIMEOUT\",100",
+                                         "\"MOVETIMEOUT\",10", "\"WAITPOLLINGINTERVAL\",20",
+                                         QString("\"CONTRTYPE\",") + GetParam().name,
+                                         "\"Z_INSTALLED\",1", "\"MPORTNAME\"," + tty});
+  }
+
+  QTemporaryDir dir;
+  const QString tty = dir.path() + "/tty", log = dir.path() + "/sim.log";
+  const QString socket = dir.path() + "/k.sock";
+};
 
 TEST_P(TypicalRequest, RelativeMoveWaitAndPositionOverAPty) {
   const Family f = GetParam();
-  QTemporaryDir dir;
-  const QString tty = dir.path() + "/tty", log = dir.path() + "/sim.log";
   programs::Sim sim(f.name, tty, log);
   ASSERT_TRUE(sim.ok());
-  programs::WriteSettings(dir.path(), {"\"MPORT\",1", "\"PORTTIMEOUT\",100",
-                                       "\"MOVETIMEOUT\",10", "\"WAITPOLLINGINTERVAL\",20",
-                                       QString("\"CONTRTYPE\",") + f.name, "\"Z_INSTALLED\",1",
-                                       "\"MPORTNAME\"," + tty});
-  const QString socket = dir.path() + "/k.sock";
+  WriteSettings();
   programs::Server server(dir.path(), socket);
 
   EXPECT_EQ(programs::Cmd(socket, {"Z Rel 5;Z Wait;Z ?"}), "OK  ; OK  ; 5.00 ; \n");
@@ -45,15 +52,9 @@ TEST_P(TypicalRequest, RelativeMoveWaitAndPositionOverAPty) {
 // device: the next request opens the device again by itself and is answered.
 TEST_P(TypicalRequest, LinkReopensWhenTheControllerComesBack) {
   const Family f = GetParam();
-  QTemporaryDir dir;
-  const QString tty = dir.path() + "/tty", log = dir.path() + "/sim.log";
   auto sim = std::make_unique<programs::Sim>(f.name, tty, log);
   ASSERT_TRUE(sim->ok());
-  programs::WriteSettings(dir.path(), {"\"MPORT\",1", "\"PORTTIMEOUT\",100",
-                                       "\"MOVETIMEOUT\",10", "\"WAITPOLLINGINTERVAL\",20",
-                                       QString("\"CONTRTYPE\",") + f.name, "\"Z_INSTALLED\",1",
-                                       "\"MPORTNAME\"," + tty});
-  const QString socket = dir.path() + "/k.sock";
+  WriteSettings();
   programs::Server server(dir.path(), socket);
   ASSERT_EQ(programs::Cmd(socket, {"Z Rel 5;Z Wait;Z ?"}), "OK  ; OK  ; 5.00 ; \n");
 

@@ -13,14 +13,12 @@
 #include <QPlainTextEdit>
 #include <QTreeView>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "Modal.h"
 #include "support/Fakes.h"
+#include "support/ScratchDir.h"
 #include "ui/frmFiles.h"
 #include "ui/frmText.h"
 
@@ -29,12 +27,10 @@ using Names = std::vector<std::string>;
 
 namespace {
 
-class FilesWindow : public ::testing::Test {
+class FilesWindow : public ::testing::Test, protected ScratchDir {
  protected:
+  FilesWindow() : ScratchDir("files-window") {}
   void SetUp() override {
-    char tmpl[] = "/tmp/files-window-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir = tmpl;
     Put("demo.prg", "Z Rel 1\r\n");
     Put("README.TXT", "read me");
     Put("notes.txt", "");
@@ -44,17 +40,7 @@ class FilesWindow : public ::testing::Test {
     for (QWidget* window : QApplication::topLevelWidgets())
       if (qobject_cast<frmText*>(window)) window->deleteLater();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    fs::remove_all(dir);
   }
-  void Put(const std::string& rel, const std::string& text) {
-    fs::create_directories(fs::path(dir + "/" + rel).parent_path());
-    std::ofstream(dir + "/" + rel, std::ios::binary) << text;
-  }
-  std::string Get(const std::string& rel) {
-    std::ifstream in(dir + "/" + rel, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  }
-  bool Has(const std::string& rel) { return fs::exists(dir + "/" + rel); }
 
   // Shows the dialog without a modal loop (its own message boxes stay modal).
   void Open(frmFiles& files, const std::string& filter, size_t expected) {
@@ -93,7 +79,6 @@ class FilesWindow : public ::testing::Test {
     });
   }
 
-  std::string dir;
   FakeMessages messages;
 };
 

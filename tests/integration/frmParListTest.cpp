@@ -5,17 +5,14 @@
 #include <QScrollBar>
 #include <QTableWidget>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-#include <unistd.h>
 
-#include <csignal>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "Modal.h"
 #include "parfiles/TRAPAR.h"
 #include "support/Fakes.h"
+#include "support/FileSizeLimit.h"
+#include "support/ScratchDir.h"
 #include "ui/Twips.h"
 #include "ui/frmParList.h"
 
@@ -23,22 +20,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class ParListWindow : public ::testing::Test {
+class ParListWindow : public ::testing::Test, protected ScratchDir {
  protected:
-  void SetUp() override {
-    char tmpl[] = "/tmp/parlist-window-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir = std::string(tmpl) + "/";
-    store.ParSetDir(dir);
-  }
-  void TearDown() override { fs::remove_all(dir); }
-  void Put(const std::string& file, const std::string& text) {
-    std::ofstream(dir + file, std::ios::binary) << text;
-  }
-  std::string Get(const std::string& file) {
-    std::ifstream in(dir + file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  }
+  ParListWindow() : ScratchDir("parlist-window") { store.ParSetDir(Path()); }
   std::unique_ptr<frmParList> Open(const std::string& file) {
     store.ParSetFile(file);
     auto window = std::make_unique<frmParList>(store, messages);
@@ -59,7 +43,6 @@ class ParListWindow : public ::testing::Test {
     QTest::keyClicks(field, text);
   }
 
-  std::string dir;
   FakeMessages messages;
   TRAPAR store{messages};
   QTableWidget* grid = nullptr;
@@ -70,7 +53,7 @@ TEST_F(ParListWindow, EnterCommitsLeavingDropsAndClosingWritesEveryRow) {
   Put("ST_PARZ.TXT", "\"ZCONTR\",1\r\n\"ZMOTORSTEPS\" , 200, remark\r\n\"ZJUMPSIZE\",.5\r\n");
   auto window = Open("ST_PARZ.TXT");
   ASSERT_EQ(grid->rowCount(), 3);
-  EXPECT_EQ(window->windowTitle().toStdString(), dir + "ST_PARZ.TXT");
+  EXPECT_EQ(window->windowTitle().toStdString(), Path("ST_PARZ.TXT"));
   EXPECT_EQ(grid->horizontalHeaderItem(0)->text(), "Parameter");
   EXPECT_EQ(grid->horizontalHeaderItem(1)->text(), "Value");
   EXPECT_TRUE(grid->horizontalHeaderItem(1)->textAlignment() & Qt::AlignRight);
@@ -140,9 +123,9 @@ TEST_F(ParListWindow, AFileThatCannotBeLoadedShowsAnEmptyGridAndIsNotWritten) {
   EXPECT_EQ(grid->rowCount(), 0);
   EXPECT_FALSE(window->Loaded());
   ASSERT_EQ(messages.shown.size(), 1u);
-  EXPECT_EQ(messages.shown[0], "File " + dir + "ST_JOY.TXT does not exist");
+  EXPECT_EQ(messages.shown[0], "File " + Path("ST_JOY.TXT") + " does not exist");
   window->close();
-  EXPECT_FALSE(fs::exists(dir + "ST_JOY.TXT"));
+  EXPECT_FALSE(fs::exists(Path("ST_JOY.TXT")));
   EXPECT_EQ(messages.shown.size(), 1u);
 }
 
@@ -155,19 +138,14 @@ TEST_F(ParListWindow, AFailedSaveIsReportedAndTheOldFileStaysWhole) {
   Retype("changed");
   QTest::keyClick(field, Qt::Key_Return);
 
-  rlimit saved{};
-  getrlimit(RLIMIT_FSIZE, &saved);
-  auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-  rlimit small = saved;
-  small.rlim_cur = 64;
-  setrlimit(RLIMIT_FSIZE, &small);
-  window->close();
-  setrlimit(RLIMIT_FSIZE, &saved);
-  std::signal(SIGXFSZ, oldHandler);
+  {
+    const FileSizeLimit limit(64);
+    window->close();
+  }
 
   EXPECT_EQ(Get("ST_CONFIG.TXT"), text);
   ASSERT_EQ(messages.shown.size(), 1u);
-  EXPECT_NE(messages.shown[0].find(dir + "ST_CONFIG.TXT"), std::string::npos);
+  EXPECT_NE(messages.shown[0].find(Path("ST_CONFIG.TXT")), std::string::npos);
   EXPECT_EQ(messages.icons[0], MsgIcon::Critical);
 }
 

@@ -7,36 +7,21 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "Modal.h"
 #include "support/Fakes.h"
+#include "support/ScratchDir.h"
 #include "ui/frmText.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-class TextWindow : public ::testing::Test {
+class TextWindow : public ::testing::Test, protected ScratchDir {
  protected:
-  void SetUp() override {
-    char tmpl[] = "/tmp/text-window-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir = std::string(tmpl) + "/";
-  }
-  void TearDown() override { fs::remove_all(dir); }
-  void Put(const std::string& file, const std::string& text) {
-    std::ofstream(dir + file, std::ios::binary) << text;
-  }
-  std::string Get(const std::string& file) {
-    std::ifstream in(dir + file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  }
-  std::string dir;
+  TextWindow() : ScratchDir("text-window") {}
   FakeMessages messages;
 };
 
@@ -53,7 +38,7 @@ TEST_F(TextWindow, SaveAsWritesTheUnsavedTextAndTakesTheNewPath) {
   QTest::keyClick(box, Qt::Key_Return);
   QTest::keyClicks(box, "line 3");
 
-  const std::string path = dir + "log.txt";
+  const std::string path = Path("log.txt");
   // The name is typed: selectFile() may lose it while the folder view is still loading.
   modal::When<QFileDialog>([&](QFileDialog* ask) {
     ask->findChild<QLineEdit*>("fileNameEdit")->setText(QString::fromStdString(path));
@@ -84,28 +69,28 @@ TEST_F(TextWindow, FilesKeepTheirLineEndsAndBytes) {
   for (const auto& c : cases) {
     Put(c.name, c.bytes);
     frmText window(messages);
-    ASSERT_TRUE(window.OpenFile(dir + c.name));
-    EXPECT_EQ(window.windowTitle().toStdString(), dir + c.name);
+    ASSERT_TRUE(window.OpenFile(Path(c.name)));
+    EXPECT_EQ(window.windowTitle().toStdString(), Path(c.name));
     EXPECT_EQ(window.Text(), c.bytes) << c.name;
-    fs::remove(dir + c.name);
+    fs::remove(Path(c.name));
     ASSERT_TRUE(window.Save());
     EXPECT_EQ(Get(c.name), c.bytes) << c.name;
   }
-  EXPECT_EQ(frmText(messages).OpenFile(dir + "none.txt"), true);  // a new, empty document
-  EXPECT_FALSE(frmText(messages).OpenFile(dir));                 // a folder is not a text
+  EXPECT_EQ(frmText(messages).OpenFile(Path("none.txt")), true);  // a new, empty document
+  EXPECT_FALSE(frmText(messages).OpenFile(Path()));              // a folder is not a text
   ASSERT_EQ(messages.shown.size(), 1u);
-  EXPECT_EQ(messages.shown[0], "File " + dir + " cannot be read");
+  EXPECT_EQ(messages.shown[0], "File " + Path() + " cannot be read");
 }
 
 TEST_F(TextWindow, AFailedSaveSaysSoAndKeepsTheDocumentsFile) {
   Put("keep.txt", "old");
   frmText window(messages);
-  window.OpenFile(dir + "keep.txt");
+  window.OpenFile(Path("keep.txt"));
   window.Editor()->insertPlainText("new ");
-  EXPECT_FALSE(window.SaveTo(dir + "missing/keep.txt"));
+  EXPECT_FALSE(window.SaveTo(Path("missing/keep.txt")));
   ASSERT_EQ(messages.shown.size(), 1u);
-  EXPECT_NE(messages.shown[0].find(dir + "missing/keep.txt"), std::string::npos);
-  EXPECT_EQ(window.FilePath(), dir + "keep.txt");
+  EXPECT_NE(messages.shown[0].find(Path("missing/keep.txt")), std::string::npos);
+  EXPECT_EQ(window.FilePath(), Path("keep.txt"));
   EXPECT_EQ(Get("keep.txt"), "old");
   EXPECT_TRUE(window.Editor()->document()->isModified());
 }
@@ -141,7 +126,7 @@ TEST_F(TextWindow, ClosingWithUnsavedEditsAsks) {
   };
   for (const auto& c : cases) {
     frmText window(messages);
-    window.OpenFile(dir + "a.txt");
+    window.OpenFile(Path("a.txt"));
     window.show();
     window.Editor()->moveCursor(QTextCursor::End);
     QTest::keyClicks(window.Editor(), "b");

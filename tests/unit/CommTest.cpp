@@ -22,16 +22,18 @@ int Count(const std::vector<std::string>& lines, const std::string& prefix) {
   return n;
 }
 
-// An EZHR17-style link: commands end in CR, replies in CR LF.
+// Sets up an EZHR17-style link (commands end in CR, replies in CR LF) and opens it.
+bool OpenEzhr17Link(COMM& comm) {
+  comm.CommInit();
+  comm.CommSetOutTerm(13);
+  comm.CommSetInTerm(13);
+  comm.CommSetInTerm2(10);
+  return comm.CommOpenPort(1);
+}
+
 class CommTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    comm.CommInit();
-    comm.CommSetOutTerm(13);
-    comm.CommSetInTerm(13);
-    comm.CommSetInTerm2(10);
-    ASSERT_TRUE(comm.CommOpenPort(1));
-  }
+  void SetUp() override { ASSERT_TRUE(OpenEzhr17Link(comm)); }
   FakeClock clock;
   FlakyPort port{clock};
   COMM comm{port, clock};
@@ -288,11 +290,7 @@ class TimedLink : public ::testing::Test {
  protected:
   static constexpr uint32_t kT = 100;
   void SetUp() override {
-    comm.CommInit();
-    comm.CommSetOutTerm(13);
-    comm.CommSetInTerm(13);
-    comm.CommSetInTerm2(10);
-    ASSERT_TRUE(comm.CommOpenPort(1));
+    ASSERT_TRUE(OpenEzhr17Link(comm));
     comm.CommSetTimeout(kT);
     port.replyDelayMs = 10;
   }

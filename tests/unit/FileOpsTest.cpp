@@ -1,34 +1,17 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "common/FileOps.h"
+#include "support/ScratchDir.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-class FileOpsTest : public ::testing::Test {
+class FileOpsTest : public ::testing::Test, protected ScratchDir {
  protected:
-  void SetUp() override {
-    char tmpl[] = "/tmp/fileops-test-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir = tmpl;
-  }
-  void TearDown() override { fs::remove_all(dir); }
-  void Put(const std::string& rel, const std::string& text) {
-    fs::create_directories(fs::path(dir + "/" + rel).parent_path());
-    std::ofstream(dir + "/" + rel, std::ios::binary) << text;
-  }
-  std::string Get(const std::string& rel) {
-    std::ifstream in(dir + "/" + rel, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  }
-  bool Has(const std::string& rel) { return fs::exists(dir + "/" + rel); }
-  std::string dir;
+  FileOpsTest() : ScratchDir("fileops-test") {}
   std::vector<std::string> errors;
   std::vector<std::string> asked;
   fileops::AskOverwrite Answer(bool yes) {

@@ -2,10 +2,6 @@
 // The whole core on the built-in simulated EZHR17 (replies at once, motion in the fake
 // clock's time), an open interpreter window fake, and the main window's command box
 // wired as the program step's source. Ticks are driven by hand, 300 ms apart.
-#include <stdlib.h>
-
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -13,6 +9,9 @@
 #include "server/CoreModules.h"
 #include "support/Fakes.h"
 #include "support/InterpFakes.h"
+#include "support/ScratchDir.h"
+#include "support/SimCore.h"
+#include "support/SimParz.h"
 
 // The main window as the program sees it: "!" texts reach the interpreter.
 struct InterpRigWindows : FakeWindows {
@@ -22,36 +21,24 @@ struct InterpRigWindows : FakeWindows {
   INTERP* interp = nullptr;
 };
 
-struct InterpRig {
-  InterpRig() {
-    char pattern[] = "/tmp/kelvorin-interp-XXXXXX";
-    dir = mkdtemp(pattern);
-    std::ofstream(dir + "/ST_PARZ.TXT", std::ios::binary)
-        << "\"ZCONTR\",1\r\n\"ZSTROKEPERROT\",1\r\n\"ZMOTORSTEPS\",200\r\n"
-           "\"ZSTEPDIVIDE\",3\r\n\"ZHOLDCURRENT\",10\r\n\"ZRUNCURRENT\",50\r\n"
-           "\"ZSLEWVELOCITY\",2000\r\n\"ZINITVELOCITY\",200\r\n\"ZACCELERATION\",200\r\n"
-           "\"ZDECELERATION\",200\r\n\"ZBACKLASH\",0\r\n\"ZJUMPSIZE\",10\r\n"
-           "\"ZCOARSEFACTOR\",10\r\n\"ZJOYMAXSPEED\",2000\r\n\"ZHOMESPEED\",-1000\r\n"
-           "\"ZPOWERUPORIGIN\",0\r\n\"ZENABLELIMITS\",0\r\n";
+struct InterpRig : ScratchDir, SimCore<FakeClock, InterpRigWindows> {
+  InterpRig() : ScratchDir("kelvorin-interp") {
+    Put("ST_PARZ.TXT", SimParz(false));
     windows.mainLoaded = true;
     windows.interp = &core.interp;
-    core.state.AppDir = dir + "/";
+    core.state.AppDir = Path();
     core.state.config.CONTRTYPE = "EZHR17";
     core.comm.CommInit();
     core.comm.CommSetPortName("sim:EZHR17:nowire");
     openOk = core.comm.CommOpenPort(1) == 1;
     core.comm.CommSetTimeout(100);
     core.motor.MotorSetMoveTimeout(10);
-    core.par.ParSetDir(dir + "/");
+    core.par.ParSetDir(Path());
     initOk = openOk && core.foc.FocInit() == 1;
     core.state.ZEnabled = 1;
     core.interp.SetCommandTextSource([this] { return windows.commandText; });
     core.interp.AttachWindow(&window, 29);
     port.SetLogSink([this](const std::string& line) { log.push_back(line); });
-  }
-  ~InterpRig() {
-    std::error_code ignored;
-    std::filesystem::remove_all(dir, ignored);
   }
 
   // The program formatted and started over, as the window's Format and Over do.
@@ -82,14 +69,7 @@ struct InterpRig {
     return port.Sim()->axis().Physical(port.NowUs());
   }
 
-  FakeClock clock;
-  SimSerialPort port{clock};
-  FakePump pump;
-  FakeMessages messages;
-  InterpRigWindows windows;
-  CoreModules core{port, clock, pump, messages, windows};
   FakeInterpWindow window;
-  std::string dir;
   std::vector<std::string> log;
   std::function<void()> beforeTick;
   bool openOk = false, initOk = false;

@@ -292,9 +292,9 @@ TEST(JoyStartup, JoystickStepsOfTheStart) {
     EXPECT_EQ(rig.core.state.JoyOn, c.joyOn) << c.joyStartOn << c.plugged << c.y;
   }
   JoyRig rig("IM483I");
-  std::filesystem::remove(rig.dir + "ST_JOY.TXT");
+  std::filesystem::remove(rig.Path("ST_JOY.TXT"));
   EXPECT_EQ(rig.Start(), -1);
-  EXPECT_EQ(rig.messages.shown, Lines{"File " + rig.dir + "ST_JOY.TXT does not exist"});
+  EXPECT_EQ(rig.messages.shown, Lines{"File " + rig.Path("ST_JOY.TXT") + " does not exist"});
 }
 
 TEST(JoyMenuActions, AssignedCommandsAndParameters) {
@@ -318,15 +318,14 @@ TEST(JoyMenuActions, AssignedCommandsAndParameters) {
   EXPECT_EQ(rig.windows.status.text, "Joystick commands assigned");
   EXPECT_EQ(rig.core.state.JoyCmds, (Lines{"Z ?", "", "Z Home", ""}));
   EXPECT_EQ(rig.core.cmds.CmdCounter(), counted + 1);
-  std::ifstream in(rig.dir + "ST_JOYCMDS.TXT", std::ios::binary);
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "Z ?\r\n\r\nZ Home\r\n\r\n");
+  EXPECT_EQ(rig.Get("ST_JOYCMDS.TXT"), "Z ?\r\n\r\nZ Home\r\n\r\n");
 
   // "Param." edits ST_JOY.TXT and reads it again.
   rig.core.joyMenu.Param([&] {
-    EXPECT_EQ(rig.core.par.ParGetPath(), rig.dir + "ST_JOY.TXT");
-    rig.Write("ST_JOY.TXT", {"\"JAXIS1_L\",0", "\"JAXIS1_0\",32767", "\"JAXIS1_R\",65535",
-                             "\"JAXIS2_L\",0", "\"JAXIS2_0\",32767", "\"JAXIS2_R\",65535",
-                             "\"JLATENT\",20", "\"JAXIS1_Dir\",-1", "\"JAXIS2_Dir\",1"});
+    EXPECT_EQ(rig.core.par.ParGetPath(), rig.Path("ST_JOY.TXT"));
+    rig.PutLines("ST_JOY.TXT", {"\"JAXIS1_L\",0", "\"JAXIS1_0\",32767", "\"JAXIS1_R\",65535",
+                                "\"JAXIS2_L\",0", "\"JAXIS2_0\",32767", "\"JAXIS2_R\",65535",
+                                "\"JLATENT\",20", "\"JAXIS1_Dir\",-1", "\"JAXIS2_Dir\",1"});
   });
   EXPECT_EQ(rig.core.joy.Calib().JoyDeadZone, 200);
   EXPECT_EQ(rig.core.joy.Calib().JAXIS1_Dir, -1);

@@ -11,43 +11,35 @@
 #include "platform/SimSerialPort.h"
 #include "server/CoreModules.h"
 #include "support/Fakes.h"
-#include "support/JoyFakes.h"
+#include "support/JoyCore.h"
+#include "support/ScratchDir.h"
 
-struct JoyRig {
+struct JoyRig : ScratchDir, JoyCore<SimSerialPort> {
   // family "EZHR17" or "IM483I"; joyStartOn: JOYSTARTON of the configuration.
-  explicit JoyRig(const std::string& family, int joyStartOn = 1) {
-    char pattern[] = "/tmp/kelvorin-joyrig-XXXXXX";
-    dir = std::string(mkdtemp(pattern)) + "/";
-    Write("ST_CONFIG.TXT", {"\"MPORT\",1", "\"PORTTIMEOUT\",100", "\"MOVETIMEOUT\",5",
-                            "\"WAITPOLLINGINTERVAL\",20", "\"CONTRTYPE\"," + family,
-                            "\"JOYSTARTON\"," + std::to_string(joyStartOn),
-                            "\"Z_INSTALLED\",1", "\"MPORTNAME\",sim:" + family + ":nowire"});
-    Write("ST_JOY.TXT", {"\"JAXIS1_L\",0", "\"JAXIS1_0\",32767", "\"JAXIS1_R\",65535",
-                         "\"JAXIS2_L\",0", "\"JAXIS2_0\",32767", "\"JAXIS2_R\",65535",
-                         "\"JLATENT\",10", "\"JAXIS1_Dir\",1", "\"JAXIS2_Dir\",1"});
-    Write("ST_JOYCMDS.TXT", {"Ver", "Z ?", "Joy Off", "", "Z Rel 5"});
-    Write("ST_SYMCONST.TXT", {"\"UP\",5"});
-    Write("ST_PARZ.TXT",
-          {"\"ZCONTR\",1", "\"ZSTROKEPERROT\",1", "\"ZMOTORSTEPS\",200", "\"ZSTEPDIVIDE\",3",
-           "\"ZHOLDCURRENT\",10", "\"ZRUNCURRENT\",50", "\"ZSLEWVELOCITY\",2000",
-           "\"ZINITVELOCITY\",200", "\"ZACCELERATION\",200", "\"ZDECELERATION\",200",
-           "\"ZJOGSPEEDLOW\",100", "\"ZJOGSPEEDHIGH\",1000", "\"ZBACKLASH\",0",
-           "\"ZJUMPSIZE\",10", "\"ZCOARSEFACTOR\",10", "\"ZJOYMAXSPEED\",2000",
-           "\"ZHOMESPEED\",-1000", "\"ZPOWERUPORIGIN\",0", "\"ZLIMPOLARITY\",0",
-           "\"ZENABLELIMITS\",1"});
+  explicit JoyRig(const std::string& family, int joyStartOn = 1)
+      : ScratchDir("kelvorin-joyrig") {
+    PutLines("ST_CONFIG.TXT", {"\"MPORT\",1", "\"PORTTIMEOUT\",100", "\"MOVETIMEOUT\",5",
+                               "\"WAITPOLLINGINTERVAL\",20", "\"CONTRTYPE\"," + family,
+                               "\"JOYSTARTON\"," + std::to_string(joyStartOn),
+                               "\"Z_INSTALLED\",1", "\"MPORTNAME\",sim:" + family + ":nowire"});
+    PutLines("ST_JOY.TXT", {"\"JAXIS1_L\",0", "\"JAXIS1_0\",32767", "\"JAXIS1_R\",65535",
+                            "\"JAXIS2_L\",0", "\"JAXIS2_0\",32767", "\"JAXIS2_R\",65535",
+                            "\"JLATENT\",10", "\"JAXIS1_Dir\",1", "\"JAXIS2_Dir\",1"});
+    PutLines("ST_JOYCMDS.TXT", {"Ver", "Z ?", "Joy Off", "", "Z Rel 5"});
+    PutLines("ST_SYMCONST.TXT", {"\"UP\",5"});
+    PutLines("ST_PARZ.TXT",
+             {"\"ZCONTR\",1", "\"ZSTROKEPERROT\",1", "\"ZMOTORSTEPS\",200", "\"ZSTEPDIVIDE\",3",
+              "\"ZHOLDCURRENT\",10", "\"ZRUNCURRENT\",50", "\"ZSLEWVELOCITY\",2000",
+              "\"ZINITVELOCITY\",200", "\"ZACCELERATION\",200", "\"ZDECELERATION\",200",
+              "\"ZJOGSPEEDLOW\",100", "\"ZJOGSPEEDHIGH\",1000", "\"ZBACKLASH\",0",
+              "\"ZJUMPSIZE\",10", "\"ZCOARSEFACTOR\",10", "\"ZJOYMAXSPEED\",2000",
+              "\"ZHOMESPEED\",-1000", "\"ZPOWERUPORIGIN\",0", "\"ZLIMPOLARITY\",0",
+              "\"ZENABLELIMITS\",1"});
     port.SetLogSink([this](const std::string& line) { log.push_back(line); });
-  }
-  ~JoyRig() {
-    std::error_code ignored;
-    std::filesystem::remove_all(dir, ignored);
-  }
-  void Write(const std::string& name, std::initializer_list<std::string> lines) {
-    std::ofstream out(dir + name, std::ios::binary);
-    for (const auto& line : lines) out << line << "\r\n";
   }
   // Starts the program with the stick where it is and the window loaded.
   int16_t Start() {
-    const int16_t result = core.startup.InitAll(dir);
+    const int16_t result = core.startup.InitAll(Path());
     core.tick.Start();
     log.clear();
     return result;
@@ -62,14 +54,5 @@ struct JoyRig {
   }
   std::string Exec(const std::string& line) { return core.cmds.ExecCmdString(line); }
 
-  FakeClock clock;
-  SimSerialPort port{clock};
-  FakePump pump;
-  FakeMessages messages;
-  FakeWindows windows;
-  FakeJoystick stick;
-  FakeBeeper beeper;
-  CoreModules core{port, clock, pump, messages, windows, stick, beeper};
   std::vector<std::string> log;
-  std::string dir;
 };

@@ -3,14 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "platform/PanelDialogs.h"
 #include "platform/SimSerialPort.h"
 #include "server/CoreModules.h"
 #include "server/LiftPanel.h"
 #include "support/Fakes.h"
+#include "support/ScratchDir.h"
+#include "support/SimCore.h"
 
 namespace {
 
@@ -22,17 +22,6 @@ const char* const kParz =
     "\"ZINITVELOCITY\",200\r\n\"ZACCELERATION\",200\r\n\"ZDECELERATION\",200\r\n"
     "\"ZBACKLASH\",0\r\n\"ZJUMPSIZE\",10\r\n\"ZCOARSEFACTOR\",5\r\n\"ZJOYMAXSPEED\",2000\r\n"
     "\"ZHOMESPEED\",-1000\r\n\"ZPOWERUPORIGIN\",0\r\n";
-
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-void Put(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
 
 // Records what the window's dialogs were asked, and plays the operator.
 struct FakeDialogs : PanelDialogs {
@@ -58,33 +47,24 @@ struct FakeDialogs : PanelDialogs {
   std::string chosenDir, chosenFile, clipboard, shownTitle, shownText, openedFile;
 };
 
-struct PanelRig {
-  explicit PanelRig(const std::string& family = "EZHR17", bool start = true) {
-    char pattern[] = "/tmp/kelvorin-panel-XXXXXX";
-    dir = mkdtemp(pattern);
-    Put(dir + "/ST_PARZ.TXT", kParz);
-    Put(dir + "/ST_CONFIG.TXT", "\"MPORT\",1\r\n\"PORTTIMEOUT\",100\r\n\"MOVETIMEOUT\",10\r\n"
-                                "\"WAITPOLLINGINTERVAL\",20\r\n\"CONTRTYPE\"," + family +
-                                "\r\n\"Z_INSTALLED\",1\r\n\"MPORTNAME\",sim:" + family +
-                                ":nowire\r\n");
+struct PanelRig : ScratchDir, SimCore<> {
+  explicit PanelRig(const std::string& family = "EZHR17", bool start = true)
+      : ScratchDir("kelvorin-panel") {
+    Put("ST_PARZ.TXT", kParz);
+    Put("ST_CONFIG.TXT", "\"MPORT\",1\r\n\"PORTTIMEOUT\",100\r\n\"MOVETIMEOUT\",10\r\n"
+                         "\"WAITPOLLINGINTERVAL\",20\r\n\"CONTRTYPE\"," + family +
+                         "\r\n\"Z_INSTALLED\",1\r\n\"MPORTNAME\",sim:" + family +
+                         ":nowire\r\n");
     clock.autoAdvanceMs = 1;  // no wait can spin on a standing clock
     if (start) core.startup.InitAll(dir);
     panel.onStepSizeFilled = [this] { ++fills; };
     panel.WindowLoaded();
   }
-  ~PanelRig() { fs::remove_all(dir); }
   int64_t Steps() { return port.Sim()->axis().Physical(port.NowUs()); }
 
-  FakeClock clock;
-  SimSerialPort port{clock};
-  FakePump pump;
-  FakeMessages messages;
-  FakeWindows windows;
-  CoreModules core{port, clock, pump, messages, windows};
   FakeDialogs dialogs;
   LiftPanel panel{core.state, core.cmds, core.foc, core.par, core.comm,
                   core.startup, pump, windows, dialogs};
-  std::string dir;
   int fills = 0;
   std::string Status() const { return windows.status.text; }
 };
@@ -166,7 +146,7 @@ TEST(LiftPanel, ParametersReinitialiseTheAxisAndRefillTheStepSize) {
     editedFile = rig.core.par.ParGetPath();
     std::string parz = kParz;
     parz.replace(parz.find("\"ZJUMPSIZE\",10"), 14, "\"ZJUMPSIZE\",2.5");
-    Put(rig.dir + "/ST_PARZ.TXT", parz);
+    rig.Put("ST_PARZ.TXT", parz);
   };
   rig.core.state.ZEnabled = 0;
   rig.panel.Parameters();
@@ -176,7 +156,7 @@ TEST(LiftPanel, ParametersReinitialiseTheAxisAndRefillTheStepSize) {
   EXPECT_EQ(rig.panel.StepSize(), 2.5);
   EXPECT_EQ(rig.fills, 2);
 
-  rig.dialogs.onEdit = [&] { Put(rig.dir + "/ST_PARZ.TXT", "\"ZCONTR\",1\r\n"); };
+  rig.dialogs.onEdit = [&] { rig.Put("ST_PARZ.TXT", "\"ZCONTR\",1\r\n"); };
   rig.panel.Parameters();
   EXPECT_EQ(rig.Status(), "Z Off");
   EXPECT_EQ(rig.core.state.ZEnabled, 0);
@@ -188,8 +168,8 @@ TEST(LiftPanel, ReadParFileCopiesOverTheProgramFoldersFileOnly) {
   fs::create_directory(other);
   std::string parz = kParz;
   parz.replace(parz.find("\"ZJUMPSIZE\",10"), 14, "\"ZJUMPSIZE\",4");
-  Put(other + "/ST_PARZ_B.TXT", parz);
-  Put(other + "/ST_PARZ.TXT", "unrelated");
+  rig.Put("other/ST_PARZ_B.TXT", parz);
+  rig.Put("other/ST_PARZ.TXT", "unrelated");
   std::string statusWhileEditing;
   rig.dialogs.onEdit = [&] { statusWhileEditing = rig.Status(); };
 
@@ -201,8 +181,8 @@ TEST(LiftPanel, ReadParFileCopiesOverTheProgramFoldersFileOnly) {
   EXPECT_EQ(rig.dialogs.request.patterns, "*.TXT *.*");
   EXPECT_EQ(rig.dialogs.request.title, "Select a parameter file to load");
   EXPECT_EQ(statusWhileEditing, "Parameter file " + other + "/ST_PARZ_B.TXT read");
-  EXPECT_EQ(Slurp(rig.dir + "/ST_PARZ.TXT"), parz);
-  EXPECT_EQ(Slurp(other + "/ST_PARZ.TXT"), "unrelated");
+  EXPECT_EQ(rig.Get("ST_PARZ.TXT"), parz);
+  EXPECT_EQ(rig.Get("other/ST_PARZ.TXT"), "unrelated");
   EXPECT_EQ(rig.Status(), "Z On");
   EXPECT_EQ(rig.panel.StepSize(), 4);
   EXPECT_EQ(rig.dialogs.edits, 1);
@@ -227,7 +207,7 @@ TEST(LiftPanel, ReadParFileThatCannotCopyChangesNothing) {
     rig.dialogs.chosenFile = c.file;
     rig.panel.ReadParFile();
     EXPECT_EQ(rig.Status(), "Parameter file not read") << c.dir << " " << c.file;
-    EXPECT_EQ(Slurp(rig.dir + "/ST_PARZ.TXT"), kParz) << c.dir << " " << c.file;
+    EXPECT_EQ(rig.Get("ST_PARZ.TXT"), kParz) << c.dir << " " << c.file;
   }
   EXPECT_EQ(rig.dialogs.edits, 0);
 }
@@ -237,8 +217,8 @@ TEST(LiftPanel, ConfigurationEditsTheConfigurationAndAppliesIt) {
   std::string editedFile;
   rig.dialogs.onEdit = [&] {
     editedFile = rig.core.par.ParGetPath();
-    Put(rig.dir + "/ST_CONFIG.TXT", "\"MPORT\",1\r\n\"PORTTIMEOUT\",100\r\n\"MOVETIMEOUT\",10\r\n"
-                                    "\"WAITPOLLINGINTERVAL\",20\r\n\"Z_INSTALLED\",0\r\n");
+    rig.Put("ST_CONFIG.TXT", "\"MPORT\",1\r\n\"PORTTIMEOUT\",100\r\n\"MOVETIMEOUT\",10\r\n"
+                             "\"WAITPOLLINGINTERVAL\",20\r\n\"Z_INSTALLED\",0\r\n");
   };
   const int pumped = rig.pump.calls;
   rig.panel.Configuration();

@@ -2,7 +2,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <vector>
 
@@ -17,28 +16,18 @@
 #include "server/ProgramState.h"
 #include "server/STCommands.h"
 #include "support/Fakes.h"
+#include "support/ScratchDir.h"
 
 namespace {
 
-class ObjTest : public ::testing::Test {
+class ObjTest : public ::testing::Test, protected ScratchDir {
  protected:
-  void SetUp() override {
-    cmds.RegisterFamily("Obj", &obj);
-    char tmpl[] = "/tmp/obj-test-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir = std::string(tmpl) + "/";
-  }
-  void TearDown() override { std::filesystem::remove_all(dir); }
+  ObjTest() : ScratchDir("obj-test") {}
+  void SetUp() override { cmds.RegisterFamily("Obj", &obj); }
 
   std::string Run(const std::string& command) { return cmds.ExecCmd(command); }
   std::string Get(int n) { return Run("Obj Get " + std::to_string(n)); }
-  void Put(const std::string& file, const std::string& text) {
-    std::ofstream(dir + file, std::ios::binary) << text;
-  }
-  std::string Read(const std::string& file) {
-    std::ifstream in(dir + file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  }
+  std::string Read(const std::string& file) { return ScratchDir::Get(file); }
 
   FakeClock clock;
   FakePort port{clock};
@@ -63,7 +52,6 @@ class ObjTest : public ::testing::Test {
                if (zStatus == 1) z = zValue;
                return zStatus;
              }};
-  std::string dir;
 };
 
 }  // namespace
@@ -160,17 +148,17 @@ TEST_F(ObjTest, AddCurrentWithAxisOnOffAndUnreadable) {
 TEST_F(ObjTest, ListFilesRoundTripWithTheirRounding) {
   Run("Obj Add 1.25 -0.05 12.345 top");
   Run("Obj AddCurrent");
-  EXPECT_EQ(Run("Obj ListWrite " + dir + "pos.txt"), " 2");
+  EXPECT_EQ(Run("Obj ListWrite " + Path("pos.txt")), " 2");
   EXPECT_EQ(Read("pos.txt"), " 1 1.3 -0.1 12.35 top\r\n 2 77777.7 77777.7 77777.70 \r\n");
   EXPECT_EQ(Run("Obj ListClear"), "Object List Cleared");
   EXPECT_EQ(Run("Obj GetNum"), " 0");
-  EXPECT_EQ(Run("Obj ListRead " + dir + "pos.txt"), " 2");
+  EXPECT_EQ(Run("Obj ListRead " + Path("pos.txt")), " 2");
   EXPECT_EQ(Get(1), " 1.3 -.1  12.35 top");
   EXPECT_EQ(Get(2), " 77777.7  77777.7  77777.7 ");
 
   // A blank line is an entry without coordinates: the entries keep their line numbers.
   Put("odd.txt", "7 1.0 abc 3.00 n extra\n\n3 4\r\n");
-  EXPECT_EQ(Run("Obj ListRead " + dir + "odd.txt"), " 3");
+  EXPECT_EQ(Run("Obj ListRead " + Path("odd.txt")), " 3");
   EXPECT_EQ(Get(1), " 1  77777.7  3 n");
   EXPECT_EQ(Get(2), " 77777.7  77777.7  77777.7 ");
   EXPECT_EQ(Get(3), " 4  77777.7  77777.7 ");
@@ -178,42 +166,42 @@ TEST_F(ObjTest, ListFilesRoundTripWithTheirRounding) {
 
 TEST_F(ObjTest, ListFileFailuresKeepListAndFile) {
   Run("Obj Add 1 2 3 a");
-  EXPECT_EQ(Run("Obj ListRead " + dir + "none.txt"), "Error ");
-  EXPECT_EQ(messages.shown.back(), "File " + dir + "none.txt does not exist");
+  EXPECT_EQ(Run("Obj ListRead " + Path("none.txt")), "Error ");
+  EXPECT_EQ(messages.shown.back(), "File " + Path("none.txt") + " does not exist");
   Put("empty.txt", "");
-  EXPECT_EQ(Run("Obj ListRead " + dir + "empty.txt"), "Error ");
+  EXPECT_EQ(Run("Obj ListRead " + Path("empty.txt")), "Error ");
   EXPECT_EQ(Get(1), " 1  2  3 a");
 
-  EXPECT_EQ(Run("Obj ListWrite " + dir + "no/dir.txt"), "Error ");
+  EXPECT_EQ(Run("Obj ListWrite " + Path("no/dir.txt")), "Error ");
   EXPECT_EQ(Run("Obj ListWrite"), "Error ");
-  std::filesystem::create_directory(dir + "taken");  // cannot be replaced by a file
-  EXPECT_EQ(Run("Obj ListWrite " + dir + "taken"), "Error ");
-  EXPECT_TRUE(std::filesystem::is_directory(dir + "taken"));
+  std::filesystem::create_directory(Path("taken"));  // cannot be replaced by a file
+  EXPECT_EQ(Run("Obj ListWrite " + Path("taken")), "Error ");
+  EXPECT_TRUE(std::filesystem::is_directory(Path("taken")));
 
   Put("old.txt", "keep\r\n");
   Run("Obj ListClear");
-  EXPECT_EQ(Run("Obj ListWrite " + dir + "old.txt"), " 0");
+  EXPECT_EQ(Run("Obj ListWrite " + Path("old.txt")), " 0");
   EXPECT_EQ(Read("old.txt"), "");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 3);  // no temporaries left
 }
 
 TEST_F(ObjTest, RelativeListFileNamesLieInTheSettingsFolder) {
-  state.AppDir = dir;
+  state.AppDir = Path();
   Run("Obj Add 1 2 3 a");
   EXPECT_EQ(Run("Obj ListWrite rel.txt"), " 1");
   EXPECT_EQ(Read("rel.txt"), " 1 1.0 2.0 3.00 a\r\n");
   EXPECT_FALSE(std::filesystem::exists("rel.txt"));  // not in the working folder
-  std::filesystem::create_directory(dir + "sub");
+  std::filesystem::create_directory(Path("sub"));
   EXPECT_EQ(Run("Obj ListWrite sub/in.txt"), " 1");
   Run("Obj ListClear");
   EXPECT_EQ(Run("Obj ListRead sub/in.txt"), " 1");
-  EXPECT_EQ(Run("Obj ListRead " + dir + "rel.txt"), " 1");  // absolute names as given
+  EXPECT_EQ(Run("Obj ListRead " + Path("rel.txt")), " 1");  // absolute names as given
   EXPECT_EQ(Run("Obj ListRead gone.txt"), "Error ");
-  EXPECT_EQ(messages.shown.back(), "File " + dir + "gone.txt does not exist");
+  EXPECT_EQ(messages.shown.back(), "File " + Path("gone.txt") + " does not exist");
 }
 
 TEST_F(ObjTest, ListReadRefusesFilesOverSixteenMebibytes) {
-  state.AppDir = dir;
+  state.AppDir = Path();
   Run("Obj Add 1 2 3 keep");
   const std::string line = " 1 1.0 2.0 3.00 x\r\n";
   std::string limit(STObj::kMaxListFileBytes - line.size(), ' ');
@@ -227,9 +215,9 @@ TEST_F(ObjTest, ListReadRefusesFilesOverSixteenMebibytes) {
 }
 
 TEST_F(ObjTest, ConfinedRequestsReachOnlyFilesInsideTheSettingsFolder) {
-  state.AppDir = dir + "settings/";
-  std::filesystem::create_directories(dir + "settings/sub");
-  std::filesystem::create_symlink(dir, dir + "settings/up");  // a link out of the folder
+  state.AppDir = Path("settings/");
+  std::filesystem::create_directories(Path("settings/sub"));
+  std::filesystem::create_symlink(Path(), Path("settings/up"));  // a link out of the folder
   Put("outside.txt", " 1 1.0 1.0 1.00 o\r\n");
   Put("settings/inside.txt", " 1 2.0 2.0 2.00 i\r\n");
   const std::string outside = "Error File outside the settings folder";
@@ -240,10 +228,10 @@ TEST_F(ObjTest, ConfinedRequestsReachOnlyFilesInsideTheSettingsFolder) {
   const std::vector<Case> cases = {
       {"inside.txt", true},
       {"sub/../inside.txt", true},
-      {dir + "settings/inside.txt", true},
+      {Path("settings/inside.txt"), true},
       {"sub/new.txt", true},
       {"../outside.txt", false},
-      {dir + "outside.txt", false},
+      {Path("outside.txt"), false},
       {"/etc/passwd", false},
       {"up/outside.txt", false},
       {"sub/../../outside.txt", false},

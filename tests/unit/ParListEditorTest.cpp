@@ -1,35 +1,19 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "parfiles/ParListEditor.h"
 #include "parfiles/TRAPAR.h"
 #include "support/Fakes.h"
+#include "support/ScratchDir.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-class ParListEditorTest : public ::testing::Test {
+class ParListEditorTest : public ::testing::Test, protected ScratchDir {
  protected:
-  void SetUp() override {
-    char tmpl[] = "/tmp/parlist-test-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir = std::string(tmpl) + "/";
-    store.ParSetDir(dir);
-  }
-  void TearDown() override { fs::remove_all(dir); }
-  void Put(const std::string& file, const std::string& text) {
-    std::ofstream(dir + file, std::ios::binary) << text;
-  }
-  std::string Get(const std::string& file) {
-    std::ifstream in(dir + file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  }
-  std::string dir;
+  ParListEditorTest() : ScratchDir("parlist-test") { store.ParSetDir(Path()); }
   FakeMessages messages;
   TRAPAR store{messages};
   ParListEditor editor{store};
@@ -61,7 +45,7 @@ TEST_F(ParListEditorTest, AFileThatCannotBeLoadedShowsNothingAndWritesNothing) {
     EXPECT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(editor.WriteBack({{"MPORT", "2"}, {"CONTRTYPE", "EZHR17"}}), 0);
   }
-  EXPECT_FALSE(fs::exists(dir + "ST_JOY.TXT"));
+  EXPECT_FALSE(fs::exists(Path("ST_JOY.TXT")));
   EXPECT_EQ(Get("BAD.TXT"), "Z axis settings\r\n\"A\",1\r\n");
   EXPECT_EQ(Get("ST_CONFIG.TXT"), "\"MPORT\",1\r\n\"CONTRTYPE\",EZHR17\r\n");
 }

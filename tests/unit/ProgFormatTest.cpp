@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "interp/ProgFormat.h"
 #include "support/CoreRig.h"
@@ -96,18 +94,12 @@ struct FileRig : CoreRig {
     core.interp.AttachWindow(&window, 29);
     window.chosenDir = dir;
   }
-  std::string FileText(const std::string& name) {
-    std::ifstream in(dir + "/" + name, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
   FakeInterpWindow window;
 };
 
 TEST(ProgFiles, ReadSplitsAtCommasDropsQuotesAndFormats) {
   FileRig rig;
-  rig.Write("A.PRG", {"Repeat 2 Times", "Z Move 10, 20", "  \"! note\"", "Endrepeat", "End"});
+  rig.PutLines("A.PRG", {"Repeat 2 Times", "Z Move 10, 20", "  \"! note\"", "Endrepeat", "End"});
   rig.window.chosenFile = "A.PRG";
   rig.core.progEdit.Read();
   EXPECT_EQ(rig.core.interp.ProgLines(),
@@ -127,7 +119,7 @@ TEST(ProgFiles, ReadSplitsAtCommasDropsQuotesAndFormats) {
 
 TEST(ProgFiles, ReadFailuresKeepTheProgram) {
   FileRig rig;
-  rig.Write("BAD.PRG", {"Endrepeat", "Ver"});
+  rig.PutLines("BAD.PRG", {"Endrepeat", "Ver"});
   rig.window.chosenFile = "BAD.PRG";
   rig.core.progEdit.Read();
   EXPECT_EQ(rig.window.Message(), "Program has mistakes");
@@ -150,7 +142,7 @@ TEST(ProgFiles, WriteNormalisesAndAsksBeforeOverwriting) {
   rig.window.chosenFile = "OUT.PRG";
   rig.core.progEdit.Write();
   EXPECT_EQ(rig.window.Message(), "Program written");
-  EXPECT_EQ(rig.FileText("OUT.PRG"), "Repeat 3 Times\r\n    Z Rel 1\r\nEndrepeat\r\nEnd\r\n");
+  EXPECT_EQ(rig.Get("OUT.PRG"), "Repeat 3 Times\r\n    Z Rel 1\r\nEndrepeat\r\nEnd\r\n");
   EXPECT_EQ(rig.window.requests.at(0).title, "Give a Name to the Program (*.PRG)");
   EXPECT_TRUE(rig.window.asked.empty());
   // The counter stays in memory.
@@ -163,11 +155,11 @@ TEST(ProgFiles, WriteNormalisesAndAsksBeforeOverwriting) {
   ASSERT_EQ(rig.window.asked.size(), 1u);
   EXPECT_EQ(rig.window.asked[0],
             "File overwrite|File " + rig.dir + "/OUT.PRG exists.\r\nOverwrite?");
-  EXPECT_EQ(rig.FileText("OUT.PRG"), "Repeat 3 Times\r\n    Z Rel 1\r\nEndrepeat\r\nEnd\r\n");
+  EXPECT_EQ(rig.Get("OUT.PRG"), "Repeat 3 Times\r\n    Z Rel 1\r\nEndrepeat\r\nEnd\r\n");
 
   rig.window.answerOk = true;
   rig.core.progEdit.Write();
-  EXPECT_EQ(rig.FileText("OUT.PRG"), "Ver\r\nEnd\r\n");
+  EXPECT_EQ(rig.Get("OUT.PRG"), "Ver\r\nEnd\r\n");
 
   rig.core.interp.SetProgram({"Repeat x Times", "End"});
   const size_t dialogs = rig.window.requests.size();

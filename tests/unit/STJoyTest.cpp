@@ -3,43 +3,28 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "joystick/STJoy.h"
 #include "parfiles/TRAPAR.h"
 #include "support/Fakes.h"
 #include "support/JoyFakes.h"
+#include "support/ScratchDir.h"
 
 namespace {
 
-struct JoyModuleRig {
-  JoyModuleRig() {
-    char pattern[] = "/tmp/kelvorin-joy-XXXXXX";
-    dir = std::string(mkdtemp(pattern)) + "/";
-    par.ParSetDir(dir);
+struct JoyModuleRig : ScratchDir {
+  JoyModuleRig() : ScratchDir("kelvorin-joy") {
+    par.ParSetDir(Path());
     windows.mainLoaded = true;
   }
-  ~JoyModuleRig() {
-    std::error_code ignored;
-    std::filesystem::remove_all(dir, ignored);
-  }
-  void WriteJoy(const std::string& text) {
-    std::ofstream(dir + "ST_JOY.TXT", std::ios::binary) << text;
-  }
-  std::string ReadJoy() const {
-    std::ifstream in(dir + "ST_JOY.TXT", std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
+  void WriteJoy(const std::string& text) { Put("ST_JOY.TXT", text); }
+  std::string ReadJoy() const { return Get("ST_JOY.TXT"); }
 
   FakeJoystick stick;
   FakeMessages messages;
   FakeWindows windows;
   TRAPAR par{messages};
   STJoy joy{stick, par, windows, messages};
-  std::string dir;
 };
 
 constexpr const char* kCentredFile =
@@ -142,8 +127,8 @@ TEST(STJoy, MissingOrBadKeysKeepTheirFields) {
   EXPECT_EQ(k.JoyDeadZone, 100);  // JLATENT missing: the old dead zone stays
   EXPECT_EQ(rig.messages.shown,
             (std::vector<std::string>{
-                "Parameter JAXIS1_R in " + rig.dir + "ST_JOY.TXT is not a number: x",
-                "Parameter JLATENT not found in " + rig.dir + "ST_JOY.TXT"}));
+                "Parameter JAXIS1_R in " + rig.Path("ST_JOY.TXT") + " is not a number: x",
+                "Parameter JLATENT not found in " + rig.Path("ST_JOY.TXT")}));
 }
 
 TEST(STJoy, WritesExactlyTheNineKeysInOrder) {
@@ -235,7 +220,7 @@ TEST(STJoy, CalibrationSamplesAndEnds) {
   EXPECT_EQ(rig.ReadJoy(), stored);
 
   // Without the file, a refused calibration still puts the old values back.
-  std::filesystem::remove(rig.dir + "ST_JOY.TXT");
+  std::filesystem::remove(rig.Path("ST_JOY.TXT"));
   rig.joy.JoyCalibStart();
   rig.joy.JoyCalibEnd();
   EXPECT_EQ(rig.joy.Calib().JAXIS1_L, 0);

@@ -16,18 +16,17 @@ void WriteConfig(CoreRig& rig, std::initializer_list<std::string> extra = {}) {
                                     "\"WAITPOLLINGINTERVAL\",20", "\"CONTRTYPE\",EZHR17",
                                     "\"MPORTNAME\",fake-port"};
   lines.insert(lines.end(), extra);
-  std::ofstream out(rig.dir + "/ST_CONFIG.TXT", std::ios::binary);
-  for (const auto& l : lines) out << l << "\r\n";
+  rig.PutLines("ST_CONFIG.TXT", lines);
 }
 
 TEST(Startup, CompleteSettingsWithoutAxisStartCleanly) {
   CoreRig rig;
   WriteConfig(rig);
-  rig.Write("ST_SYMCONST.TXT", {"\"UP\",5"});
-  rig.Write("ST_JOYCMDS.TXT", {"Z ?", "Z Stop"});
-  rig.Write("ST_JOY.TXT", {"\"JAXIS1_L\",0", "\"JAXIS1_0\",32767", "\"JAXIS1_R\",65535",
-                           "\"JAXIS2_L\",0", "\"JAXIS2_0\",32767", "\"JAXIS2_R\",65535",
-                           "\"JLATENT\",10", "\"JAXIS1_Dir\",1", "\"JAXIS2_Dir\",1"});
+  rig.PutLines("ST_SYMCONST.TXT", {"\"UP\",5"});
+  rig.PutLines("ST_JOYCMDS.TXT", {"Z ?", "Z Stop"});
+  rig.PutLines("ST_JOY.TXT", {"\"JAXIS1_L\",0", "\"JAXIS1_0\",32767", "\"JAXIS1_R\",65535",
+                              "\"JAXIS2_L\",0", "\"JAXIS2_0\",32767", "\"JAXIS2_R\",65535",
+                              "\"JLATENT\",10", "\"JAXIS1_Dir\",1", "\"JAXIS2_Dir\",1"});
   EXPECT_EQ(rig.core.startup.InitAll(rig.dir), 1);
   EXPECT_EQ(rig.port.openedName, "fake-port");
   EXPECT_EQ(rig.core.comm.CommTimeout(), 50);
@@ -60,7 +59,7 @@ TEST(Startup, MissingFilesAndKeysFailTheirStepButEveryStepRuns) {
 TEST(Startup, ConfigDefaultsRoundingAndBadValues) {
   CoreRig rig;
   rig.core.state.config.CONTRTYPE = "";
-  rig.Write("ST_CONFIG.TXT", {"\"MPORT\",2.5", "\"PORTTIMEOUT\",3.5"});
+  rig.PutLines("ST_CONFIG.TXT", {"\"MPORT\",2.5", "\"PORTTIMEOUT\",3.5"});
   rig.core.par.ParSetDir(rig.dir + "/");
   EXPECT_EQ(rig.core.startup.ReadConfig(), -1);
   const Config& c = rig.core.state.config;
@@ -73,8 +72,8 @@ TEST(Startup, ConfigDefaultsRoundingAndBadValues) {
                      "Parameter CONTRTYPE not found in " + rig.dir + "/ST_CONFIG.TXT"));
 
   // A value that is no number ends the reading at its key.
-  rig.Write("ST_CONFIG.TXT", {"\"MPORT\",7", "\"PORTTIMEOUT\",abc", "\"MOVETIMEOUT\",9",
-                              "\"WAITPOLLINGINTERVAL\",9", "\"CONTRTYPE\",EZHR17"});
+  rig.PutLines("ST_CONFIG.TXT", {"\"MPORT\",7", "\"PORTTIMEOUT\",abc", "\"MOVETIMEOUT\",9",
+                                 "\"WAITPOLLINGINTERVAL\",9", "\"CONTRTYPE\",EZHR17"});
   EXPECT_EQ(rig.core.startup.ReadConfig(), -1);
   EXPECT_EQ(c.MPORT, 7);
   EXPECT_EQ(c.PORTTIMEOUT, 4);
@@ -85,8 +84,8 @@ TEST(Startup, ConfigDefaultsRoundingAndBadValues) {
 
 TEST(Startup, PortNumberNamesTheDeviceWhenNoNameIsGiven) {
   CoreRig rig;
-  rig.Write("ST_CONFIG.TXT", {"\"MPORT\",3", "\"PORTTIMEOUT\",50", "\"MOVETIMEOUT\",5",
-                              "\"WAITPOLLINGINTERVAL\",20"});
+  rig.PutLines("ST_CONFIG.TXT", {"\"MPORT\",3", "\"PORTTIMEOUT\",50", "\"MOVETIMEOUT\",5",
+                                 "\"WAITPOLLINGINTERVAL\",20"});
   rig.core.startup.InitAll(rig.dir);
   EXPECT_EQ(rig.port.openedName, "/dev/ttyS2");
 }
@@ -94,8 +93,8 @@ TEST(Startup, PortNumberNamesTheDeviceWhenNoNameIsGiven) {
 TEST(Startup, FailedPortOpenIsAFailedStep) {
   CoreRig rig;
   WriteConfig(rig);
-  rig.Write("ST_SYMCONST.TXT", {"\"UP\",5"});
-  rig.Write("ST_JOYCMDS.TXT", {"Ver"});
+  rig.PutLines("ST_SYMCONST.TXT", {"\"UP\",5"});
+  rig.PutLines("ST_JOYCMDS.TXT", {"Ver"});
   rig.port.failOpen = true;
   EXPECT_EQ(rig.core.startup.InitAll(rig.dir), -1);
   EXPECT_EQ(rig.core.comm.CommTimeout(), 1000);
@@ -139,26 +138,24 @@ TEST(Startup, UnloadWithoutClientsClosesThePort) {
 // ones that WriteConfig puts after them).
 void WriteConfigWith(CoreRig& rig, std::initializer_list<std::string> front) {
   WriteConfig(rig);
-  std::ifstream in(rig.dir + "/ST_CONFIG.TXT", std::ios::binary);
-  const std::string rest((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  std::ofstream out(rig.dir + "/ST_CONFIG.TXT", std::ios::binary);
-  for (const auto& l : front) out << l << "\r\n";
-  out << rest;
+  std::string text;
+  for (const auto& l : front) text += l + "\r\n";
+  rig.Put("ST_CONFIG.TXT", text + rig.Get("ST_CONFIG.TXT"));
 }
 
 void WriteJoy(CoreRig& rig) {
-  rig.Write("ST_JOY.TXT", {"\"JAXIS1_L\",0", "\"JAXIS1_0\",32767", "\"JAXIS1_R\",65535",
-                           "\"JAXIS2_L\",0", "\"JAXIS2_0\",32767", "\"JAXIS2_R\",65535",
-                           "\"JLATENT\",10", "\"JAXIS1_Dir\",1", "\"JAXIS2_Dir\",1"});
+  rig.PutLines("ST_JOY.TXT", {"\"JAXIS1_L\",0", "\"JAXIS1_0\",32767", "\"JAXIS1_R\",65535",
+                              "\"JAXIS2_L\",0", "\"JAXIS2_0\",32767", "\"JAXIS2_R\",65535",
+                              "\"JLATENT\",10", "\"JAXIS1_Dir\",1", "\"JAXIS2_Dir\",1"});
 }
 
 void WriteParz(CoreRig& rig) {
-  rig.Write("ST_PARZ.TXT",
-            {"\"ZCONTR\",1", "\"ZSTROKEPERROT\",1", "\"ZMOTORSTEPS\",200",
-             "\"ZSTEPDIVIDE\",3", "\"ZHOLDCURRENT\",10", "\"ZRUNCURRENT\",50",
-             "\"ZSLEWVELOCITY\",2000", "\"ZINITVELOCITY\",200", "\"ZACCELERATION\",300",
-             "\"ZDECELERATION\",400", "\"ZBACKLASH\",0", "\"ZJUMPSIZE\",10",
-             "\"ZCOARSEFACTOR\",10", "\"ZJOYMAXSPEED\",2000", "\"ZHOMESPEED\",-1000"});
+  rig.PutLines("ST_PARZ.TXT",
+               {"\"ZCONTR\",1", "\"ZSTROKEPERROT\",1", "\"ZMOTORSTEPS\",200",
+                "\"ZSTEPDIVIDE\",3", "\"ZHOLDCURRENT\",10", "\"ZRUNCURRENT\",50",
+                "\"ZSLEWVELOCITY\",2000", "\"ZINITVELOCITY\",200", "\"ZACCELERATION\",300",
+                "\"ZDECELERATION\",400", "\"ZBACKLASH\",0", "\"ZJUMPSIZE\",10",
+                "\"ZCOARSEFACTOR\",10", "\"ZJOYMAXSPEED\",2000", "\"ZHOMESPEED\",-1000"});
 }
 
 std::string Joined(const std::vector<std::string>& texts) {
@@ -275,8 +272,8 @@ TEST(Startup, EveryFailedStepSaysWhyOnTheStatusLine) {
   for (const auto& c : cases) {
     CoreRig rig;
     WriteConfigWith(rig, c.front);
-    rig.Write("ST_SYMCONST.TXT", {"\"UP\",5"});
-    rig.Write("ST_JOYCMDS.TXT", {"Ver"});
+    rig.PutLines("ST_SYMCONST.TXT", {"\"UP\",5"});
+    rig.PutLines("ST_JOYCMDS.TXT", {"Ver"});
     WriteJoy(rig);
     if (c.parz) WriteParz(rig);
     rig.port.failOpen = c.portFails;

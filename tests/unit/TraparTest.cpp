@@ -1,41 +1,24 @@
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 
 #include "parfiles/TRAPAR.h"
 #include "support/Fakes.h"
+#include "support/FileSizeLimit.h"
+#include "support/ScratchDir.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-class TraparTest : public ::testing::Test {
+class TraparTest : public ::testing::Test, protected ScratchDir {
  protected:
-  void SetUp() override {
-    char tmpl[] = "/tmp/trapar-test-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir = std::string(tmpl) + "/";
-    par.ParSetDir(dir);
-  }
-  void TearDown() override {
-    fs::permissions(dir, fs::perms::owner_all, fs::perm_options::add);
-    fs::remove_all(dir);
-  }
-  void Put(const std::string& file, const std::string& text) {
-    std::ofstream(dir + file, std::ios::binary) << text;
-  }
-  std::string Get(const std::string& file) {
-    std::ifstream in(dir + file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  }
+  TraparTest() : ScratchDir("trapar-test") { par.ParSetDir(Path()); }
   size_t FilesInDir() {
     return static_cast<size_t>(std::distance(fs::directory_iterator(dir), {}));
   }
@@ -45,7 +28,6 @@ class TraparTest : public ::testing::Test {
     return TRAPAR::ValueText(v);
   }
 
-  std::string dir;
   FakeMessages messages;
   TRAPAR par{messages};
 };
@@ -96,7 +78,7 @@ TEST_F(TraparTest, FailedLoadsLeaveTheTableAndSayWhy) {
     messages = FakeMessages();
     EXPECT_EQ(par.ParLoad(), -1) << bad;
     ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0], "File " + dir + "BAD.TXT is not a valid parameter file");
+    EXPECT_EQ(messages.shown[0], "File " + Path("BAD.TXT") + " is not a valid parameter file");
     EXPECT_EQ(messages.icons[0], MsgIcon::Critical);
     EXPECT_EQ(par.ParCount(), 1);
     EXPECT_EQ(Text("KEEP"), "me");
@@ -107,14 +89,14 @@ TEST_F(TraparTest, FailedLoadsLeaveTheTableAndSayWhy) {
   messages = FakeMessages();
   EXPECT_EQ(par.ParLoadTable(own), -1);
   ASSERT_EQ(messages.shown.size(), 1u);
-  EXPECT_EQ(messages.shown[0], "File " + dir + "NONE.TXT does not exist");
+  EXPECT_EQ(messages.shown[0], "File " + Path("NONE.TXT") + " does not exist");
   EXPECT_EQ(messages.icons[0], MsgIcon::None);
   ASSERT_EQ(own.size(), 1u);
   EXPECT_EQ(own[0].Name, "KEEP");
 
-  fs::create_directory(dir + "SUB");  // a directory is no file
-  EXPECT_EQ(par.ParReadFile(dir + "SUB", own), -1);
-  EXPECT_EQ(messages.shown.back(), "File " + dir + "SUB does not exist");
+  fs::create_directory(Path("SUB"));  // a directory is no file
+  EXPECT_EQ(par.ParReadFile(Path("SUB"), own), -1);
+  EXPECT_EQ(messages.shown.back(), "File " + Path("SUB") + " does not exist");
 }
 
 TEST_F(TraparTest, TransferModes) {
@@ -142,7 +124,7 @@ TEST_F(TraparTest, TransferModes) {
   EXPECT_TRUE(messages.shown.empty());
   EXPECT_EQ(par.ParTransfer("ZSPEED", out, "from"), -1);
   ASSERT_EQ(messages.shown.size(), 1u);
-  EXPECT_EQ(messages.shown[0], "Parameter ZSPEED not found in " + dir + "T.TXT");
+  EXPECT_EQ(messages.shown[0], "Parameter ZSPEED not found in " + Path("T.TXT"));
   EXPECT_EQ(messages.icons[0], MsgIcon::Critical);
   EXPECT_EQ(par.ParTransfer("ZSPEED", out, "bogus"), 0);
   EXPECT_EQ(messages.shown.size(), 1u);
@@ -206,32 +188,33 @@ TEST_F(TraparTest, IndexAccessChecksTheRange) {
 }
 
 TEST_F(TraparTest, LineListsReadFieldsAndWriteLines) {
-  ASSERT_EQ(par.LinesWriteFile({"Delay 100, 200", "Z Rel 5", ""}, dir + "L.TXT"), 1);
+  ASSERT_EQ(par.LinesWriteFile({"Delay 100, 200", "Z Rel 5", ""}, Path("L.TXT")), 1);
   EXPECT_EQ(Get("L.TXT"), "Delay 100, 200\r\nZ Rel 5\r\n\r\n");
   LineList list;
-  EXPECT_EQ(par.LinesReadFile(dir + "L.TXT", list), 4);
+  EXPECT_EQ(par.LinesReadFile(Path("L.TXT"), list), 4);
   EXPECT_EQ(list, (LineList{"Delay 100", "200", "Z Rel 5", ""}));
 
   Put("Q.TXT", "  \"a, b\" tail ,  c  \n\n   \r\nd,\n\"open, end\nlast");
-  EXPECT_EQ(par.LinesReadFile(dir + "Q.TXT", list), 8);
+  EXPECT_EQ(par.LinesReadFile(Path("Q.TXT"), list), 8);
   EXPECT_EQ(list, (LineList{"a, b", "c", "", "", "d", "", "open, end", "last"}));
 
   Put("E.TXT", "");
-  EXPECT_EQ(par.LinesReadFile(dir + "E.TXT", list), -1);
+  EXPECT_EQ(par.LinesReadFile(Path("E.TXT"), list), -1);
   EXPECT_EQ(list.size(), 8u);
   Put("E.TXT", "\r\n  \r\n");
-  EXPECT_EQ(par.LinesReadFile(dir + "E.TXT", list), 2);
+  EXPECT_EQ(par.LinesReadFile(Path("E.TXT"), list), 2);
   EXPECT_EQ(list, (LineList{"", ""}));
   EXPECT_TRUE(messages.shown.empty());
-  EXPECT_EQ(par.LinesReadFile(dir + "NO.TXT", list), -1);
-  EXPECT_EQ(messages.shown, (std::vector<std::string>{"File " + dir + "NO.TXT does not exist"}));
+  EXPECT_EQ(par.LinesReadFile(Path("NO.TXT"), list), -1);
+  EXPECT_EQ(messages.shown,
+            (std::vector<std::string>{"File " + Path("NO.TXT") + " does not exist"}));
   EXPECT_EQ(list.size(), 2u);
 
   par.ParSetFile("ST_JOYCMDS.TXT");
   ASSERT_EQ(par.LinesSave({"Z Home"}), 1);
   EXPECT_EQ(par.LinesLoad(list), 1);
   EXPECT_EQ(list, LineList{"Z Home"});
-  EXPECT_EQ(par.LinesWriteFile({}, dir + "ZERO.TXT"), 1);
+  EXPECT_EQ(par.LinesWriteFile({}, Path("ZERO.TXT")), 1);
   EXPECT_EQ(Get("ZERO.TXT"), "");
 }
 
@@ -260,17 +243,17 @@ TEST_F(TraparTest, LineListsKeepBlankEntriesThroughSplitSaveAndLoad) {
     const LineList split = TRAPAR::LinesSplit(c.text);
     EXPECT_EQ(split, c.list);
     EXPECT_EQ(TRAPAR::LinesJoin(split), c.text);
-    ASSERT_EQ(par.LinesWriteFile(split, dir + "RT.TXT"), 1);
+    ASSERT_EQ(par.LinesWriteFile(split, Path("RT.TXT")), 1);
     LineList read{"old"};
-    EXPECT_EQ(par.LinesReadFile(dir + "RT.TXT", read), static_cast<int16_t>(c.list.size()));
+    EXPECT_EQ(par.LinesReadFile(Path("RT.TXT"), read), static_cast<int16_t>(c.list.size()));
     EXPECT_EQ(read, c.list);
   }
   // Text after the last line break is an element only when there is some.
   Put("T.TXT", "a\r\nb");
   LineList read;
-  EXPECT_EQ(par.LinesReadFile(dir + "T.TXT", read), 2);
+  EXPECT_EQ(par.LinesReadFile(Path("T.TXT"), read), 2);
   Put("T.TXT", "a\nb\n");
-  EXPECT_EQ(par.LinesReadFile(dir + "T.TXT", read), 2);
+  EXPECT_EQ(par.LinesReadFile(Path("T.TXT"), read), 2);
   EXPECT_EQ(read, (LineList{"a", "b"}));
 }
 
@@ -278,35 +261,31 @@ TEST_F(TraparTest, FailedWritesKeepTheOldFileAndLeaveNoTemporary) {
   Put("OLD.TXT", "\"A\",1\r\n");
   const ParTable table = {{"A", 2.5}, {"LONG", std::string(4096, 'x')}};
 
-  EXPECT_EQ(par.ParWriteFile(dir + "missing/OLD.TXT", table), -1);
-  EXPECT_EQ(par.LinesWriteFile({"x"}, dir + "OLD.TXT/child"), -1);  // parent is a file
-  EXPECT_FALSE(fs::exists(dir + "missing"));
+  EXPECT_EQ(par.ParWriteFile(Path("missing/OLD.TXT"), table), -1);
+  EXPECT_EQ(par.LinesWriteFile({"x"}, Path("OLD.TXT/child")), -1);  // parent is a file
+  EXPECT_FALSE(fs::exists(Path("missing")));
 
   // A file-size limit makes the write fail halfway, as a full disk would.
-  rlimit saved{};
-  getrlimit(RLIMIT_FSIZE, &saved);
-  auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-  rlimit small = saved;
-  small.rlim_cur = 1024;
-  setrlimit(RLIMIT_FSIZE, &small);
-  const int16_t result = par.ParWriteFile(dir + "OLD.TXT", table);
-  setrlimit(RLIMIT_FSIZE, &saved);
-  std::signal(SIGXFSZ, oldHandler);
+  int16_t result = 0;
+  {
+    const FileSizeLimit limit(1024);
+    result = par.ParWriteFile(Path("OLD.TXT"), table);
+  }
   EXPECT_EQ(result, -1);
   EXPECT_EQ(Get("OLD.TXT"), "\"A\",1\r\n");
   EXPECT_EQ(FilesInDir(), 1u);
 
   if (geteuid() != 0) {  // root writes into read-only directories anyway
     fs::permissions(dir, fs::perms::owner_write, fs::perm_options::remove);
-    EXPECT_EQ(par.ParWriteFile(dir + "OLD.TXT", table), -1);
+    EXPECT_EQ(par.ParWriteFile(Path("OLD.TXT"), table), -1);
     fs::permissions(dir, fs::perms::owner_write, fs::perm_options::add);
     EXPECT_EQ(Get("OLD.TXT"), "\"A\",1\r\n");
   }
 
-  chmod((dir + "OLD.TXT").c_str(), 0640);
-  ASSERT_EQ(par.ParWriteFile(dir + "OLD.TXT", table), 1);
+  chmod(Path("OLD.TXT").c_str(), 0640);
+  ASSERT_EQ(par.ParWriteFile(Path("OLD.TXT"), table), 1);
   struct stat st {};
-  stat((dir + "OLD.TXT").c_str(), &st);
+  stat(Path("OLD.TXT").c_str(), &st);
   EXPECT_EQ(st.st_mode & 0777, 0640u);
   EXPECT_EQ(FilesInDir(), 1u);
 }
@@ -334,7 +313,7 @@ TEST_F(TraparTest, NextWriteRemovesTemporariesOfInterruptedWrites) {
       {"LIST.TXT." + dead + ".17.tmp", true},
   };
   for (const auto& f : files) Put(f.name, "half a write");
-  ASSERT_EQ(par.LinesWriteFile({"a"}, dir + "LIST.TXT"), 1);
-  for (const auto& f : files) EXPECT_EQ(fs::exists(dir + f.name), f.stays) << f.name;
+  ASSERT_EQ(par.LinesWriteFile({"a"}, Path("LIST.TXT")), 1);
+  for (const auto& f : files) EXPECT_EQ(fs::exists(Path(f.name)), f.stays) << f.name;
   EXPECT_EQ(Get("LIST.TXT"), "a\r\n");
 }

@@ -1,10 +1,7 @@
 #pragma once
 // The Z axis over the real link, drivers and dispatch, with a fake port that answers like
 // an EZHR17 or an IM483I at address 1, and a settings folder of its own.
-#include <stdlib.h>
-
 #include <cmath>
-#include <filesystem>
 #include <fstream>
 #include <map>
 #include <set>
@@ -20,6 +17,7 @@
 #include "parfiles/TRAPAR.h"
 #include "server/ProgramState.h"
 #include "support/Fakes.h"
+#include "support/ScratchDir.h"
 #include "zaxis/STFoc.h"
 
 // Answers command lines as a controller at address 1 would. The position register is
@@ -70,12 +68,10 @@ struct FakeController {
 
 using ParzChanges = std::vector<std::pair<std::string, std::string>>;
 
-class ZRig {
+class ZRig : public ScratchDir {
  public:
-  explicit ZRig(const std::string& family) {
-    char pattern[] = "/tmp/kelvorin-z-XXXXXX";
-    dir = mkdtemp(pattern);
-    par.ParSetDir(dir + "/");
+  explicit ZRig(const std::string& family) : ScratchDir("kelvorin-z") {
+    par.ParSetDir(Path());
     state.config.CONTRTYPE = family;
     state.config.WAITPOLLINGINTERVAL = 50;
     controller.family = family;
@@ -88,11 +84,6 @@ class ZRig {
       return controller.Respond(line, clock.now);
     };
   }
-  ~ZRig() {
-    std::error_code ignored;
-    std::filesystem::remove_all(dir, ignored);
-  }
-
   // ST_PARZ.TXT with every key, changed values put in place and dropped keys left out.
   void WriteParz(const ParzChanges& changes = {}, const std::set<std::string>& drop = {}) {
     ParzChanges keys = {
@@ -112,7 +103,7 @@ class ZRig {
       out << '"' << key << "\"," << value << "\r\n";
     }
   }
-  std::string ParzPath() const { return dir + "/ST_PARZ.TXT"; }
+  std::string ParzPath() const { return Path("ST_PARZ.TXT"); }
 
   // Commands written since the last call, terminators included.
   std::vector<std::string> Take() {
@@ -134,5 +125,4 @@ class ZRig {
   MotCon motor{state.config, shared, comm, ezhr17, im483i};
   STFoc foc{par, motor, comm.Delay(), messages};
   FakeController controller;
-  std::string dir;
 };
