@@ -22,12 +22,12 @@ constexpr double kZMax = 500;
 
 // The rig's settings with the travel limits -100 and 500 and the position display.
 int16_t Start(JoyRig& rig, const std::string& family, int joyOn, int posPoll = 500) {
-  rig.Write("ST_CONFIG.TXT",
+  rig.PutLines("ST_CONFIG.TXT",
             {"\"MPORT\",1", "\"PORTTIMEOUT\",100", "\"MOVETIMEOUT\",5",
              "\"WAITPOLLINGINTERVAL\",20", "\"CONTRTYPE\"," + family,
              "\"JOYSTARTON\"," + std::to_string(joyOn), "\"Z_INSTALLED\",1",
              "\"MPORTNAME\",sim:" + family, "\"ZPOSPOLL\"," + std::to_string(posPoll)});
-  std::ofstream(rig.dir + "ST_PARZ.TXT", std::ios::app) << "\"ZMIN\",-100\r\n\"ZMAX\",500\r\n";
+  std::ofstream(rig.Path("ST_PARZ.TXT"), std::ios::app) << "\"ZMIN\",-100\r\n\"ZMAX\",500\r\n";
   return rig.Start();
 }
 
@@ -121,7 +121,7 @@ TEST(LimitTick, JoystickRunStopsAtTheLimitAndIsNotSentTowardsIt) {
 TEST(LimitTick, RunStartedInsideATickIsWatchedWhileItWaits) {
   JoyRig rig("EZHR17", 1);
   ASSERT_EQ(Start(rig, "EZHR17", 1, 0), 1);
-  rig.Write("ST_JOYCMDS.TXT", {"Ver", "Z Move 2000"});  // a button command is waited for
+  rig.PutLines("ST_JOYCMDS.TXT", {"Ver", "Z Move 2000"});  // a button command is waited for
   ASSERT_GT(rig.core.startup.ReadJoyCmds(), 0);
   ASSERT_EQ(rig.Exec("Z 400;Z Wait"), "OK  ; OK  ; ");
   uint32_t next = rig.clock.now;
