@@ -117,8 +117,9 @@ bool QtSerialPort::WriteFailed(int error, PortError& err) {
 long QtSerialPort::Waiting(PortError& err) {
   Operation op(*this);
   if (!Usable(err)) return -1;
-  // A poll of the descriptor without waiting, so that bytes that just came count.
-  if (port_.bytesAvailable() == 0) port_.waitForReadyRead(0);
+  // A poll of the descriptor without waiting, so that bytes that just came count; Qt is
+  // asked to take them in (or to notice a hang-up) only when there is something to see.
+  if (port_.bytesAvailable() == 0 && DescriptorStirs()) port_.waitForReadyRead(0);
   NoteLineErrors();
   if (port_.bytesAvailable() == 0 && !Usable(err)) return -1;
   return static_cast<long>(port_.bytesAvailable());
@@ -177,6 +178,12 @@ std::string QtSerialPort::LossDescription(const std::string& reported) const {
   if (pfd.fd >= 0 && ::poll(&pfd, 1, 0) > 0 && (pfd.revents & POLLHUP))
     return "Device hung up";
   return reported;
+}
+
+// Bytes, a hang-up or an error on the descriptor (a failed poll counts too).
+bool QtSerialPort::DescriptorStirs() const {
+  pollfd pfd{static_cast<int>(port_.handle()), POLLIN, 0};
+  return ::poll(&pfd, 1, 0) != 0;
 }
 
 bool QtSerialPort::WaitWritable(int fd, Clock::time_point deadline) {

@@ -38,6 +38,7 @@ class QtSerialPort : public SerialPort {
   void MarkLost(int code, const std::string& text);
   bool WriteFailed(int error, PortError& err);
   static bool WaitWritable(int fd, Clock::time_point deadline);
+  bool DescriptorStirs() const;
   bool Usable(PortError& err) const;
   PortError CurrentError() const;
   std::string LossDescription(const std::string& reported) const;
