@@ -188,10 +188,11 @@ bool QtSerialPort::DescriptorStirs() const {
 
 bool QtSerialPort::WaitWritable(int fd, Clock::time_point deadline) {
   for (;;) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-    if (left.count() <= 0) return false;
+    using std::chrono::milliseconds;
+    const auto left = std::chrono::duration_cast<milliseconds>(deadline - Clock::now()).count();
+    if (left <= 0) return false;
     pollfd pfd{fd, POLLOUT, 0};
-    const int r = ::poll(&pfd, 1, static_cast<int>(left.count()));
+    const int r = ::poll(&pfd, 1, static_cast<int>(left));
     if (r > 0) return true;  // writable, or an error the next write reports
     if (r < 0 && errno != EINTR) return true;
   }
