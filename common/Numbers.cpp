@@ -145,25 +145,41 @@ std::optional<int32_t> ToInt32(std::string_view text, char decimal) {
   return d ? RoundToInt32(*d) : std::nullopt;
 }
 
+namespace {
+
+// 10^0 to 10^15, each exact in a double.
+constexpr double kPowersOfTen[kMaxPatternDecimals + 1] = {
+    1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+
+// The digits of a whole, non-negative number. Below 2^63 an integer conversion gives
+// them exactly and far faster than the general formatter.
+std::string WholeDigits(double whole) {
+  char buf[400];
+  if (whole < 9223372036854775808.0) {
+    const auto r = std::to_chars(buf, buf + sizeof buf, static_cast<uint64_t>(whole));
+    return std::string(buf, r.ptr);
+  }
+  std::snprintf(buf, sizeof buf, "%.0f", whole);
+  return buf;
+}
+
+}  // namespace
+
 std::string Pattern(double v, int decimals, char decimal) {
   if (!std::isfinite(v)) return NonFinite(v);
   decimals = std::clamp(decimals, 0, kMaxPatternDecimals);
   // From 2^52 up every double is a whole number: the digits are exact as they stand.
   constexpr double kWhole = 4503599627370496.0;
-  const double scale = std::pow(10.0, decimals);
-  double scaled = std::fabs(v) * scale;
-  char buf[400];
+  double scaled = std::fabs(v) * kPowersOfTen[decimals];
   std::string digits;
   if (std::fabs(v) >= kWhole) {
-    std::snprintf(buf, sizeof buf, "%.0f", std::fabs(v));
-    digits = buf + std::string(static_cast<size_t>(decimals), '0');
+    digits = WholeDigits(std::fabs(v)) + std::string(static_cast<size_t>(decimals), '0');
   } else {
     // Round on the decimal value (a tie such as 0.125 goes away from zero, as people
     // expect), guarding against representation error with a relative nudge.
     if (scaled < kWhole)
       scaled = std::floor(scaled * (1 + 4 * std::numeric_limits<double>::epsilon()) + 0.5);
-    std::snprintf(buf, sizeof buf, "%.0f", scaled);
-    digits = buf;
+    digits = WholeDigits(scaled);
   }
   if (static_cast<int>(digits.size()) <= decimals)
     digits.insert(0, decimals + 1 - digits.size(), '0');

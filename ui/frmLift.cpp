@@ -258,8 +258,11 @@ bool frmLift::eventFilter(QObject* watched, QEvent* event) {
   return QMainWindow::eventFilter(watched, event);
 }
 
+// A client that polls sends the same line again and again; the box is left alone then
+// (setting a line edit's text is costly, and it would only move the cursor).
 void frmLift::SetCommandText(const std::string& text) {
-  cboCommand_->setEditText(ToQ(text));
+  const QString q = ToQ(text);
+  if (cboCommand_->currentText() != q) cboCommand_->setEditText(q);
 }
 
 void frmLift::SetStatusText(const std::string& text) { lblMsg_->setText(ToQ(text)); }

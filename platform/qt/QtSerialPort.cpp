@@ -5,6 +5,8 @@
 #include <sys/ioctl.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <unistd.h>
 
 namespace {
 
@@ -78,23 +80,46 @@ bool QtSerialPort::Close(PortError& err) {
 
 bool QtSerialPort::IsOpen() const { return port_.isOpen(); }
 
+// Straight to the descriptor: a command is a few bytes that the tty takes at once, and
+// going through QSerialPort's buffer would cost a wake-up of the event loop and a poll
+// before they leave. Only a full output queue makes it wait, for the port to drain.
 bool QtSerialPort::Write(std::string_view data, PortError& err) {
   Operation op(*this);
   if (!Usable(err)) return false;
-  const auto size = static_cast<qint64>(data.size());
-  if (port_.write(data.data(), size) != size ||
-      (size > 0 && !port_.waitForBytesWritten(WriteTimeoutMs(data.size())))) {
-    err = lost_ ? lostError_ : CurrentError();
-    return false;
+  const int fd = static_cast<int>(port_.handle());
+  const auto deadline = Clock::now() + std::chrono::milliseconds(WriteTimeoutMs(data.size()));
+  while (!data.empty()) {
+    const ssize_t n = ::write(fd, data.data(), data.size());
+    if (n > 0) {
+      data.remove_prefix(static_cast<size_t>(n));
+    } else if (n < 0 && errno == EAGAIN) {
+      if (!WaitWritable(fd, deadline)) {
+        err = {static_cast<int>(QSerialPort::TimeoutError), "Operation timed out"};
+        return false;
+      }
+    } else if (n == 0 || errno != EINTR) {
+      return WriteFailed(n == 0 ? EIO : errno, err);
+    }
   }
   return true;
+}
+
+// A failed write as QSerialPort reports it; an I/O error means the device is gone.
+bool QtSerialPort::WriteFailed(int error, PortError& err) {
+  const bool gone = error == EIO || error == EBADF;
+  const auto code = gone ? QSerialPort::ResourceError : QSerialPort::WriteError;
+  const std::string text = qt_error_string(error).toStdString();
+  if (gone) MarkLost(static_cast<int>(code), text);
+  err = lost_ ? lostError_ : PortError{static_cast<int>(code), text};
+  return false;
 }
 
 long QtSerialPort::Waiting(PortError& err) {
   Operation op(*this);
   if (!Usable(err)) return -1;
-  // A poll of the descriptor without waiting, so that bytes that just came count.
-  if (port_.bytesAvailable() == 0) port_.waitForReadyRead(0);
+  // A poll of the descriptor without waiting, so that bytes that just came count; Qt is
+  // asked to take them in (or to notice a hang-up) only when there is something to see.
+  if (port_.bytesAvailable() == 0 && DescriptorStirs()) port_.waitForReadyRead(0);
   NoteLineErrors();
   if (port_.bytesAvailable() == 0 && !Usable(err)) return -1;
   return static_cast<long>(port_.bytesAvailable());
@@ -119,9 +144,13 @@ bool QtSerialPort::WaitForData(int timeoutMs) {
 }
 
 void QtSerialPort::OnError(QSerialPort::SerialPortError error) {
-  if (!MeansDeviceGone(error) || lost_ || !port_.isOpen()) return;
+  if (MeansDeviceGone(error)) MarkLost(static_cast<int>(error), port_.errorString().toStdString());
+}
+
+void QtSerialPort::MarkLost(int code, const std::string& text) {
+  if (lost_ || !port_.isOpen()) return;
   lost_ = true;
-  lostError_ = {static_cast<int>(error), LossDescription()};
+  lostError_ = {code, LossDescription(text)};
   Queue(kEventDeviceLost);
 }
 
@@ -144,11 +173,29 @@ PortError QtSerialPort::CurrentError() const {
 
 // After a hang-up the error text Qt reports may stem from an unrelated call; the
 // descriptor's own state says what happened.
-std::string QtSerialPort::LossDescription() const {
+std::string QtSerialPort::LossDescription(const std::string& reported) const {
   pollfd pfd{static_cast<int>(port_.handle()), POLLIN, 0};
   if (pfd.fd >= 0 && ::poll(&pfd, 1, 0) > 0 && (pfd.revents & POLLHUP))
     return "Device hung up";
-  return port_.errorString().toStdString();
+  return reported;
+}
+
+// Bytes, a hang-up or an error on the descriptor (a failed poll counts too).
+bool QtSerialPort::DescriptorStirs() const {
+  pollfd pfd{static_cast<int>(port_.handle()), POLLIN, 0};
+  return ::poll(&pfd, 1, 0) != 0;
+}
+
+bool QtSerialPort::WaitWritable(int fd, Clock::time_point deadline) {
+  for (;;) {
+    using std::chrono::milliseconds;
+    const auto left = std::chrono::duration_cast<milliseconds>(deadline - Clock::now()).count();
+    if (left <= 0) return false;
+    pollfd pfd{fd, POLLOUT, 0};
+    const int r = ::poll(&pfd, 1, static_cast<int>(left));
+    if (r > 0) return true;  // writable, or an error the next write reports
+    if (r < 0 && errno != EINTR) return true;
+  }
 }
 
 bool QtSerialPort::ReadCounters(Counters& out) const {

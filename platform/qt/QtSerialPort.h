@@ -7,6 +7,7 @@
 // operation has finished with the port; one noticed from Qt's event loop goes out at once.
 #include <QSerialPort>
 #include <array>
+#include <chrono>
 #include <deque>
 
 #include "platform/SerialPort.h"
@@ -31,10 +32,16 @@ class QtSerialPort : public SerialPort {
   enum Counter { kFrame, kParity, kOverrun, kBreak, kBufOverrun, kCounters };
   using Counters = std::array<int, kCounters>;
 
+  using Clock = std::chrono::steady_clock;
+
   void OnError(QSerialPort::SerialPortError error);
+  void MarkLost(int code, const std::string& text);
+  bool WriteFailed(int error, PortError& err);
+  static bool WaitWritable(int fd, Clock::time_point deadline);
+  bool DescriptorStirs() const;
   bool Usable(PortError& err) const;
   PortError CurrentError() const;
-  std::string LossDescription() const;
+  std::string LossDescription(const std::string& reported) const;
   bool ReadCounters(Counters& out) const;
   void StartLineErrorWatch();
   void NoteLineErrors();

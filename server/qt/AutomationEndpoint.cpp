@@ -222,13 +222,20 @@ void AutomationEndpoint::Accept(int fd, Kind kind) {
 }
 
 // Reading is on only while the connection can take its next request, so the bytes of
-// a busy connection wait in the socket (one request of a connection at a time).
+// a busy connection wait in the socket (one request of a connection at a time). A
+// running request leaves the notifier as it is: only when events run nested inside it
+// and the socket turns readable is reading switched off (OnReadable), which spares the
+// typical short request two changes of the event loop's descriptor set.
 void AutomationEndpoint::UpdateInput(Connection* conn) {
   const bool ready = !conn->busy && !conn->scheduled && !conn->stalled && !conn->ending;
   conn->stream->WantInput(!conn->finished && (conn->closing || ready));
 }
 
 void AutomationEndpoint::OnReadable(Connection* conn) {
+  if (conn->busy) {  // woken inside its own request: the bytes wait until it returns
+    UpdateInput(conn);
+    return;
+  }
   if (!conn->closing) {
     ProcessNext(conn);
     return;
@@ -284,7 +291,6 @@ void AutomationEndpoint::ProcessNext(Connection* conn) {
 void AutomationEndpoint::RunLine(Connection* conn, std::string&& line) {
   std::string reply;
   conn->busy = true;
-  UpdateInput(conn);
   if (conn->kind == Kind::Command) host_.DdeExecute(line);
   else reply = host_.Exec(line, conn->Link());
   conn->busy = false;

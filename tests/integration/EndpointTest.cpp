@@ -225,6 +225,27 @@ TEST_F(EndpointTest, PipelinedRequestsOfOneConnectionRunOneAfterAnother) {
   EXPECT_EQ(inOrder, n);
 }
 
+// A request that came alone starts with reading still on. A line its client sends while
+// it runs waits for its answer, and the waiting bytes do not keep waking the event loop.
+TEST_F(EndpointTest, ALineSentInsideALoneRequestWaitsWithoutWakingTheLoop) {
+  auto a = Connect();
+  QElapsedTimer held;
+  int turns = 0;
+  host.onHold = [&] {
+    a->Send("a2\n");
+    held.start();
+  };
+  host.holdUntil = [&] {
+    ++turns;
+    return held.elapsed() >= 100;
+  };
+  a->Send("hold\n");
+  EXPECT_EQ(a->Answer(), "hold");
+  EXPECT_EQ(a->Answer(), "a2");
+  EXPECT_LT(host.At("end hold"), host.At("begin a2"));
+  EXPECT_LT(turns, 200);  // the 5 ms tick wakes it about 20 times
+}
+
 TEST_F(EndpointTest, OtherConnectionsRunNestedInsideALongRequest) {
   auto a = Connect();
   auto b = Connect();

@@ -2,6 +2,7 @@
 // DDE-style executes, and the window commands.
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QApplication>
 #include <QMessageBox>
@@ -89,6 +90,22 @@ TEST(MainWindow, DdeExecuteFillsTheBoxButNotTheHistory) {
   EXPECT_EQ(rig.Status(), " 1 ; ");
   EXPECT_EQ(rig.Find<QLabel>("lblTime")->text(), " 0");
   EXPECT_GE(rig.pump.calls, 1);
+}
+
+// A client that polls repeats its line: the box keeps the operator's cursor and
+// selection then, and any other line replaces the text.
+TEST(MainWindow, RepeatedClientCommandLeavesTheBoxAlone) {
+  WindowRig rig;
+  auto& cmds = rig.core.cmds;
+  cmds.ExecCmdString("Delay 1");
+  auto* edit = rig.Find<QComboBox>("cboCommand")->lineEdit();
+  edit->setSelection(0, 5);
+  cmds.ExecCmdString("Delay 1");
+  EXPECT_EQ(edit->selectedText(), "Delay");
+  cmds.ExecCmdString("Delay 2");
+  EXPECT_EQ(edit->text(), "Delay 2");
+  EXPECT_FALSE(edit->hasSelectedText());
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 TEST(MainWindow, ClientCommandsShowHideAndUnloadTheWindow) {

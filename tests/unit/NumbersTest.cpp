@@ -42,6 +42,20 @@ TEST(Numbers, PatternForms) {
   EXPECT_EQ(num::Pattern(12.5, 2, ','), "12,50");
 }
 
+// The digits come from an integer conversion below 2^63 and from the general formatter
+// above it: both sides of the boundary, and a scaled value far past it.
+TEST(Numbers, PatternDigitsAcrossTheIntegerRange) {
+  const std::pair<double, const char*> cases[] = {
+      {9223372036854774784.0, "9223372036854774784.00"},  // the last double below 2^63
+      {9223372036854775808.0, "9223372036854775808.00"},  // 2^63
+      {18446744073709551616.0, "18446744073709551616.00"},  // 2^64
+      {-123456789.125, "-123456789.13"},
+      {0.0, "0.00"}};
+  for (const auto& [v, want] : cases) EXPECT_EQ(num::Pattern(v, 2), want) << v;
+  EXPECT_EQ(num::Pattern(100000, 15), "100000.000000000000000");
+  EXPECT_EQ(num::Pattern(1e20, 0), "100000000000000000000");
+}
+
 TEST(Numbers, PlainFormHasLeadingBlankAndNoZeroBeforePoint) {
   EXPECT_EQ(num::Plain(12.0), " 12");
   EXPECT_EQ(num::Plain(-3.0), "-3");
