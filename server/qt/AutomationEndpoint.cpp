@@ -36,29 +36,20 @@ const char kTooLong[] = "Error Line too long\n";
 
 // The servers hand over the accepted descriptor itself: a Qt socket object would take
 // the end of the client's input for the end of the connection.
-class LocalListener : public QLocalServer {
+template <typename Server, typename Descriptor>
+class DescriptorListener : public Server {
  public:
-  LocalListener(std::function<void(int)> accepted, QObject* parent)
-      : QLocalServer(parent), accepted_(std::move(accepted)) {}
+  DescriptorListener(std::function<void(int)> accepted, QObject* parent)
+      : Server(parent), accepted_(std::move(accepted)) {}
 
  protected:
-  void incomingConnection(quintptr fd) override { accepted_(int(fd)); }
+  void incomingConnection(Descriptor fd) override { accepted_(int(fd)); }
 
  private:
   std::function<void(int)> accepted_;
 };
-
-class TcpListener : public QTcpServer {
- public:
-  TcpListener(std::function<void(int)> accepted, QObject* parent)
-      : QTcpServer(parent), accepted_(std::move(accepted)) {}
-
- protected:
-  void incomingConnection(qintptr fd) override { accepted_(int(fd)); }
-
- private:
-  std::function<void(int)> accepted_;
-};
+using LocalListener = DescriptorListener<QLocalServer, quintptr>;
+using TcpListener = DescriptorListener<QTcpServer, qintptr>;
 
 // True when something other than a socket sits at path (a symbolic link counts).
 bool OccupiedByNonSocket(const QString& path) {
