@@ -27,12 +27,12 @@ INTERP::INTERP(STCommands& cmds, Clock& clock, EventPump& pump)
 int16_t INTERP::ExecFlowCmd(const std::string& text) {
   const bool programLine = programLine_;
   programLine_ = false;
-  const std::string right = cmdtext::TrimRight(text);
-  const int indent = static_cast<int>(std::min(right.find_first_not_of(' '), right.size()));
   std::string rest = text, word;
   if (GetFirstWord(rest, word) == 0) return 0;
-  if (word == "Repeat") return programLine ? CmdRepeat(rest, indent) : -1;
-  if (word == "Endrepeat") return programLine ? CmdEndrepeat(indent) : -1;
+  // A word was found, so the text has a character other than a blank.
+  const auto indent = [&text] { return static_cast<int>(text.find_first_not_of(' ')); };
+  if (word == "Repeat") return programLine ? CmdRepeat(rest, indent()) : -1;
+  if (word == "Endrepeat") return programLine ? CmdEndrepeat(indent()) : -1;
   if (word == "Stop") return CmdStop();
   if (word == "End") return CmdEnd();
   if (word == "Call") return CmdCall(rest);
@@ -89,14 +89,10 @@ int16_t INTERP::CmdEndrepeat(int indent) {
     if (!count || !pass) break;
     if (*pass >= *count) {
       progLines_[i] = prog::RepeatLine(indent, *count);
-      if (i >= topLine_) ShowProgLines(I16(i), I16(i - topLine_), 1);
+      RedrawLine(I16(i));
     } else {
       nextLine_ = I16(i);
-      if (i < topLine_) {
-        ClearProgRows();
-        topLine_ = I16(i);
-        ShowProgLines(topLine_, 0, visibleRows_);
-      }
+      if (i < topLine_) ShowFrom(I16(i));
     }
     return 1;
   }
@@ -175,11 +171,7 @@ std::string INTERP::FetchNextLine() {
     // A line the operator scrolled out of sight comes back into view.
     if (nextLine_ < top || nextLine_ - top >= visibleRows_)
       top = std::max(0, std::min<int>(nextLine_, n - visibleRows_));
-    if (top != topLine_) {
-      topLine_ = I16(top);
-      ClearProgRows();
-      ShowProgLines(topLine_, 0, visibleRows_);
-    }
+    if (top != topLine_) ShowFrom(I16(top));
   }
   HighlightRow(I16(nextLine_ - topLine_));
   ShowCmdText(line);
@@ -242,19 +234,18 @@ void INTERP::DetachWindow() {
   std::fill(rowLines_.begin(), rowLines_.end(), -1);
 }
 
-void INTERP::ClearProgRows() {
-  const int16_t edit = editEnabled_;
-  editEnabled_ = 0;
-  for (size_t r = 0; r < rowLines_.size(); ++r) {
-    rowLines_[r] = -1;
-    if (window_) window_->SetRow(I16(static_cast<int>(r)), "", "");
+void INTERP::ShowFrom(int16_t top) {
+  topLine_ = top;
+  for (int r = 0; r < visibleRows_; ++r) {
+    const int line = top + r;
+    const bool shown = line >= 0 && line < ProgCount();
+    rowLines_[r] = shown ? I16(line) : int16_t{-1};
+    if (window_)
+      window_->SetRow(I16(r), shown ? std::to_string(line) : "", shown ? progLines_[line] : "");
   }
-  editEnabled_ = edit;
 }
 
 void INTERP::ShowProgLines(int16_t first, int16_t row, int16_t count) {
-  const int16_t edit = editEnabled_;
-  editEnabled_ = 0;
   for (int r = 0; r < count; ++r) {
     const int rr = row + r, line = first + r;
     if (rr >= visibleRows_ || line >= ProgCount()) break;
@@ -262,7 +253,6 @@ void INTERP::ShowProgLines(int16_t first, int16_t row, int16_t count) {
     rowLines_[rr] = I16(line);
     if (window_) window_->SetRow(I16(rr), std::to_string(line), progLines_[line]);
   }
-  editEnabled_ = edit;
 }
 
 void INTERP::RedrawLine(int16_t line) {
@@ -293,16 +283,7 @@ void INTERP::ScrollProgram(int16_t delta) {
   int t = topLine_ + delta;
   if (t >= ProgCount() - visibleRows_) t = ProgCount() - visibleRows_;
   if (t < 0) t = 0;
-  if (t == topLine_) return;
-  topLine_ = I16(t);
-  ClearProgRows();
-  ShowProgLines(topLine_, 0, visibleRows_);
-}
-
-void INTERP::ShowFromTop() {
-  topLine_ = 0;
-  ClearProgRows();
-  ShowProgLines(0, 0, visibleRows_);
+  if (t != topLine_) ShowFrom(I16(t));
 }
 
 // ---- the main window's command box ----

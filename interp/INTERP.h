@@ -66,15 +66,14 @@ class INTERP : public FlowExecutor {
   bool WindowOpen() const { return window_ != nullptr; }
   InterpWindow* Window() const { return window_; }
 
-  // Rows of the window; quiet while it is not open.
-  void ClearProgRows();
+  // Rows of the window; quiet while it is not open. ShowFrom makes `top` the first line
+  // shown and writes every row once (blank past the end of the program).
+  void ShowFrom(int16_t top);
   void ShowProgLines(int16_t first, int16_t row, int16_t count);
   // Highlights the row; returns the program index it shows (and puts that line into
   // the command box), or -1 for a blank row.
   int16_t SelectRow(int16_t row);
   void ScrollProgram(int16_t delta);
-  // TopLine 0 and the rows redrawn from the first line.
-  void ShowFromTop();
   // The index shown on a row's number button; -1 for a blank row.
   int16_t RowLine(int16_t row) const;
 

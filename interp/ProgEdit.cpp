@@ -1,5 +1,7 @@
 #include "interp/ProgEdit.h"
 
+#include "common/FileListText.h"
+
 #include <filesystem>
 
 #include "interp/INTERP.h"
@@ -17,14 +19,6 @@ ProgEdit::ProgEdit(INTERP& interp, TRAPAR& par, MessageBoxes& messages,
                    const ProgramState& state)
     : interp_(interp), par_(par), messages_(messages), state_(state) {}
 
-std::string ProgEdit::JoinPath(const std::string& dir, const std::string& file) {
-  return !dir.empty() && dir.back() == '/' ? dir + file : dir + "/" + file;
-}
-
-void ProgEdit::ShowMessage(const std::string& text) {
-  if (auto* window = interp_.Window()) window->SetMessage(text);
-}
-
 void ProgEdit::ShowCaption() {
   if (auto* window = interp_.Window()) window->SetCaption("Program " + interp_.ProgPath());
 }
@@ -36,81 +30,80 @@ bool ProgEdit::ChooseProgramFile(const std::string& title, std::string& path) {
   std::string dir, file;
   window->ChooseFile({state_.AppDir, "*.PRG", "*.PRG *.*", title}, dir, file);
   if (dir.empty() || file.empty()) return false;
-  path = JoinPath(dir, file);
+  path = filelist::JoinPath(dir, file);
   return true;
 }
 
 void ProgEdit::Read() {
   std::string path;
   if (!ChooseProgramFile("Select a Program (*.PRG) to Load", path)) {
-    ShowMessage("Program not read");
+    interp_.ShowInterpMsg("Program not read");
     return;
   }
   interp_.SetProgPath(path);
   LineList lines;
   // Line indexes are 16-bit: a longer file is refused rather than cut.
   if (par_.LinesReadFile(path, lines) == -1 || lines.size() > INTERP::kMaxLines) {
-    ShowMessage("Program not read");
+    interp_.ShowInterpMsg("Program not read");
     return;
   }
-  const int16_t balanced = prog::FormatProgram(lines);
-  interp_.SetProgram(std::move(lines));
-  interp_.ShowFromTop();
-  interp_.SetEditEnabled(1);
-  ShowMessage(balanced == -1 ? kMistakes : "Program read");
+  Install(std::move(lines), "Program read");
   ShowCaption();
 }
 
 void ProgEdit::Write() {
   LineList out;
   if (prog::ProgToFile(interp_.ProgLines(), out, messages_) == -1) {
-    ShowMessage(kNotWritten);
+    interp_.ShowInterpMsg(kNotWritten);
     return;
   }
   std::string path;
   if (!ChooseProgramFile("Give a Name to the Program (*.PRG)", path)) {
-    ShowMessage(kNotWritten);
+    interp_.ShowInterpMsg(kNotWritten);
     return;
   }
   interp_.SetProgPath(path);
   std::error_code ec;
   if (std::filesystem::exists(path, ec) &&
       !interp_.Window()->AskOkCancel("File " + path + " exists.\r\nOverwrite?", "File overwrite")) {
-    ShowMessage(kNotWritten);
+    interp_.ShowInterpMsg(kNotWritten);
     return;
   }
   if (par_.LinesWriteFile(out, path) != 1) {
-    ShowMessage(kNotWritten);
+    interp_.ShowInterpMsg(kNotWritten);
     return;
   }
-  ShowMessage("Program written");
+  interp_.ShowInterpMsg("Program written");
   ShowCaption();
+}
+
+// Formats the lines, makes them the program shown from its first line, and says so.
+void ProgEdit::Install(LineList lines, const char* done) {
+  const int16_t balanced = prog::FormatProgram(lines);
+  interp_.SetProgram(std::move(lines));
+  interp_.ShowFrom(0);
+  interp_.SetEditEnabled(1);
+  interp_.ShowInterpMsg(balanced == -1 ? kMistakes : done);
 }
 
 void ProgEdit::Insert() {
   const int16_t line = interp_.RowLine(interp_.SelectedRow());
   if (line < 0 || !interp_.InsertProgLine(line)) return;
-  interp_.ShowProgLines(interp_.TopLine(), 0, interp_.VisibleRows());
+  interp_.ShowFrom(interp_.TopLine());
 }
 
 void ProgEdit::Delete() {
   const int16_t line = interp_.RowLine(interp_.SelectedRow());
   if (line < 0 || !interp_.DeleteProgLine(line)) return;
-  interp_.ClearProgRows();
-  interp_.ShowProgLines(interp_.TopLine(), 0, interp_.VisibleRows());
+  interp_.ShowFrom(interp_.TopLine());
 }
 
 void ProgEdit::Format() {
-  LineList lines = interp_.ProgLines();
-  const int16_t balanced = prog::FormatProgram(lines);
-  interp_.SetProgram(std::move(lines));
-  interp_.ShowFromTop();
-  interp_.SetEditEnabled(1);
-  ShowMessage(balanced == -1 ? kMistakes : "Program formatted");
+  Install(interp_.ProgLines(), "Program formatted");
 }
 
 void ProgEdit::StartOver() {
-  if (interp_.TopLine() > 0) interp_.ShowFromTop();
+  if (interp_.TopLine() > 0) interp_.ShowFrom(0);
   interp_.SetNextLine(0);
   interp_.FetchNextLine();
 }

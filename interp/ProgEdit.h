@@ -4,8 +4,9 @@
 #include <cstdint>
 #include <string>
 
+#include "parfiles/TRAPAR.h"
+
 class INTERP;
-class TRAPAR;
 class MessageBoxes;
 struct ProgramState;
 
@@ -27,10 +28,8 @@ class ProgEdit {
   // Page and arrow keys: only while editing is on.
   void ScrollKey(int16_t delta);
 
-  static std::string JoinPath(const std::string& dir, const std::string& file);
-
  private:
-  void ShowMessage(const std::string& text);
+  void Install(LineList lines, const char* done);
   void ShowCaption();
   bool ChooseProgramFile(const std::string& title, std::string& path);
 

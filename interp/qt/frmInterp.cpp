@@ -223,14 +223,15 @@ bool frmInterp::HandleKey(int key) {
 bool frmInterp::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::KeyPress)
     return HandleKey(static_cast<QKeyEvent*>(event)->key()) || QWidget::eventFilter(watched, event);
+  const bool press = event->type() == QEvent::MouseButtonPress;
+  if (!press && event->type() != QEvent::FocusOut) return QWidget::eventFilter(watched, event);
   const int row = RowOf(watched);
   if (row >= 0 && watched == rows_[row].text) {
-    if (event->type() == QEvent::MouseButtonPress) edit_.ClickRow(int16_t(row));
-    if (event->type() == QEvent::FocusOut) {
-      const auto reason = static_cast<QFocusEvent*>(event)->reason();
-      if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason)
-        edit_.StoreEdit(int16_t(row), FromQ(rows_[row].text->text()));
-    }
+    const auto reason = press ? Qt::OtherFocusReason : static_cast<QFocusEvent*>(event)->reason();
+    if (press)
+      edit_.ClickRow(int16_t(row));
+    else if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason)
+      edit_.StoreEdit(int16_t(row), FromQ(rows_[row].text->text()));
   }
   return QWidget::eventFilter(watched, event);
 }
