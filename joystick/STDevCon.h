@@ -32,10 +32,7 @@ class STDevCon {
   // once. Cheap when there is nothing to stop.
   void DevJoyStop();
 
-  int16_t JoyButtonLatched() const { return latched_; }
   const std::string& JoyButtonReply() const { return reply_; }
-  // True while a speed sent by the joystick may still be running.
-  bool JoyMoving() const { return lastDeflection_ != 0; }
 
  private:
   ProgramState& state_;

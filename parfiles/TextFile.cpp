@@ -129,15 +129,22 @@ void SyncDirectory(const fs::path& target) {
 
 }  // namespace
 
-ReadStatus ReadLines(const std::string& path, std::vector<std::string>& lines) {
+ReadStatus ReadAll(const std::string& path, std::string& bytes) {
   std::error_code ec;
   if (!fs::is_regular_file(fs::path(path), ec)) return ReadStatus::Missing;
   std::ifstream in(path, std::ios::binary);
   if (!in) return ReadStatus::Unreadable;
   std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   if (in.bad()) return ReadStatus::Unreadable;
-  SplitLines(data, lines);
+  bytes = std::move(data);
   return ReadStatus::Ok;
+}
+
+ReadStatus ReadLines(const std::string& path, std::vector<std::string>& lines) {
+  std::string data;
+  const ReadStatus status = ReadAll(path, data);
+  if (status == ReadStatus::Ok) SplitLines(data, lines);
+  return status;
 }
 
 bool ReplaceAtomically(const std::string& path, const std::string& text) {

@@ -12,6 +12,8 @@ enum class ReadStatus { Ok, Missing, Unreadable };
 // ending is a line; the empty piece after a final LF is not. Missing: nothing that is
 // a regular file (or a link to one) lives at the path.
 ReadStatus ReadLines(const std::string& path, std::vector<std::string>& lines);
+// The whole file as bytes, by the same rules.
+ReadStatus ReadAll(const std::string& path, std::string& bytes);
 
 // Writes the text to a new file beside the target, flushes it to disk and renames it
 // over the target (a symbolic link keeps pointing at the replaced file). False when any

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "common/FileListText.h"
 #include "common/Numbers.h"
 #include "controller/COMM.h"
 #include "parfiles/TRAPAR.h"
@@ -33,16 +34,6 @@ const JogSpec& Spec(Jog jog) {
       {"Down Fine", +1, false},
   };
   return specs[static_cast<int>(jog)];
-}
-
-// A folder and a name joined with exactly one "/".
-std::string Join(const std::string& dir, const std::string& name) {
-  return !dir.empty() && dir.back() == '/' ? dir + name : dir + "/" + name;
-}
-
-std::string WithoutFinalSlash(std::string dir) {
-  if (dir.size() > 1 && dir.back() == '/') dir.pop_back();
-  return dir;
 }
 
 }  // namespace
@@ -151,11 +142,11 @@ void LiftPanel::Parameters() {
 }
 
 void LiftPanel::ReadParFile() {
-  const FileRequest request{WithoutFinalSlash(state_.AppDir), "ST_PARZ*.TXT", "*.TXT *.*",
+  const FileRequest request{filelist::TrimFolder(state_.AppDir), "ST_PARZ*.TXT", "*.TXT *.*",
                             "Select a parameter file to load"};
   std::string dir, file;
   dialogs_.ChooseFile(request, dir, file);
-  const std::string chosen = Join(dir, file);
+  const std::string chosen = filelist::JoinPath(dir, file);
   if (dir.empty() || file.empty() || !CopyParFile(chosen)) {
     Show("Parameter file not read");
     return;

@@ -47,7 +47,7 @@ void LiftTick::Tick() {
     if (cmds_.CmdBusy() == 0 && idle) idle(now);
     return;
   }
-  if (cmds_.CmdBusy() != 0 || runMode != 0) return;
+  if (cmds_.CmdBusy() != 0) return;
   if (joy_.JoyCalibrating() != 0) joy_.JoyCalibStep();
   else Poll();
 }

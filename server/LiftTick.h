@@ -38,7 +38,6 @@ class LiftTick {
   // that the joystick left running.
   void Start() { running_ = true; }
   void Stop();
-  bool Running() const { return running_; }
 
  private:
   void Poll();

@@ -25,9 +25,6 @@ class JoyParts {
   // Before the window goes.
   void Unloading();
 
-  JoyIndicator* Indicator() const { return indicator_; }
-  JoyMenu* Menu() const { return menu_; }
-
  private:
   CoreModules& core_;
   MessageBoxes& messages_;

@@ -11,8 +11,9 @@ LiveStatus::LiveStatus(PosPoll& poll) : poll_(poll) {}
 void LiveStatus::Attach(QGroupBox* liftFrame, QLabel* indicator) {
   frame_ = liftFrame;
   indicator_ = indicator;
-  base_ = liftFrame ? liftFrame->title() : QString();
+  base_ = liftFrame ? liftFrame->title().toLatin1().toStdString() : std::string();
   everDrawn_ = false;
+  indicatorDrawn_ = -1;
   Refresh();
 }
 
@@ -27,22 +28,30 @@ void LiveStatus::Refresh() {
 }
 
 void LiveStatus::Clear() {
-  frame_->setTitle(base_);
+  frame_->setTitle(QString::fromLatin1(base_.data(), static_cast<qsizetype>(base_.size())));
   indicator_->hide();
   everDrawn_ = false;
+  indicatorDrawn_ = -1;
 }
 
 void LiveStatus::Draw() {
   // Texts are bytes, shown as Latin-1 like every text of the windows.
-  const std::string caption = poll_.Caption(base_.toLatin1().toStdString());
+  const std::string caption = poll_.Caption(base_);
   frame_->setTitle(QString::fromLatin1(caption.data(), static_cast<qsizetype>(caption.size())));
-  const Look look = LookOf(poll_.Status());
+  DrawIndicator(poll_.Status());
+  drawn_ = poll_.Changes();
+  everDrawn_ = true;
+}
+
+// A new position alone leaves the indicator as it is (restyling it costs a polish).
+void LiveStatus::DrawIndicator(LinkStatus status) {
+  if (indicatorDrawn_ == static_cast<int>(status)) return;
+  const Look look = LookOf(status);
   indicator_->setText(look.text);
   indicator_->setToolTip(look.tip);
   indicator_->setStyleSheet(QStringLiteral("QLabel { background: %1; }").arg(look.colour));
-  indicator_->setVisible(poll_.Status() != LinkStatus::Unknown);
-  drawn_ = poll_.Changes();
-  everDrawn_ = true;
+  indicator_->setVisible(status != LinkStatus::Unknown);
+  indicatorDrawn_ = static_cast<int>(status);
 }
 
 LiveStatus::Look LiveStatus::LookOf(LinkStatus status) {

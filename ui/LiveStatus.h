@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QString>
 #include <cstdint>
+#include <string>
 
 class QGroupBox;
 class QLabel;
@@ -30,12 +31,14 @@ class LiveStatus {
 
  private:
   void Draw();
+  void DrawIndicator(LinkStatus status);
   void Clear();
 
   PosPoll& poll_;
   QPointer<QGroupBox> frame_;
   QPointer<QLabel> indicator_;
-  QString base_;
+  std::string base_;  // the frame's own caption
   uint32_t drawn_ = 0;
   bool everDrawn_ = false;
+  int indicatorDrawn_ = -1;  // the status the indicator shows; -1: none drawn yet
 };

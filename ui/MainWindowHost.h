@@ -47,7 +47,6 @@ class MainWindowHost : public WindowHost, public StatusLine {
   // main window's menus use the Qt dialogs, or the given ones.
   void SetCore(CoreModules& core, MessageBoxes& messages);
   void SetCore(CoreModules& core, PanelDialogs& dialogs);
-  LiftPanel* Panel() const { return panel_.get(); }
 
   MainWindowHooks hooks;
   // Runs after the main window was unloaded (the lifetime rules).

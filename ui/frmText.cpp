@@ -10,8 +10,6 @@
 #include <QStatusBar>
 #include <QStringDecoder>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "parfiles/TextFile.h"
 #include "platform/MessageBoxes.h"
@@ -21,17 +19,12 @@ namespace {
 
 enum class Read { Ok, Missing, Failed };
 
+// A path where nothing is yet opens as a new, empty document; anything there that is not
+// a readable file (a folder, a device) cannot be read.
 Read ReadWhole(const std::string& path, std::string& bytes) {
   std::error_code ec;
   if (!std::filesystem::exists(path, ec)) return Read::Missing;
-  if (std::filesystem::is_directory(path, ec)) return Read::Failed;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return Read::Failed;
-  std::ostringstream all;
-  all << in.rdbuf();
-  if (in.bad()) return Read::Failed;
-  bytes = all.str();
-  return Read::Ok;
+  return textfile::ReadAll(path, bytes) == textfile::ReadStatus::Ok ? Read::Ok : Read::Failed;
 }
 
 bool IsUtf8(const std::string& bytes) {

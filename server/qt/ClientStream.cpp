@@ -52,10 +52,6 @@ qsizetype ClientStream::Read(char* dst, qsizetype max) {
 
 void ClientStream::Write(const char* data, qsizetype size) {
   if (fd_ < 0 || broken_) return;
-  if (outStart_ == out_.size()) {
-    out_.clear();
-    outStart_ = 0;
-  }
   out_.append(data, size);
   Flush();
 }

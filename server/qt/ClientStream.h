@@ -38,7 +38,6 @@ class ClientStream : public QObject {
 
   bool InputEnded() const { return inputEnded_; }
   bool Broken() const { return broken_; }
-  bool Closed() const { return fd_ < 0; }
 
  private:
   void Flush();
