@@ -1,8 +1,9 @@
 #include "common/FileOps.h"
 
-#include <algorithm>
 #include <filesystem>
 #include <system_error>
+
+#include "common/FolderPath.h"
 
 namespace fs = std::filesystem;
 
@@ -32,12 +33,10 @@ bool CopyOne(const fs::path& from, const fs::path& to, const AskOverwrite& ask,
   return true;
 }
 
+// The folder itself or anything below it.
 bool Inside(const fs::path& inner, const fs::path& outer) {
   std::error_code ec;
-  const fs::path a = fs::weakly_canonical(inner, ec);
-  const fs::path b = fs::weakly_canonical(outer, ec);
-  auto mismatch = std::mismatch(b.begin(), b.end(), a.begin(), a.end());
-  return mismatch.first == b.end();
+  return fs::equivalent(inner, outer, ec) || LiesInFolder(inner.string(), outer.string());
 }
 
 }  // namespace

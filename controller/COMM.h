@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+#include "common/ScopedCount.h"
 #include "controller/Delay32.h"
 
 class SerialPort;
@@ -64,15 +65,9 @@ class COMM {
   // While one of these lives, exchanges do not wait for late replies of the ones before
   // (the start-up probe, whose replies nobody reads); the first exchange after it waits
   // for a quiet line (no byte for one time-out).
-  class IgnoredReplies {
+  class IgnoredReplies : ScopedCount<int> {
    public:
-    explicit IgnoredReplies(COMM& comm) : comm_(comm) { ++comm_.ignoring_; }
-    ~IgnoredReplies() { --comm_.ignoring_; }
-    IgnoredReplies(const IgnoredReplies&) = delete;
-    IgnoredReplies& operator=(const IgnoredReplies&) = delete;
-
-   private:
-    COMM& comm_;
+    explicit IgnoredReplies(COMM& comm) : ScopedCount(comm.ignoring_) {}
   };
 
   // The longest line the log keeps; a longer one is cut there.

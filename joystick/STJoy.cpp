@@ -13,7 +13,6 @@
 
 namespace {
 
-constexpr const char* kJoyFile = "ST_JOY.TXT";
 constexpr int32_t kFullScale = 1000;
 // A half-range is wide enough when it spans the dead zone's share of this many units.
 constexpr double kValidityScale = 32000.0;
@@ -68,7 +67,7 @@ STJoy::STJoy(Joystick& stick, TRAPAR& par, WindowHost& windows, MessageBoxes& me
     : stick_(stick), par_(par), windows_(windows), messages_(messages) {}
 
 void STJoy::ShowMsg(const std::string& text) {
-  if (windows_.IsFormLoaded("frmLift")) windows_.SetStatusText(text);
+  if (windows_.IsFormLoaded(WindowHost::kMainWindow)) windows_.SetStatusText(text);
 }
 
 void STJoy::NoteConnection(bool connected) {

@@ -22,6 +22,8 @@ struct JoyCalib {
 
 class STJoy {
  public:
+  static constexpr const char* kJoyFile = "ST_JOY.TXT";  // the calibration
+
   STJoy(Joystick& stick, TRAPAR& par, WindowHost& windows, MessageBoxes& messages);
 
   // One raw reading; button (preset by the caller) becomes 1..8 when exactly one of the

@@ -9,6 +9,9 @@ class WindowHost {
  public:
   virtual ~WindowHost() = default;
 
+  // The main window's name.
+  static constexpr const char* kMainWindow = "frmLift";
+
   // 1 if a loaded window has exactly that name ("frmLift", "frmInterp", ...).
   virtual bool IsFormLoaded(const std::string& name) = 0;
 

@@ -13,7 +13,7 @@ std::string CmdJoy::Exec(const std::string& args) {
   cmds_.SetCmdBusy(1);
   const std::string reply = Run(args);
   // The display follows the switches, also after an error.
-  if (cmds_.IsFormLoaded("frmLift")) windows_.JoyVisibility();
+  if (cmds_.IsFormLoaded(WindowHost::kMainWindow)) windows_.JoyVisibility();
   cmds_.ShowCmdAndReply("Joy " + args, reply);
   cmds_.SetCmdBusy(0);
   return reply;

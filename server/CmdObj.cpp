@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "common/Numbers.h"
-#include "positions/FolderPath.h"
+#include "common/FolderPath.h"
 #include "positions/STObj.h"
 #include "common/CommandText.h"
 #include "server/ProgramState.h"

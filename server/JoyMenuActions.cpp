@@ -20,11 +20,11 @@ JoyMenuActions::JoyMenuActions(ProgramState& state, STJoy& joy, STDevCon& devcon
       windows_(windows) {}
 
 void JoyMenuActions::ShowMsg(const std::string& text) {
-  if (windows_.IsFormLoaded("frmLift")) windows_.SetStatusText(text);
+  if (windows_.IsFormLoaded(WindowHost::kMainWindow)) windows_.SetStatusText(text);
 }
 
 void JoyMenuActions::JoyVisibility() {
-  if (windows_.IsFormLoaded("frmLift")) windows_.JoyVisibility();
+  if (windows_.IsFormLoaded(WindowHost::kMainWindow)) windows_.JoyVisibility();
 }
 
 void JoyMenuActions::SwitchOnOff() {
@@ -55,7 +55,7 @@ void JoyMenuActions::AssignedCommands(const std::function<bool(std::string& text
 void JoyMenuActions::ToggleAxes() { cmdJoy_.Exec("ToggleAxes"); }
 
 void JoyMenuActions::Param(const std::function<void()>& editParameters) {
-  par_.ParSetFile(kJoyFile);
+  par_.ParSetFile(STJoy::kJoyFile);
   if (editParameters) editParameters();
   joy_.JoyReadPar();
 }

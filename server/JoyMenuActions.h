@@ -29,7 +29,6 @@ class JoyMenuActions {
   // "Param.": the parameter list editor on ST_JOY.TXT, then the calibration is read again.
   void Param(const std::function<void()>& editParameters);
 
-  static constexpr const char* kJoyFile = "ST_JOY.TXT";
 
  private:
   void ShowMsg(const std::string& text);

@@ -2,22 +2,12 @@
 
 #include <utility>
 
+#include "common/ScopedCount.h"
 #include "joystick/STDevCon.h"
 #include "joystick/STJoy.h"
 #include "platform/Clock.h"
 #include "server/ProgramState.h"
 #include "server/STCommands.h"
-
-namespace {
-// Restores the depth however the tick ends.
-struct DepthGuard {
-  explicit DepthGuard(int16_t& depth) : depth_(depth) { ++depth_; }
-  ~DepthGuard() { --depth_; }
-  DepthGuard(const DepthGuard&) = delete;
-  DepthGuard& operator=(const DepthGuard&) = delete;
-  int16_t& depth_;
-};
-}  // namespace
 
 LiftTick::LiftTick(Clock& clock, STCommands& cmds, ProgramState& state,
                    std::function<int16_t()> runMode, STJoy& joy, STDevCon& devcon)
@@ -34,7 +24,7 @@ void LiftTick::Tick() {
   // or a button's "Z Wait"): a run must not pass its limit because a wait holds the tick.
   if (watch) watch();
   if (tickDepth_ > 0) return;
-  DepthGuard guard(tickDepth_);
+  const ScopedCount<int16_t> depth(tickDepth_);  // restored however the tick ends
   const uint32_t now = clock_.TickMs();
   const int16_t runMode = runMode_();
   if (runMode == 1 || runMode == 2) {

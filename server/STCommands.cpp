@@ -9,7 +9,7 @@
 #include "server/ProgramState.h"
 
 namespace {
-constexpr const char* kMainWindow = "frmLift";
+constexpr const char* kMainWindow = WindowHost::kMainWindow;
 constexpr const char* kUnknown = "Error Unknown command";
 }  // namespace
 

@@ -72,7 +72,7 @@ int16_t Startup::InitAll(const std::string& programDir) {
   par_.ParSetDir(state_.AppDir);
   step(ReadStep(&Startup::ReadConfig, kConfigFile));
   step(ReadStep(&Startup::ReadJoyCmds, kJoyCmdsFile));
-  step(ReadStep(&Startup::ReadJoyPar, "ST_JOY.TXT"));
+  step(ReadStep(&Startup::ReadJoyPar, STJoy::kJoyFile));
   step(ReadStep(&Startup::ReadSymConst, kSymConstFile));
   step(OpenControllerPort());
   motor_.MotorProbe();
@@ -285,4 +285,4 @@ bool Startup::ShouldExit() const {
   return !MainWinLoaded() && state_.ClientCount == 0;
 }
 
-bool Startup::MainWinLoaded() const { return windows_.IsFormLoaded("frmLift"); }
+bool Startup::MainWinLoaded() const { return windows_.IsFormLoaded(WindowHost::kMainWindow); }

@@ -6,6 +6,7 @@
 #include <variant>
 
 #include "common/CommandText.h"
+#include "common/ScopedCount.h"
 #include "common/Numbers.h"
 #include "controller/Delay32.h"
 #include "controller/MotCon.h"
@@ -230,9 +231,11 @@ int16_t STFoc::FocMoveVel(int32_t speed) {
 int16_t STFoc::FocStop() { return FocMoveVel(0); }
 
 int16_t STFoc::FocWait() {
-  ++waiting_;
-  const int16_t result = Motor().MotorWait();
-  --waiting_;
+  int16_t result;
+  {
+    const ScopedCount<int16_t> waiting(waiting_);
+    result = Motor().MotorWait();
+  }
   if (result > 0) runSpeed_ = 0;  // the motion has ended
   return result;
 }

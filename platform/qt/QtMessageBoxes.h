@@ -1,4 +1,5 @@
 #pragma once
+#include "common/ScopedCount.h"
 #include "platform/MessageBoxes.h"
 
 // Real message boxes when there is a display; without one (offscreen or minimal
@@ -15,15 +16,9 @@ class QtMessageBoxes : public MessageBoxes {
   static bool Headless();
 
   // Marks the time a client request (or a start-up for a client) runs; nests.
-  class ClientScope {
+  class ClientScope : ScopedCount<int> {
    public:
-    explicit ClientScope(QtMessageBoxes& boxes) : boxes_(boxes) { ++boxes_.clientDepth_; }
-    ~ClientScope() { --boxes_.clientDepth_; }
-    ClientScope(const ClientScope&) = delete;
-    ClientScope& operator=(const ClientScope&) = delete;
-
-   private:
-    QtMessageBoxes& boxes_;
+    explicit ClientScope(QtMessageBoxes& boxes) : ScopedCount(boxes.clientDepth_) {}
   };
 
  private:

@@ -1,4 +1,4 @@
-#include "positions/FolderPath.h"
+#include "common/FolderPath.h"
 
 #include <filesystem>
 #include <system_error>
