@@ -55,7 +55,7 @@ void Kelvorin::WireJoystick() {
   auto& hooks = windows_->hooks;
   hooks.tick = [this] { joyParts_->Tick(); };
   hooks.loaded = [this](frmLift& form) {
-    joyParts_->Loaded(form.JoyFrame(), form.JoyMenu(), &form);
+    joyParts_->Loaded(form.JoyFrame(), form.JoyMenu(), &form, &form.Life());
   };
   hooks.joyVisibility = [this] { joyParts_->JoyVisibility(); };
   hooks.unloading = [this] { joyParts_->Unloading(); };

@@ -7,25 +7,34 @@
 #include "server/JoyMenuActions.h"
 #include "server/ProgramState.h"
 #include "ui/JoyIndicator.h"
+#include "ui/ModalDialog.h"
+#include "ui/WindowLife.h"
 #include "ui/frmEdit.h"
 #include "ui/frmParList.h"
 
 JoyMenu::JoyMenu(QMenu* mnuJoy, JoyMenuActions& actions, const ProgramState& state,
                  const STJoy& joy, JoyIndicator& indicator, TRAPAR& par,
-                 MessageBoxes& messages, QWidget* dialogParent)
-    : QObject(mnuJoy), actions_(actions), state_(state), joy_(joy), indicator_(indicator) {
+                 MessageBoxes& messages, QWidget* dialogParent, WindowLife* life)
+    : QObject(mnuJoy),
+      actions_(actions),
+      state_(state),
+      joy_(joy),
+      indicator_(indicator),
+      life_(life) {
   editText = [dialogParent](std::string& text) {
-    frmEdit dialog(dialogParent);
-    dialog.SetText(text);
-    dialog.exec();
-    if (dialog.GetAccept() != 1) return false;
-    text = dialog.GetTextRes();
-    return true;
+    auto* dialog = new frmEdit(dialogParent);
+    dialog->SetText(text);
+    bool accepted = false;
+    modal::Exec<frmEdit>(dialog, [&](frmEdit& done) {
+      accepted = done.GetAccept() == 1;
+      if (accepted) text = done.GetTextRes();
+    });
+    return accepted;
   };
   editParameters = [&par, &messages, dialogParent] {
-    frmParList editor(par, messages, dialogParent);
-    editor.SetShowPar(-1, -1);
-    editor.exec();
+    auto* editor = new frmParList(par, messages, dialogParent);
+    editor->SetShowPar(-1, -1);
+    modal::Exec(editor);
   };
   on_ = Add(mnuJoy, "mnuJoyOn", "On?", [this] { actions_.SwitchOnOff(); });
   on_->setCheckable(true);
@@ -44,10 +53,12 @@ QAction* JoyMenu::Add(QMenu* menu, const char* name, const char* caption,
   QAction* item = menu->addAction(caption);
   item->setObjectName(name);
   // The check marks follow the switches, not the click.
-  connect(item, &QAction::triggered, this, [this, action] {
+  const auto run = [this, action] {
     action();
     JoyVisibility();
-  });
+  };
+  if (life_) connect(item, &QAction::triggered, this, life_->Guarded(run));
+  else connect(item, &QAction::triggered, this, run);
   return item;
 }
 

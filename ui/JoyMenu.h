@@ -14,14 +14,16 @@ class MessageBoxes;
 class QWidget;
 class STJoy;
 class TRAPAR;
+class WindowLife;
 struct ProgramState;
 
 class JoyMenu : public QObject {
  public:
   // The dialogs open modally over dialogParent; par and messages serve the parameter
-  // list editor.
+  // list editor. The items run as handlers of the window of the given life, if any.
   JoyMenu(QMenu* mnuJoy, JoyMenuActions& actions, const ProgramState& state, const STJoy& joy,
-          JoyIndicator& indicator, TRAPAR& par, MessageBoxes& messages, QWidget* dialogParent);
+          JoyIndicator& indicator, TRAPAR& par, MessageBoxes& messages, QWidget* dialogParent,
+          WindowLife* life = nullptr);
 
   // The text dialog for "Assigned Commands" (frmEdit unless replaced): gets the commands,
   // one per line, and answers whether the operator accepted the edited text.
@@ -44,6 +46,7 @@ class JoyMenu : public QObject {
   const ProgramState& state_;
   const STJoy& joy_;
   JoyIndicator& indicator_;
+  WindowLife* life_;
   QAction* on_;
   QAction* calib_;
 };

@@ -7,10 +7,11 @@
 JoyParts::JoyParts(CoreModules& core, MessageBoxes& messages)
     : core_(core), messages_(messages) {}
 
-void JoyParts::Loaded(QWidget* fraJoy, QMenu* mnuJoy, QWidget* dialogParent) {
+void JoyParts::Loaded(QWidget* fraJoy, QMenu* mnuJoy, QWidget* dialogParent,
+                      WindowLife* life) {
   indicator_ = new JoyIndicator(fraJoy);
   menu_ = new JoyMenu(mnuJoy, core_.joyMenu, core_.state, core_.joy, *indicator_, core_.par,
-                      messages_, dialogParent);
+                      messages_, dialogParent, life);
   core_.tick.joyDisplay = [this](int16_t x, int16_t y, int16_t fullScale) {
     if (indicator_) indicator_->JoyDisplay(x, y, fullScale);
   };

@@ -9,6 +9,7 @@ class QWidget;
 class JoyIndicator;
 class JoyMenu;
 class MessageBoxes;
+class WindowLife;
 struct CoreModules;
 
 class JoyParts {
@@ -16,8 +17,10 @@ class JoyParts {
   JoyParts(CoreModules& core, MessageBoxes& messages);
 
   // After the main window's load: fraJoy and mnuJoy are the window's empty frame and
-  // menu; the menu's dialogs open over dialogParent.
-  void Loaded(QWidget* fraJoy, QMenu* mnuJoy, QWidget* dialogParent);
+  // menu; the menu's dialogs open over dialogParent, and its items run as handlers of
+  // the window whose life is given.
+  void Loaded(QWidget* fraJoy, QMenu* mnuJoy, QWidget* dialogParent,
+              WindowLife* life = nullptr);
   // WindowHost::JoyVisibility while the window is loaded.
   void JoyVisibility();
   // Every tick of the window's 300 ms timer.

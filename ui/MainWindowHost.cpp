@@ -8,7 +8,11 @@
 
 MainWindowHost::MainWindowHost(Clock& clock, EventPump& pump) : clock_(clock), pump_(pump) {}
 
-MainWindowHost::~MainWindowHost() { delete form_.data(); }
+// By now no handler of a window runs: one still waiting for its release goes too.
+MainWindowHost::~MainWindowHost() {
+  delete form_.data();
+  delete leaving_.data();
+}
 
 void MainWindowHost::SetCore(CoreModules& core, MessageBoxes& messages) {
   ownDialogs_ = std::make_unique<QtPanelDialogs>(core.par, messages,
@@ -67,8 +71,8 @@ void MainWindowHost::UnloadMainWindow() {
   if (hooks.unloading) hooks.unloading();
   if (hooks.unloadInterpreter) hooks.unloadInterpreter();
   form_ = nullptr;
-  form->hide();
-  form->deleteLater();  // a handler of it may be on the stack
+  leaving_ = form;
+  form->Release();  // a handler of it may be on the stack, below a nested event loop
   if (onUnloaded) onUnloaded();
 }
 

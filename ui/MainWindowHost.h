@@ -81,4 +81,5 @@ class MainWindowHost : public WindowHost, public StatusLine {
   std::unique_ptr<LiftPanel> panel_;
   std::unique_ptr<LiveStatus> live_;  // the live position and link indicator
   QPointer<frmLift> form_;
+  QPointer<frmLift> leaving_;  // unloaded, deleted once its last handler has returned
 };

@@ -3,6 +3,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 
+#include "ui/ModalDialog.h"
 #include "ui/QtText.h"
 #include "ui/frmFiles.h"
 #include "ui/frmParList.h"
@@ -13,9 +14,9 @@ QtPanelDialogs::QtPanelDialogs(TRAPAR& par, MessageBoxes& messages,
     : par_(par), messages_(messages), parent_(std::move(parent)) {}
 
 void QtPanelDialogs::EditParameters() {
-  frmParList editor(par_, messages_, parent_());
-  editor.SetShowPar(-1, -1);
-  editor.exec();
+  auto* editor = new frmParList(par_, messages_, parent_());
+  editor->SetShowPar(-1, -1);
+  modal::Exec(editor);
 }
 
 void QtPanelDialogs::ChooseFile(const FileRequest& request, std::string& dir,

@@ -1,5 +1,7 @@
 #include "ui/frmFiles.h"
 
+#include "ui/ModalDialog.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
@@ -127,14 +129,17 @@ void frmFiles::BuildControls() {
 
 void frmFiles::Choose(const FileRequest& request, MessageBoxes& messages, QWidget* parent,
                       std::string& dir, std::string& file) {
-  frmFiles dialog(messages, parent);
-  dialog.SetStartDir(request.startDir);
-  dialog.SetTitle(request.title);
-  dialog.SetFilter(request.filter);
-  dialog.SetPatterns(request.patterns);
-  dialog.exec();
-  dir = dialog.GetResDir();
-  file = dialog.GetResFile();
+  auto* dialog = new frmFiles(messages, parent);
+  dialog->SetStartDir(request.startDir);
+  dialog->SetTitle(request.title);
+  dialog->SetFilter(request.filter);
+  dialog->SetPatterns(request.patterns);
+  dir.clear();
+  file.clear();
+  modal::Exec<frmFiles>(dialog, [&](frmFiles& chosen) {
+    dir = chosen.GetResDir();
+    file = chosen.GetResFile();
+  });
 }
 
 void frmFiles::BuildMenus(QMenuBar* bar) {

@@ -61,9 +61,9 @@ frmLift::frmLift(LiftPanel& panel, STCommands& cmds, Clock& clock, EventPump& pu
   tmrST_ = new QTimer(this);
   tmrST_->setObjectName("tmrST");
   tmrST_->setInterval(kTickMs);
-  connect(tmrST_, &QTimer::timeout, this, [this] {
+  connect(tmrST_, &QTimer::timeout, this, life_.Guarded([this] {
     if (onTick) onTick();
-  });
+  }));
 }
 
 frmLift::~frmLift() = default;
@@ -106,8 +106,9 @@ void frmLift::BuildControls() {
   lblLink_->setObjectName("lblLink");
   lblLink_->setAlignment(Qt::AlignCenter);
   lblLink_->hide();
-  connect(cmdExecute_, &QPushButton::clicked, this, &frmLift::Execute);
-  connect(cboCommand_->lineEdit(), &QLineEdit::returnPressed, this, &frmLift::Execute);
+  connect(cmdExecute_, &QPushButton::clicked, this, life_.Guarded([this] { Execute(); }));
+  connect(cboCommand_->lineEdit(), &QLineEdit::returnPressed, this,
+          life_.Guarded([this] { Execute(); }));
 }
 
 void frmLift::BuildJogArea() {
@@ -129,15 +130,17 @@ void frmLift::BuildJogArea() {
     s.button->setObjectName(s.name);
     s.button->setToolTip(LiftPanel::Caption(s.jog));
     const Jog jog = s.jog;
-    connect(s.button, &JogButton::pressed, this, [this, jog] { panel_.JogPress(jog); });
-    connect(s.button, &JogButton::released, this, [this] { panel_.JogRelease(); });
+    connect(s.button, &JogButton::pressed, this,
+            life_.Guarded([this, jog] { panel_.JogPress(jog); }));
+    connect(s.button, &JogButton::released, this,
+            life_.Guarded([this] { panel_.JogRelease(); }));
   }
   txtStep_ = new QLineEdit(fraLift_);
   txtStep_->setObjectName("txtStep");
   txtStep_->setToolTip("Step Size");
   txtStep_->setAlignment(Qt::AlignCenter);
   connect(txtStep_, &QLineEdit::textEdited, this,
-          [this](const QString& text) { panel_.StepTextChanged(FromQ(text)); });
+          life_.Guarded([this](const QString& text) { panel_.StepTextChanged(FromQ(text)); }));
 }
 
 // Places (twips) on the client area, and inside the jog frame for its controls.
@@ -176,12 +179,13 @@ void frmLift::BuildMenus() {
 
 namespace {
 
-QAction* AddItem(QMenu* menu, const char* name, const char* caption,
+// Menu items run as handlers of the window (see WindowLife).
+QAction* AddItem(WindowLife& life, QMenu* menu, const char* name, const char* caption,
                  std::function<void()> action, QKeySequence key = {}) {
   QAction* item = menu->addAction(caption);
   item->setObjectName(name);
   item->setShortcut(key);
-  QObject::connect(item, &QAction::triggered, menu, [action] { action(); });
+  QObject::connect(item, &QAction::triggered, menu, life.Guarded([action] { action(); }));
   return item;
 }
 
@@ -196,15 +200,15 @@ QMenu* AddMenu(QMenuBar* bar, QMenu* parent, const char* name, const char* capti
 
 void frmLift::BuildConfigMenu() {
   QMenu* conf = AddMenu(menuBar(), nullptr, "mnuConf", "Config.");
-  AddItem(conf, "mnuConfig", "Configuration", [this] { panel_.Configuration(); });
+  AddItem(life_, conf, "mnuConfig", "Configuration", [this] { panel_.Configuration(); });
   mnuJoy_ = AddMenu(nullptr, conf, "mnuJoy", "Joystick");
-  AddItem(conf, "mnuErrLogComm", "Error Log", [this] { panel_.ErrorLog(); });
-  AddItem(conf, "mnuQuit", "Quit", [this] { close(); });
+  AddItem(life_, conf, "mnuErrLogComm", "Error Log", [this] { panel_.ErrorLog(); });
+  AddItem(life_, conf, "mnuQuit", "Quit", [this] { close(); });
 }
 
 void frmLift::BuildZMenu() {
   QMenu* z = AddMenu(menuBar(), nullptr, "mnuZ", "Z");
-  AddItem(z, "mnuZPos", "Read Position", [this] { panel_.ReadPosition(); });
+  AddItem(life_, z, "mnuZPos", "Read Position", [this] { panel_.ReadPosition(); });
   z->addSeparator();
   const struct {
     const char* name;
@@ -216,22 +220,22 @@ void frmLift::BuildZMenu() {
                {"mnuZDF", Jog::DownFine, Qt::Key_F4}};
   for (const auto& s : steps) {
     const Jog jog = s.jog;
-    AddItem(z, s.name, LiftPanel::Caption(jog), [this, jog] { panel_.MenuStep(jog); },
+    AddItem(life_, z, s.name, LiftPanel::Caption(jog), [this, jog] { panel_.MenuStep(jog); },
             QKeySequence(s.key));
   }
   z->addSeparator();
-  AddItem(z, "mnuZHome", "Home", [this] { panel_.Home(); });
-  AddItem(z, "mnuZOrigin", "Set Origin", [this] { panel_.SetOrigin(); });
-  AddItem(z, "mnuZPar", "Parameters", [this] { panel_.Parameters(); });
+  AddItem(life_, z, "mnuZHome", "Home", [this] { panel_.Home(); });
+  AddItem(life_, z, "mnuZOrigin", "Set Origin", [this] { panel_.SetOrigin(); });
+  AddItem(life_, z, "mnuZPar", "Parameters", [this] { panel_.Parameters(); });
   z->addSeparator();
   QMenu* advanced = AddMenu(nullptr, z, "mnuZAdvanced", "Advanced");
-  AddItem(advanced, "mnuZReadPar", "Read Par. File", [this] { panel_.ReadParFile(); });
+  AddItem(life_, advanced, "mnuZReadPar", "Read Par. File", [this] { panel_.ReadParFile(); });
 }
 
 void frmLift::BuildInterpMenu() {
   QMenu* interp = AddMenu(menuBar(), nullptr, "mnuInterp", "Interp.");
-  AddItem(interp, "mnuInterpCmds", "Commands", [this] { panel_.Commands(); });
-  AddItem(interp, "mnuInterpEdit", "Interpreter", [this] { OpenInterpreter(); });
+  AddItem(life_, interp, "mnuInterpCmds", "Commands", [this] { panel_.Commands(); });
+  AddItem(life_, interp, "mnuInterpEdit", "Interpreter", [this] { OpenInterpreter(); });
 }
 
 // The main window goes to the left screen edge and the interpreter opens right of it.
@@ -248,6 +252,7 @@ bool frmLift::eventFilter(QObject* watched, QEvent* event) {
   const QEvent::Type type = event->type();
   if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick)
     return QMainWindow::eventFilter(watched, event);
+  const auto busy = life_.Enter();
   if (watched == lblMsg_) {
     lblMsg_->clear();
   } else if (watched == fraLift_) {
@@ -280,7 +285,10 @@ void frmLift::RememberCmdInHist() {
 
 void frmLift::Execute() { RunTimed(std::string(), true); }
 
-void frmLift::DdeExecute(const std::string& text) { RunTimed(text, false); }
+void frmLift::DdeExecute(const std::string& text) {
+  const auto busy = life_.Enter();
+  RunTimed(text, false);
+}
 
 // Clears the status line and time label, lets pending events run, then runs the line
 // and shows its joined reply and how many milliseconds it took.

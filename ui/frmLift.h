@@ -7,6 +7,8 @@
 #include <functional>
 #include <string>
 
+#include "ui/WindowLife.h"
+
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -39,6 +41,11 @@ class frmLift : public QMainWindow {
   void Load();
   // Before the window goes away: no further tick.
   void Unloading();
+  // Unloaded: hidden at once, its dialogs closed, deleted when no handler of it runs.
+  void Release() { life_.Unload(); }
+  // Handlers that others attach to the window's controls (the joystick menu) run guarded,
+  // so that the window outlives them.
+  WindowLife& Life() { return life_; }
 
   // Shows the step size in the step-size box.
   void FillStep();
@@ -97,4 +104,5 @@ class frmLift : public QMainWindow {
   QLabel* lblLink_;
   QTimer* tmrST_;
   QMenu* mnuJoy_ = nullptr;
+  WindowLife life_{*this};
 };

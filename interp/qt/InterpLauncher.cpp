@@ -8,7 +8,11 @@
 InterpLauncher::InterpLauncher(INTERP& interp, ProgEdit& edit, MessageBoxes& messages)
     : interp_(interp), edit_(edit), messages_(messages) {}
 
-InterpLauncher::~InterpLauncher() { delete form_.data(); }
+// By now no handler runs; a closed window still waiting for its deletion goes as well.
+InterpLauncher::~InterpLauncher() {
+  for (QPointer<frmInterp>& form : released_) delete form.data();
+  delete form_.data();
+}
 
 frmInterp* InterpLauncher::Open(QWidget* mainWindow) {
   int16_t left = 0;
@@ -24,9 +28,10 @@ frmInterp* InterpLauncher::Open(QWidget* mainWindow) {
 
 // Placed at its load only; an open window is brought to the front where it stands.
 frmInterp* InterpLauncher::OpenAt(int16_t top, int16_t left) {
-  if (form_.isNull()) {
+  if (!Window()) {
+    std::erase_if(released_, [](const QPointer<frmInterp>& gone) { return gone.isNull(); });
+    if (form_) released_.push_back(form_);
     form_ = new frmInterp(interp_, edit_, messages_);
-    form_->setAttribute(Qt::WA_DeleteOnClose);
     form_->SetShowPar(top, left);
   }
   form_->show();
@@ -36,6 +41,5 @@ frmInterp* InterpLauncher::OpenAt(int16_t top, int16_t left) {
 }
 
 void InterpLauncher::Unload() {
-  if (form_.isNull()) return;
-  form_->close();  // released after the handler that asked for it has returned
+  if (frmInterp* form = Window()) form->Release();  // deleted once no handler of it runs
 }

@@ -7,6 +7,7 @@
 //   main window unloaded -> launcher.Unload();
 //   IsFormLoaded("frmInterp") -> launcher.IsLoaded();
 #include <QPointer>
+#include <vector>
 
 #include "interp/qt/frmInterp.h"
 
@@ -27,12 +28,14 @@ class InterpLauncher {
   frmInterp* OpenAt(int16_t top, int16_t left);
   // Closes and releases frmInterp when it is loaded (a run stops with it).
   void Unload();
-  bool IsLoaded() const { return !form_.isNull(); }
-  frmInterp* Window() const { return form_.data(); }
+  bool IsLoaded() const { return Window() != nullptr; }
+  // The open window; none once it was closed (it may still wait for its deletion).
+  frmInterp* Window() const { return form_ && !form_->Released() ? form_.data() : nullptr; }
 
  private:
   INTERP& interp_;
   ProgEdit& edit_;
   MessageBoxes& messages_;
   QPointer<frmInterp> form_;
+  std::vector<QPointer<frmInterp>> released_;  // closed, waiting for their deletion
 };

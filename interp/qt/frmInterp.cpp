@@ -21,6 +21,7 @@
 #include "interp/INTERP.h"
 #include "interp/ProgEdit.h"
 #include "platform/MessageBoxes.h"
+#include "ui/ModalDialog.h"
 #include "ui/QtText.h"
 #include "ui/Twips.h"
 #include "ui/frmFiles.h"
@@ -113,7 +114,8 @@ void frmInterp::BuildRows(QWidget* page) {
     row.text->setStyleSheet(kNormal);
     row.text->installEventFilter(this);
     row.number->installEventFilter(this);
-    connect(row.number, &QPushButton::clicked, this, [this, k] { edit_.ClickRow(int16_t(k)); });
+    connect(row.number, &QPushButton::clicked, this,
+            life_.Guarded([this, k] { edit_.ClickRow(int16_t(k)); }));
     rows_.push_back(row);
   }
 }
@@ -129,7 +131,7 @@ QToolButton* frmInterp::AddButton(QWidget* page, const char* name, const char* c
                                   kButtonSize, this));
   button->setFocusPolicy(Qt::StrongFocus);
   button->installEventFilter(this);
-  connect(button, &QToolButton::clicked, this, slot);
+  connect(button, &QToolButton::clicked, this, life_.Guarded([this, slot] { (this->*slot)(); }));
   return button;
 }
 
@@ -149,7 +151,7 @@ QAction* frmInterp::AddItem(QMenu* menu, const char* name, const char* caption,
                             void (frmInterp::*slot)()) {
   QAction* item = menu->addAction(caption);
   item->setObjectName(name);
-  connect(item, &QAction::triggered, this, slot);
+  connect(item, &QAction::triggered, this, life_.Guarded([this, slot] { (this->*slot)(); }));
   return item;
 }
 
@@ -197,8 +199,13 @@ void frmInterp::showEvent(QShowEvent* event) {
 
 // Closing only releases the window; a run stops with it, the program stays.
 void frmInterp::closeEvent(QCloseEvent* event) {
+  event->ignore();  // hidden and deleted by Release, when no handler of it runs
+  Release();
+}
+
+void frmInterp::Release() {
   if (interp_.Window() == this) interp_.DetachWindow();
-  QWidget::closeEvent(event);
+  life_.Unload();
 }
 
 int frmInterp::RowOf(QObject* widget) const {
@@ -221,6 +228,7 @@ bool frmInterp::HandleKey(int key) {
 // The window sees the scroll keys before its controls; a click into a row's text box
 // selects the row, and leaving it stores the text.
 bool frmInterp::eventFilter(QObject* watched, QEvent* event) {
+  const auto busy = life_.Enter();
   if (event->type() == QEvent::KeyPress)
     return HandleKey(static_cast<QKeyEvent*>(event)->key()) || QWidget::eventFilter(watched, event);
   const bool press = event->type() == QEvent::MouseButtonPress;
@@ -269,9 +277,9 @@ void frmInterp::ChooseFile(const FileRequest& request, std::string& dir, std::st
 
 
 bool frmInterp::AskOkCancel(const std::string& text, const std::string& title) {
-  QMessageBox box(QMessageBox::NoIcon, ToQ(title), qttext::ShownLines(text),
-                  QMessageBox::Ok | QMessageBox::Cancel, this);
-  return box.exec() == QMessageBox::Ok;
+  auto* box = new QMessageBox(QMessageBox::NoIcon, ToQ(title), qttext::ShownLines(text),
+                              QMessageBox::Ok | QMessageBox::Cancel, this);
+  return modal::Exec(box) == QMessageBox::Ok;
 }
 
 // ---- printing ----
@@ -302,13 +310,17 @@ void frmInterp::Print() {
     target = info.printerName();
     ok = PrintOn(printer);
   } else {
-    QFileDialog dialog(this, "Print to PDF file", QString(), "PDF files (*.pdf)");
-    dialog.setObjectName("dlgPrintPdf");
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix("pdf");
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-    target = dialog.selectedFiles().first();
+    auto* dialog = new QFileDialog(this, "Print to PDF file", QString(), "PDF files (*.pdf)");
+    dialog->setObjectName("dlgPrintPdf");
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setDefaultSuffix("pdf");
+    QStringList chosen;
+    if (modal::Exec<QFileDialog>(dialog, [&](QFileDialog& d) { chosen = d.selectedFiles(); }) !=
+            QDialog::Accepted ||
+        chosen.isEmpty())
+      return;
+    target = chosen.first();
     ok = PrintToPdf(target);
   }
   if (!ok)

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/InterpWindow.h"
+#include "ui/WindowLife.h"
 
 class QAction;
 class QLabel;
@@ -30,6 +31,10 @@ class frmInterp : public QWidget, public InterpWindow {
   // Top and left in twips, applied when the window is shown; a negative value leaves
   // the position to the window system.
   void SetShowPar(int16_t ftop, int16_t fleft);
+  // Closed or unloaded with the main window: hidden at once and detached from the
+  // interpreter (a run stops), deleted when no handler of it runs any more.
+  void Release();
+  bool Released() const { return life_.Unloaded(); }
 
   // The file dialog used by Read and Write; the program's frmFiles unless replaced.
   std::function<void(const FileRequest&, std::string&, std::string&)> chooseFile;
@@ -99,4 +104,5 @@ class frmInterp : public QWidget, public InterpWindow {
   std::vector<QAction*> runActions_;   // the menus and items a run disables
   int16_t showTop_ = -1, showLeft_ = -1;
   bool placed_ = false;
+  WindowLife life_{*this};
 };
