@@ -66,6 +66,13 @@ bool LiftPanel::StepTextChanged(const std::string& text) {
   return true;
 }
 
+bool LiftPanel::StepTextTyped(const std::string& text) {
+  double value = 0;
+  const bool valid = num::Parse(text, value);
+  Show(valid ? "" : "Error in step size");
+  return valid;
+}
+
 void LiftPanel::WindowLoaded() {
   if (!stepFilled_) FillStepSize();
   else if (onStepSizeFilled) onStepSizeFilled();

@@ -31,6 +31,9 @@ class LiftPanel {
   // The operator changed the step-size text: a number becomes the step size and clears
   // the status line; anything else shows "Error in step size" and keeps the last size.
   bool StepTextChanged(const std::string& text);
+  // The operator is still typing: the status line says whether the text is a step size,
+  // and the step size stays as it is (a prefix of "2.5" is no step of 2).
+  bool StepTextTyped(const std::string& text);
   // The window was loaded: the first load takes the step size from the Z parameters.
   void WindowLoaded();
   // Runs whenever the step size was refilled from the Z parameters (the box follows).

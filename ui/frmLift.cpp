@@ -80,6 +80,8 @@ void frmLift::BuildControls() {
   cboCommand_->setObjectName("cboCommand");
   cboCommand_->setEditable(true);
   cboCommand_->setInsertPolicy(QComboBox::NoInsert);
+  // Enter runs exactly what was typed: the history stays in the list, nothing completes.
+  cboCommand_->setCompleter(nullptr);
   cboCommand_->setToolTip("Type system command");
   cmdExecute_ = new QPushButton("Execute", client_);
   cmdExecute_->setObjectName("cmdExecute");
@@ -130,17 +132,25 @@ void frmLift::BuildJogArea() {
     s.button->setObjectName(s.name);
     s.button->setToolTip(LiftPanel::Caption(s.jog));
     const Jog jog = s.jog;
-    connect(s.button, &JogButton::pressed, this,
-            life_.Guarded([this, jog] { panel_.JogPress(jog); }));
-    connect(s.button, &JogButton::released, this,
-            life_.Guarded([this] { panel_.JogRelease(); }));
+    connect(s.button, &JogButton::pressed, this, life_.Guarded([this, jog] {
+      jogRefused_ = !TakeStepText();
+      if (!jogRefused_) panel_.JogPress(jog);
+    }));
+    connect(s.button, &JogButton::released, this, life_.Guarded([this] {
+      if (!jogRefused_) panel_.JogRelease();
+      jogRefused_ = false;
+    }));
   }
   txtStep_ = new QLineEdit(fraLift_);
   txtStep_->setObjectName("txtStep");
   txtStep_->setToolTip("Step Size");
   txtStep_->setAlignment(Qt::AlignCenter);
+  // The step size changes when the operator has finished typing (Enter, leaving the box)
+  // or jogs; each keystroke only says whether the text is a number.
   connect(txtStep_, &QLineEdit::textEdited, this,
-          life_.Guarded([this](const QString& text) { panel_.StepTextChanged(FromQ(text)); }));
+          life_.Guarded([this](const QString& text) { panel_.StepTextTyped(FromQ(text)); }));
+  connect(txtStep_, &QLineEdit::editingFinished, this,
+          life_.Guarded([this] { panel_.StepTextChanged(FromQ(txtStep_->text())); }));
 }
 
 // Places (twips) on the client area, and inside the jog frame for its controls.
@@ -220,8 +230,12 @@ void frmLift::BuildZMenu() {
                {"mnuZDF", Jog::DownFine, Qt::Key_F4}};
   for (const auto& s : steps) {
     const Jog jog = s.jog;
-    AddItem(life_, z, s.name, LiftPanel::Caption(jog), [this, jog] { panel_.MenuStep(jog); },
-            QKeySequence(s.key));
+    AddItem(
+        life_, z, s.name, LiftPanel::Caption(jog),
+        [this, jog] {
+          if (TakeStepText()) panel_.MenuStep(jog);
+        },
+        QKeySequence(s.key));
   }
   z->addSeparator();
   AddItem(life_, z, "mnuZHome", "Home", [this] { panel_.Home(); });
@@ -243,6 +257,12 @@ void frmLift::OpenInterpreter() {
   move(0, pos().y());
   const int widthTwips = twips::ToTwips(frameGeometry().width(), this);
   if (onInterpreter) onInterpreter(0, int16_t(std::clamp(widthTwips, -32768, 32767)));
+}
+
+bool frmLift::TakeStepText() {
+  const std::string text = FromQ(txtStep_->text());
+  if (text == panel_.StepText()) return true;
+  return panel_.StepTextChanged(text);
 }
 
 void frmLift::FillStep() { txtStep_->setText(ToQ(panel_.StepText())); }

@@ -82,6 +82,9 @@ class frmLift : public QMainWindow {
   void BuildInterpMenu();
   void OpenInterpreter();
   void Execute();
+  // A jog takes the step size box's text when it is a number, typed or not confirmed yet;
+  // false when the box holds no number (the jog is not sent: it would not be what is shown).
+  bool TakeStepText();
   void RunTimed(const std::string& text, bool fromBox);
 
   LiftPanel& panel_;
@@ -104,5 +107,6 @@ class frmLift : public QMainWindow {
   QLabel* lblLink_;
   QTimer* tmrST_;
   QMenu* mnuJoy_ = nullptr;
+  bool jogRefused_ = false;  // the pressed jog button sent nothing
   WindowLife life_{*this};
 };

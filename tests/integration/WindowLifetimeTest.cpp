@@ -7,92 +7,23 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
-#include <QGroupBox>
-#include <QMenu>
 #include <QDialog>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
 
+#include "AppRig.h"
 #include "Modal.h"
 #include "Programs.h"
-#include "interp/qt/InterpLauncher.h"
-#include "platform/SimSerialPort.h"
-#include "platform/SystemClock.h"
-#include "platform/qt/QtEventPump.h"
-#include "server/CoreModules.h"
-#include "support/Fakes.h"
-#include "support/ScratchDir.h"
-#include "support/SimParz.h"
-#include "ui/JoyParts.h"
-#include "ui/MainWindowHost.h"
 
 namespace {
-
-void RunDeferredDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
-
-// The main window, its joystick menu and the interpreter wired as the program wires them,
-// on the built-in simulated controller.
-struct LifetimeRig : ScratchDir {
-  LifetimeRig() : ScratchDir("kelvorin-lifetime") {
-    Put("ST_PARZ.TXT", SimParz(false));
-    Put("ST_CONFIG.TXT", "\"MPORT\",1\r\n\"PORTTIMEOUT\",100\r\n\"MOVETIMEOUT\",10\r\n"
-                         "\"WAITPOLLINGINTERVAL\",10\r\n\"CONTRTYPE\",EZHR17\r\n"
-                         "\"Z_INSTALLED\",1\r\n\"MPORTNAME\",sim:EZHR17\r\n");
-    host.SetCore(core, messages);
-    host.hooks.loaded = [this](frmLift& form) {
-      joy.Loaded(form.JoyFrame(), form.JoyMenu(), &form, &form.Life());
-    };
-    host.hooks.unloading = [this] { joy.Unloading(); };
-    host.hooks.unloadInterpreter = [this] { interp.Unload(); };
-    host.onUnloaded = [this] { ++unloads; };
-    core.startup.InitAll(dir);
-    window = host.MainWindow();
-  }
-  ~LifetimeRig() {
-    host.UnloadMainWindow();
-    RunDeferredDeletes();
-  }
-  void Trigger(const char* item) {
-    auto* action = window->findChild<QAction*>(item);
-    ASSERT_NE(action, nullptr) << item;
-    action->trigger();
-  }
-  // A client's "Unload" from inside a nested loop, then the deferred deletes that loop
-  // would run: the window must still be there for the handler below.
-  void UnloadInside() {
-    EXPECT_EQ(core.cmds.ExecCmdString("Unload"), "OK  ; ");
-    RunDeferredDeletes();
-    survivedInside = !window.isNull();
-  }
-  // After the handler returned: unloaded once, and gone with the next deferred deletes.
-  void ExpectUnloadedAndGone() {
-    EXPECT_TRUE(survivedInside);
-    EXPECT_FALSE(host.IsFormLoaded("frmLift"));
-    EXPECT_EQ(unloads, 1);
-    RunDeferredDeletes();
-    EXPECT_TRUE(window.isNull());
-  }
-
-  SystemClock clock;
-  SimSerialPort port{clock};
-  QtEventPump pump;
-  FakeMessages messages;
-  MainWindowHost host{clock, pump};
-  CoreModules core{port, clock, pump, messages, host};
-  JoyParts joy{core, messages};
-  InterpLauncher interp{core.interp, core.progEdit, messages};
-  QPointer<frmLift> window;
-  bool survivedInside = false;
-  int unloads = 0;
-};
 
 // Every modal window of the main window's menus, unloaded by a client while it is open.
 class UnloadUnderAModal : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(UnloadUnderAModal, ClosesItAndDestroysTheWindowAfterTheMenuHandler) {
-  LifetimeRig rig;
+  AppRig rig;
   ASSERT_NE(rig.window, nullptr);
   QPointer<QDialog> seen;
   modal::When<QDialog>([&](QDialog* dialog) {
@@ -114,7 +45,7 @@ INSTANTIATE_TEST_SUITE_P(Menus, UnloadUnderAModal,
 class UnloadDuringAWait : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(UnloadDuringAWait, TheExecuteHandlerFinishesOnAHiddenWindow) {
-  LifetimeRig rig;
+  AppRig rig;
   const std::string how = GetParam();
   int calls = 0;
   QTimer unload;
@@ -140,7 +71,7 @@ INSTANTIATE_TEST_SUITE_P(Ways, UnloadDuringAWait, ::testing::Values("ClientUnloa
 class UnloadUnderAnInterpreterDialog : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(UnloadUnderAnInterpreterDialog, ClosesItAndDestroysTheWindowAfterTheHandler) {
-  LifetimeRig rig;
+  AppRig rig;
   QPointer<frmInterp> form = rig.interp.OpenAt(0, 0);
   const std::string item = GetParam();
   if (item == "mnuWrite") {  // a name that is taken: the window asks before overwriting
