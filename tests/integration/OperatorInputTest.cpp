@@ -2,6 +2,7 @@
 // no step size taken from half a number.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,7 +14,11 @@ namespace {
 
 TEST(OperatorInput, EnterRunsTheTypedTextNotAHistoryEntryItBegins) {
   AppRig rig;
+  rig.host.ShowMainWindow();  // the history completes only in a box that has the focus
+  QApplication::setActiveWindow(rig.window);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(rig.window));
   auto* box = rig.Find<QComboBox>("cboCommand");
+  box->setFocus();
   // Keys go to the box, which hands them to its line edit, as with the keyboard focus.
   box->setEditText("Delay 100");
   QTest::keyClick(box, Qt::Key_Return);
