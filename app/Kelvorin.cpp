@@ -46,7 +46,7 @@ void Kelvorin::WireInterpreter() {
   hooks.unloadInterpreter = [this] { interp_->Unload(); };
   hooks.interpreterLoaded = [this] { return interp_->IsLoaded(); };
   hooks.showInterpMsg = [this](const std::string& text) { core_->interp.ShowInterpMsg(text); };
-  core_->interp.SetCommandTextSource([this] { return windows_->CommandText(); });
+  core_->interp.SetCommandTextSource([this] { return windows_->TypedCommandText(); });
 }
 
 // The joystick's indicator and menu fill the main window at each load; its timer ticks

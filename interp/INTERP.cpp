@@ -113,7 +113,10 @@ int16_t INTERP::CmdCall(const std::string&) { return 1; }
 
 // ---- the program store ----
 
-void INTERP::ResetProgram() { progLines_ = LineList{"End"}; }
+void INTERP::ResetProgram() {
+  progLines_ = LineList{"End"};
+  edited_ = false;
+}
 
 void INTERP::SetProgram(LineList lines) {
   if (lines.empty()) lines.push_back("End");
@@ -121,18 +124,22 @@ void INTERP::SetProgram(LineList lines) {
 }
 
 void INTERP::SetProgLine(int16_t index, const std::string& text) {
-  if (index >= 0 && index < ProgCount()) progLines_[index] = text;
+  if (index < 0 || index >= ProgCount() || progLines_[index] == text) return;
+  progLines_[index] = text;
+  edited_ = true;
 }
 
 bool INTERP::InsertProgLine(int16_t index) {
   if (index < 0 || index >= ProgCount() || ProgCount() >= kMaxLines) return false;
   progLines_.insert(progLines_.begin() + index, std::string());
+  edited_ = true;
   return true;
 }
 
 bool INTERP::DeleteProgLine(int16_t index) {
   if (index < 0 || index >= ProgCount() || ProgCount() <= 1) return false;
   progLines_.erase(progLines_.begin() + index);
+  edited_ = true;
   return true;
 }
 
@@ -148,14 +155,15 @@ bool INTERP::TickProgramStep(uint32_t now) {
   if (runMode_ == 1) ShowRunTime(now - runStartTime_);
   cmds_.ShowMsg("");
   pump_.ProcessEvents();
-  const std::string command = CommandText();
+  const std::string command = runLine_;
   programLine_ = true;
   const std::string reply = cmds_.ExecCmdString(command);
   programLine_ = false;
   cmds_.ShowMsg(reply);
   const bool failed = reply.find(kFailed) != std::string::npos;
   const bool finished = FetchNextLine() == "End";
-  if (failed || finished) EndRun(finished ? kFinished : kStopped);
+  // A failure ends the run as stopped, also on the last line or the one before "End".
+  if (failed || finished) EndRun(failed ? kStopped : kFinished);
   if (runMode_ == 2) runMode_ = 0;
   if (runMode_ == 0) editEnabled_ = 1;
   return true;
@@ -174,7 +182,7 @@ std::string INTERP::FetchNextLine() {
     if (top != topLine_) ShowFrom(I16(top));
   }
   HighlightRow(I16(nextLine_ - topLine_));
-  ShowCmdText(line);
+  TakeRunLine(line);
   ++nextLine_;
   return line;
 }
@@ -200,6 +208,7 @@ void INTERP::EndRun(const std::string& message) {
 }
 
 void INTERP::StartRun() {
+  TakeTypedLine();
   if (window_) window_->SetControlsEnabled(false);
   runMode_ = 1;
   editEnabled_ = 0;
@@ -209,6 +218,7 @@ void INTERP::StartRun() {
 }
 
 void INTERP::StartStep() {
+  TakeTypedLine();
   runMode_ = 2;
   editEnabled_ = 0;
   if (window_) window_->SetRunIndicator(false);
@@ -222,10 +232,13 @@ void INTERP::InterruptRun() {
 
 // ---- the window's rows ----
 
+// The window opens on the program in memory, where it was last shown.
 void INTERP::AttachWindow(InterpWindow* window, int16_t visibleRows) {
   window_ = window;
   visibleRows_ = std::max<int16_t>(visibleRows, 0);
   rowLines_.assign(static_cast<size_t>(visibleRows_), -1);
+  ShowFrom(I16(std::max(0, std::min<int>(topLine_, ProgCount() - visibleRows_))));
+  if (RowLine(selectedRow_) >= 0) HighlightRow(selectedRow_);
 }
 
 void INTERP::DetachWindow() {
@@ -275,7 +288,7 @@ int16_t INTERP::SelectRow(int16_t row) {
   HighlightRow(row);
   const int16_t line = RowLine(row);
   if (line < 0 || line >= ProgCount()) return -1;
-  ShowCmdText(progLines_[line]);
+  TakeRunLine(progLines_[line]);
   return line;
 }
 
@@ -288,15 +301,16 @@ void INTERP::ScrollProgram(int16_t delta) {
 
 // ---- the main window's command box ----
 
-void INTERP::SetCommandTextSource(std::function<std::string()> source) {
+void INTERP::SetCommandTextSource(std::function<std::optional<std::string>()> source) {
   commandSource_ = std::move(source);
 }
 
-void INTERP::ShowCmdText(const std::string& text) {
-  commandShadow_ = text;
-  cmds_.ShowCmdText(text);
+void INTERP::TakeRunLine(const std::string& line) {
+  runLine_ = line;
+  cmds_.ShowCmdText(line);
 }
 
-std::string INTERP::CommandText() const {
-  return commandSource_ ? commandSource_() : commandShadow_;
+void INTERP::TakeTypedLine() {
+  if (!commandSource_) return;
+  if (auto typed = commandSource_()) runLine_ = std::move(*typed);
 }

@@ -4,6 +4,7 @@
 // whole command language, and the rows of the interpreter window that show the program.
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,29 +39,36 @@ class INTERP : public FlowExecutor {
   bool DeleteProgLine(int16_t index);
   static constexpr int kMaxLines = 32767;  // line indexes are 16-bit
   int16_t ProgCount() const { return static_cast<int16_t>(progLines_.size()); }
+  // True after a line was edited, inserted or deleted since the program was last read
+  // or written (the run's Repeat counters are no edit).
+  bool Edited() const { return edited_; }
+  void SetEdited(bool edited) { edited_ = edited; }
   const std::string& ProgPath() const { return progPath_; }
   void SetProgPath(const std::string& path) { progPath_ = path; }
 
   // The program part of the main window's timer tick. False, at the cost of one
-  // comparison, when no program runs; otherwise runs the command box's text, fetches
-  // the next line, ends the run on an error or "End", and returns true.
+  // comparison, when no program runs; otherwise runs the run's line, fetches the next
+  // line, ends the run on an error or "End", and returns true.
   bool TickProgramStep();
   // The same with the tick's own clock reading.
   bool TickProgramStep(uint32_t now);
-  // Highlights program line NextLine (scrolling the window when it is below it), puts
-  // it into the main window's command box and returns it; "End" past the last line.
+  // Highlights program line NextLine (scrolling the window when it is below it), makes
+  // it the run's line, shows it in the main window's command box and returns it; "End"
+  // past the last line.
   std::string FetchNextLine();
   // The run time in tenths of a second on lblTime, only when it changed.
   void ShowRunTime(uint32_t elapsedMs);
   // The interpreter window's message line; nothing when the window is not open.
   void ShowInterpMsg(const std::string& text);
 
-  // Run, Step and Stop of the window.
+  // Run, Step and Stop of the window. Run and Step start from the line the operator put
+  // into the command box, if any, else from the run's line.
   void StartRun();
   void StartStep();
   void InterruptRun();
 
-  // The interpreter window. Closing it during a run stops the run.
+  // The interpreter window; it opens showing the program in memory. Closing it during
+  // a run stops the run.
   void AttachWindow(InterpWindow* window, int16_t visibleRows);
   void DetachWindow();
   bool WindowOpen() const { return window_ != nullptr; }
@@ -70,16 +78,21 @@ class INTERP : public FlowExecutor {
   // shown and writes every row once (blank past the end of the program).
   void ShowFrom(int16_t top);
   void ShowProgLines(int16_t first, int16_t row, int16_t count);
-  // Highlights the row; returns the program index it shows (and puts that line into
-  // the command box), or -1 for a blank row.
+  // Highlights the row; returns the program index it shows (and makes that line the
+  // run's line, shown in the command box), or -1 for a blank row.
   int16_t SelectRow(int16_t row);
   void ScrollProgram(int16_t delta);
   // The index shown on a row's number button; -1 for a blank row.
   int16_t RowLine(int16_t row) const;
 
-  // Where the program step reads the main window's command box. Unset, the step runs
-  // the text the interpreter last put there.
-  void SetCommandTextSource(std::function<std::string()> source);
+  // The text the operator typed into the main window's command box since anything last
+  // wrote there; nullopt when the box holds what was written (a fetched line, a
+  // client's command). Run and Step take it as their first line. Unset: nothing typed.
+  void SetCommandTextSource(std::function<std::optional<std::string>()> source);
+  // The line the next program step runs: the line fetched or selected last, or the
+  // operator's line taken at Run or Step. Commands shown in the command box never
+  // change it.
+  const std::string& RunLine() const { return runLine_; }
   // The decimal separator of the run-time label.
   void SetDecimalSeparator(char decimal) { decimal_ = decimal; }
 
@@ -98,8 +111,8 @@ class INTERP : public FlowExecutor {
   int16_t CmdEndrepeat(int indent);
   int16_t RepeatSyntaxError(const std::string& word, const std::string& rest);
   void HighlightRow(int16_t row);
-  void ShowCmdText(const std::string& text);
-  std::string CommandText() const;
+  void TakeRunLine(const std::string& line);
+  void TakeTypedLine();
   void EndRun(const std::string& message);
   void RedrawLine(int16_t line);
 
@@ -107,12 +120,13 @@ class INTERP : public FlowExecutor {
   Clock& clock_;
   EventPump& pump_;
   InterpWindow* window_ = nullptr;
-  std::function<std::string()> commandSource_;
-  std::string commandShadow_;
+  std::function<std::optional<std::string>()> commandSource_;
+  std::string runLine_;
   char decimal_ = '.';
 
   LineList progLines_{"End"};
   std::string progPath_;
+  bool edited_ = false;
   std::vector<int16_t> rowLines_;  // program index shown in each row, -1 blank
   int16_t runMode_ = 0;            // 0 idle, 1 running, 2 single step
   int16_t nextLine_ = 0;

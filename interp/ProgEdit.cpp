@@ -23,49 +23,63 @@ void ProgEdit::ShowCaption() {
   if (auto* window = interp_.Window()) window->SetCaption("Program " + interp_.ProgPath());
 }
 
-// The file dialog on the program folder; false when no name was chosen.
+// The file dialog on the program folder; false when no name was chosen or the window
+// went away while the dialog was open.
 bool ProgEdit::ChooseProgramFile(const std::string& title, std::string& path) {
   auto* window = interp_.Window();
   if (!window) return false;
   std::string dir, file;
   window->ChooseFile({state_.AppDir, "*.PRG", "*.PRG *.*", title}, dir, file);
-  if (dir.empty() || file.empty()) return false;
+  if (!interp_.Window() || dir.empty() || file.empty()) return false;
   path = filelist::JoinPath(dir, file);
   return true;
 }
 
+// An OK/Cancel question in the interpreter window; false for Cancel, and when the window
+// is gone before or after it.
+bool ProgEdit::Confirm(const std::string& text, const std::string& title) {
+  auto* window = interp_.Window();
+  return window && window->AskOkCancel(text, title) && interp_.Window();
+}
+
+// A program edited since it was last read or written is replaced only on the operator's
+// word.
+bool ProgEdit::MayReplace(const std::string& path) {
+  if (!interp_.Edited()) return true;
+  return Confirm("The program was changed and not written.\r\nReplace it with " + path + "?",
+                 "Read Program");
+}
+
 void ProgEdit::Read() {
   std::string path;
-  if (!ChooseProgramFile("Select a Program (*.PRG) to Load", path)) {
+  LineList lines;
+  // Line indexes are 16-bit: a longer file is refused rather than cut. A window closed
+  // during the dialog or a message box ends the read quietly.
+  const bool read = ChooseProgramFile("Select a Program (*.PRG) to Load", path) &&
+                    par_.LinesReadFile(path, lines) != -1 && lines.size() <= INTERP::kMaxLines;
+  if (!interp_.Window()) return;
+  if (!read || !MayReplace(path)) {
     interp_.ShowInterpMsg("Program not read");
     return;
   }
   interp_.SetProgPath(path);
-  LineList lines;
-  // Line indexes are 16-bit: a longer file is refused rather than cut.
-  if (par_.LinesReadFile(path, lines) == -1 || lines.size() > INTERP::kMaxLines) {
-    interp_.ShowInterpMsg("Program not read");
-    return;
-  }
   Install(std::move(lines), "Program read");
+  interp_.SetEdited(false);
   ShowCaption();
 }
 
 void ProgEdit::Write() {
   LineList out;
-  if (prog::ProgToFile(interp_.ProgLines(), out, messages_) == -1) {
-    interp_.ShowInterpMsg(kNotWritten);
-    return;
-  }
   std::string path;
-  if (!ChooseProgramFile("Give a Name to the Program (*.PRG)", path)) {
+  if (prog::ProgToFile(interp_.ProgLines(), out, messages_) == -1 ||
+      !ChooseProgramFile("Give a Name to the Program (*.PRG)", path)) {
     interp_.ShowInterpMsg(kNotWritten);
     return;
   }
   interp_.SetProgPath(path);
   std::error_code ec;
   if (std::filesystem::exists(path, ec) &&
-      !interp_.Window()->AskOkCancel("File " + path + " exists.\r\nOverwrite?", "File overwrite")) {
+      !Confirm("File " + path + " exists.\r\nOverwrite?", "File overwrite")) {
     interp_.ShowInterpMsg(kNotWritten);
     return;
   }
@@ -73,6 +87,7 @@ void ProgEdit::Write() {
     interp_.ShowInterpMsg(kNotWritten);
     return;
   }
+  interp_.SetEdited(false);
   interp_.ShowInterpMsg("Program written");
   ShowCaption();
 }

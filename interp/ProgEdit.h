@@ -14,6 +14,8 @@ class ProgEdit {
  public:
   ProgEdit(INTERP& interp, TRAPAR& par, MessageBoxes& messages, const ProgramState& state);
 
+  // Read asks before it replaces a program edited since it was last read or written.
+  // Both stop quietly when the window goes while their dialog or a question is open.
   void Read();
   void Write();
   void Insert();  // an empty line at the highlighted row
@@ -32,6 +34,8 @@ class ProgEdit {
   void Install(LineList lines, const char* done);
   void ShowCaption();
   bool ChooseProgramFile(const std::string& title, std::string& path);
+  bool Confirm(const std::string& text, const std::string& title);
+  bool MayReplace(const std::string& path);
 
   INTERP& interp_;
   TRAPAR& par_;

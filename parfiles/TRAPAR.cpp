@@ -40,11 +40,29 @@ LineKind ParseParLine(const std::string& line, ParEntry& entry) {
   return LineKind::Entry;
 }
 
+// A quoted field from just after its opening quote: up to the closing quote (npos when
+// the line ends first), a doubled quote inside standing for one quote.
+std::string QuotedField(const std::string& line, size_t from, size_t& close) {
+  std::string field;
+  for (close = from; close < line.size(); ++close) {
+    if (line[close] != '"') {
+      field += line[close];
+    } else if (close + 1 < line.size() && line[close + 1] == '"') {
+      field += '"';
+      ++close;
+    } else {
+      return field;
+    }
+  }
+  close = std::string::npos;
+  return field;
+}
+
 // Comma-separated fields of one line. A field that starts (after blanks) with a double
-// quote runs to the closing quote and may hold commas; text after the closing quote up
-// to the next comma is dropped. Every comma starts a further field, so "a," gives "a"
-// and "". A blank line is one empty element, so that the lines after it keep their
-// places (a button's command stays on its button).
+// quote runs to the closing quote and may hold commas (and doubled quotes); text after
+// the closing quote up to the next comma is dropped. Every comma starts a further
+// field, so "a," gives "a" and "". A blank line is one empty element, so that the lines
+// after it keep their places (a button's command stays on its button).
 void AppendFields(const std::string& line, LineList& list) {
   size_t pos = 0;
   const size_t n = line.size();
@@ -53,9 +71,8 @@ void AppendFields(const std::string& line, LineList& list) {
     std::string field;
     size_t comma;
     if (pos < n && line[pos] == '"') {
-      const size_t close = line.find('"', pos + 1);
-      field = line.substr(pos + 1, close == std::string::npos ? std::string::npos
-                                                              : close - pos - 1);
+      size_t close;
+      field = QuotedField(line, pos + 1, close);
       comma = close == std::string::npos ? close : line.find(',', close + 1);
     } else {
       comma = line.find(',', pos);
@@ -65,6 +82,15 @@ void AppendFields(const std::string& line, LineList& list) {
     if (comma == std::string::npos) return;
     pos = comma + 1;
   }
+}
+
+// An element as one file line: an element with a comma is quoted (its quotes doubled),
+// so that it reads back as one element; any other element is written unchanged.
+std::string LineOf(const std::string& element) {
+  if (element.find(',') == std::string::npos) return element;
+  std::string quoted = "\"";
+  for (const char c : element) quoted += c == '"' ? std::string(2, c) : std::string(1, c);
+  return quoted + '"';
 }
 
 int16_t ClampCount(size_t count) {
@@ -198,7 +224,7 @@ int16_t TRAPAR::LinesReadFile(const std::string& path, LineList& list) {
 
 int16_t TRAPAR::LinesWriteFile(const LineList& list, const std::string& path) {
   std::string text;
-  for (const auto& line : list) text += line + kEol;
+  for (const auto& element : list) text += LineOf(element) + kEol;
   return textfile::ReplaceAtomically(path, text) ? 1 : -1;
 }
 

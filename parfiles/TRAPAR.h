@@ -55,7 +55,9 @@ class TRAPAR {
   // element (a blank line one empty element); text after the last line break counts
   // as such a line when it is not empty.
   int16_t LinesReadFile(const std::string& path, LineList& list);
-  // 1; -1 when the file cannot be written (the old file stays intact).
+  // One element a line; an element with a comma is written in double quotes (a quote in
+  // it doubled) so that it reads back as one element. 1; -1 when the file cannot be
+  // written (the old file stays intact).
   int16_t LinesWriteFile(const LineList& list, const std::string& path);
   int16_t LinesLoad(LineList& list);
   int16_t LinesSave(const LineList& list);

@@ -77,6 +77,7 @@ void MainWindowHost::UnloadMainWindow() {
 }
 
 void MainWindowHost::SetCommandText(const std::string& text) {
+  written_ = text;
   if (form_) form_->SetCommandText(text);
 }
 
@@ -103,7 +104,14 @@ std::string MainWindowHost::CommandText() const {
   return form_ ? form_->CommandText() : std::string();
 }
 
+std::optional<std::string> MainWindowHost::TypedCommandText() const {
+  std::string text = CommandText();
+  if (text.empty() || text == written_) return std::nullopt;
+  return text;
+}
+
 void MainWindowHost::DdeExecute(const std::string& text) {
+  written_ = text;  // a client's line in the box is no operator's line
   if (form_) form_->DdeExecute(text);
   else core_->cmds.ExecCmdString(text);
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "platform/StatusLine.h"
 #include "platform/WindowHost.h"
@@ -67,6 +68,10 @@ class MainWindowHost : public WindowHost, public StatusLine {
   std::string Text() const override;
   // The command box's text; empty while the main window is not loaded.
   std::string CommandText() const;
+  // The box's text when the operator typed or chose it since the last write through
+  // SetCommandText or a DDE execute; nullopt when the box holds what was written or is
+  // empty.
+  std::optional<std::string> TypedCommandText() const;
   void SetText(const std::string& text) override { SetStatusText(text); }
 
   // A DDE-style execute: through the main window when it is loaded.
@@ -82,4 +87,5 @@ class MainWindowHost : public WindowHost, public StatusLine {
   std::unique_ptr<LiveStatus> live_;  // the live position and link indicator
   QPointer<frmLift> form_;
   QPointer<frmLift> leaving_;  // unloaded, deleted once its last handler has returned
+  std::string written_;        // the command box's text as last written
 };

@@ -163,11 +163,14 @@ void frmFiles::BuildMenus(QMenuBar* bar) {
   item(view, "mnuViewText", "View as text", &frmFiles::ViewAsText);
   item(view, "mnuFileList", "File list to text", &frmFiles::ListToText);
   bar->addAction("             Done", this, [this] { accept(); })->setObjectName("mnuDone");
-  bar->addAction("Cancel", this, [this] {
-       resDir_.clear();
-       resFile_.clear();
-       reject();
-     })->setObjectName("mnuCancel");
+  bar->addAction("Cancel", this, &frmFiles::reject)->setObjectName("mnuCancel");
+}
+
+// "Cancel", Escape and the close box: nothing chosen.
+void frmFiles::reject() {
+  resDir_.clear();
+  resFile_.clear();
+  QDialog::reject();
 }
 
 void frmFiles::SetStartDir(const std::string& dir) { startDir_ = dir; }

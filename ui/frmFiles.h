@@ -11,9 +11,9 @@
 //   std::string dir = dlg.GetResDir(), file = dlg.GetResFile();
 //   if (!dir.empty() && !file.empty()) use(dir + "/" + file);
 //
-// The result folder has no final "/" except at the root. "Cancel" empties both
-// results; closing the window keeps what stands. Closing also empties the four settings,
-// so the next use starts from the caller's new ones. Every file error is a message box.
+// The result folder has no final "/" except at the root. "Cancel", Escape and the close
+// box empty both results. Closing also empties the four settings, so the next use starts
+// from the caller's new ones. Every file error is a message box.
 #include <QDialog>
 #include <string>
 #include <vector>
@@ -55,6 +55,7 @@ class frmFiles : public QDialog {
 
  public slots:
   void done(int result) override;
+  void reject() override;
 
  private:
   void BuildControls();

@@ -131,7 +131,7 @@ QToolButton* frmInterp::AddButton(QWidget* page, const char* name, const char* c
                                   kButtonSize, this));
   button->setFocusPolicy(Qt::StrongFocus);
   button->installEventFilter(this);
-  connect(button, &QToolButton::clicked, this, life_.Guarded([this, slot] { (this->*slot)(); }));
+  connect(button, &QToolButton::clicked, this, life_.Guarded([this, slot] { StoreTypedRow(slot); }));
   return button;
 }
 
@@ -151,8 +151,19 @@ QAction* frmInterp::AddItem(QMenu* menu, const char* name, const char* caption,
                             void (frmInterp::*slot)()) {
   QAction* item = menu->addAction(caption);
   item->setObjectName(name);
-  connect(item, &QAction::triggered, this, life_.Guarded([this, slot] { (this->*slot)(); }));
+  connect(item, &QAction::triggered, this, life_.Guarded([this, slot] { StoreTypedRow(slot); }));
   return item;
+}
+
+// A row text the operator typed is stored before a button or menu acts, as leaving the
+// row would store it.
+void frmInterp::StoreTypedRow(void (frmInterp::*action)()) {
+  const int row = RowOf(focusWidget());
+  if (row >= 0 && focusWidget() == rows_[row].text && rows_[row].text->isModified()) {
+    rows_[row].text->setModified(false);
+    edit_.StoreEdit(int16_t(row), FromQ(rows_[row].text->text()));
+  }
+  (this->*action)();
 }
 
 void frmInterp::BuildMenus(QMenuBar* bar) {

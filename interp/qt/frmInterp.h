@@ -76,6 +76,7 @@ class frmInterp : public QWidget, public InterpWindow {
                          int index, void (frmInterp::*slot)());
   int RowOf(QObject* widget) const;
   bool HandleKey(int key);
+  void StoreTypedRow(void (frmInterp::*action)());
   bool PrintOn(class QPrinter& printer);
 
   void Read();

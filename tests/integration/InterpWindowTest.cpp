@@ -182,6 +182,44 @@ TEST(InterpWindow, EditsAreStoredExceptOnTheLastLine) {
   EXPECT_EQ(rig.Text(0)->text(), "Ver");
 }
 
+// A row text typed and not yet left is stored before a button or menu item acts.
+struct TypedRowCase {
+  const char* name;
+  const char* item;
+  LineList program;  // after the action and leaving the row
+  const char* runLine;
+};
+
+class TypedRow : public ::testing::TestWithParam<TypedRowCase> {};
+
+TEST_P(TypedRow, IsStoredBeforeTheAction) {
+  const TypedRowCase& c = GetParam();
+  WindowRig rig;
+  rig.chosenFile = "T.PRG";
+  rig.core.interp.SetProgram({"Ver", "Ver", "End"});
+  rig.Trigger("mnuFormatProg");
+  rig.form.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&rig.form));
+  QTest::mouseClick(rig.Text(0), Qt::LeftButton);
+  rig.Text(0)->selectAll();
+  QTest::keyClicks(rig.Text(0), "Z ?");
+  rig.Trigger(c.item);
+  if (c.runLine) EXPECT_EQ(rig.core.interp.RunLine(), c.runLine);
+  QTest::mouseClick(rig.Text(1), Qt::LeftButton);  // leaves the row
+  EXPECT_EQ(rig.core.interp.ProgLines(), c.program);
+  if (std::string(c.item) == "mnuWrite") EXPECT_EQ(rig.Get("T.PRG"), "Z ?\r\nVer\r\nEnd\r\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    InterpWindow, TypedRow,
+    ::testing::Values(TypedRowCase{"Write", "mnuWrite", {"Z ?", "Ver", "End"}, nullptr},
+                      TypedRowCase{"Format", "mnuFormatProg", {"Z ?", "Ver", "End"}, nullptr},
+                      TypedRowCase{"Insert", "mnuInsert", {"", "Z ?", "Ver", "End"}, nullptr},
+                      TypedRowCase{"Delete", "mnuDelete", {"Ver", "End"}, nullptr},
+                      TypedRowCase{"Run", "mnuRun", {"Z ?", "Ver", "End"}, "Z ?"},
+                      TypedRowCase{"Step", "mnuStep", {"Z ?", "Ver", "End"}, "Z ?"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST(InterpWindow, WriteOverAnExistingFileCancelledWritesNothing) {
   WindowRig rig;
   const std::string path = rig.Path("OLD.PRG");
@@ -306,10 +344,12 @@ TEST(InterpWindow, LauncherOpensBesideTheMainWindowAndUnloads) {
   EXPECT_EQ(rig.core.interp.RunMode(), 0);
   EXPECT_EQ(rig.core.interp.ProgLines().size(), 3u);  // the program stays
 
-  // Opened where the main window asks, in twips.
+  // Opened where the main window asks, in twips, on the program in memory.
   form = launcher.OpenAt(0, 1440);
   EXPECT_EQ(form->pos(), QPoint(form->logicalDpiX(), 0));
   EXPECT_EQ(rig.core.interp.Window(), form);
+  EXPECT_EQ(form->findChild<QLineEdit*>("txtCmd(1)")->text(), "Ver");
+  EXPECT_EQ(form->findChild<QPushButton*>("cmdNmb(2)")->text(), "2");
 }
 
 // A program file read through the window, started over and run on the simulated lift.

@@ -1,5 +1,5 @@
 // The file dialog over real folders: filter without regard to case, results after Done,
-// Cancel, double-click and the close box, multi-select delete with its confirmation,
+// Cancel, double-click, the close box and Escape, multi-select delete with its confirmation,
 // copy into another folder, new and deleted folders, and the texts it hands on.
 #include <QAbstractButton>
 #include <QAction>
@@ -129,10 +129,10 @@ TEST_F(FilesWindow, NoStartFolderShowsTheRootVolumeAndTheCurrentFolder) {
 }
 
 TEST_F(FilesWindow, ResultsDependOnHowTheModalDialogCloses) {
-  enum How { Done, Cancel, DoubleClick, CloseBox };
+  enum How { Done, Cancel, DoubleClick, CloseBox, Escape };
   const struct { How how; bool folder; std::string file; } cases[] = {
       {Done, true, "demo.prg"}, {Cancel, false, ""}, {DoubleClick, true, "demo.prg"},
-      {CloseBox, true, "demo.prg"}};
+      {CloseBox, false, ""}, {Escape, false, ""}};
   for (const auto& c : cases) {
     frmFiles files(messages);
     files.SetStartDir(dir + "/");
@@ -145,6 +145,7 @@ TEST_F(FilesWindow, ResultsDependOnHowTheModalDialogCloses) {
       if (how == Done) Menu(shown, "mnuDone");
       if (how == Cancel) Menu(shown, "mnuCancel");
       if (how == CloseBox) shown->close();
+      if (how == Escape) QTest::keyClick(shown, Qt::Key_Escape);
       if (shown->isVisible()) {
         ADD_FAILURE() << "still open";
         shown->reject();

@@ -1,5 +1,6 @@
 #pragma once
 // A plain interpreter window: rows, highlight, labels and scripted dialog answers.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,9 +27,11 @@ class FakeInterpWindow : public InterpWindow {
     requests.push_back(request);
     dir = chosenDir;
     file = chosenFile;
+    if (whileOpen) whileOpen();
   }
   bool AskOkCancel(const std::string& text, const std::string& title) override {
     asked.push_back(title + "|" + text);
+    if (whileOpen) whileOpen();
     return answerOk;
   }
 
@@ -39,4 +42,6 @@ class FakeInterpWindow : public InterpWindow {
   int highlighted = -1;
   bool runIndicator = false, controlsEnabled = true, answerOk = true;
   std::string caption, chosenDir, chosenFile;
+  // Runs inside the file dialog and the question, as a nested event loop would.
+  std::function<void()> whileOpen;
 };

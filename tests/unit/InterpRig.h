@@ -2,6 +2,7 @@
 // The whole core on the built-in simulated EZHR17 (replies at once, motion in the fake
 // clock's time), an open interpreter window fake, and the main window's command box
 // wired as the program step's source. Ticks are driven by hand, 300 ms apart.
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,12 +14,22 @@
 #include "support/SimCore.h"
 #include "support/SimParz.h"
 
-// The main window as the program sees it: "!" texts reach the interpreter.
+// The main window as the program sees it: "!" texts reach the interpreter; a command
+// box text that nothing wrote there was typed by the operator.
 struct InterpRigWindows : FakeWindows {
   void ShowInterpMsg(const std::string& t) override {
     if (interp) interp->ShowInterpMsg(t);
   }
+  void SetCommandText(const std::string& t) override {
+    FakeWindows::SetCommandText(t);
+    written = t;
+  }
+  std::optional<std::string> Typed() const {
+    if (commandText.empty() || commandText == written) return std::nullopt;
+    return commandText;
+  }
   INTERP* interp = nullptr;
+  std::string written;
 };
 
 struct InterpRig : ScratchDir, SimCore<FakeClock, InterpRigWindows> {
@@ -36,7 +47,7 @@ struct InterpRig : ScratchDir, SimCore<FakeClock, InterpRigWindows> {
     core.par.ParSetDir(Path());
     initOk = openOk && core.foc.FocInit() == 1;
     core.state.ZEnabled = 1;
-    core.interp.SetCommandTextSource([this] { return windows.commandText; });
+    core.interp.SetCommandTextSource([this] { return windows.Typed(); });
     core.interp.AttachWindow(&window, 29);
     port.SetLogSink([this](const std::string& line) { log.push_back(line); });
   }
@@ -47,13 +58,13 @@ struct InterpRig : ScratchDir, SimCore<FakeClock, InterpRigWindows> {
     core.progEdit.Format();
     core.progEdit.StartOver();
   }
-  // Ticks until the run ends (or maxTicks); the command box text of every tick.
+  // Ticks until the run ends (or maxTicks); the line each tick ran.
   std::vector<std::string> Ticks(int maxTicks = 200) {
     std::vector<std::string> ran;
     while (core.interp.RunMode() != 0 && maxTicks-- > 0) {
       clock.now += 300;
-      ran.push_back(windows.commandText);
       if (beforeTick) beforeTick();
+      ran.push_back(core.interp.RunLine());
       core.interp.TickProgramStep(clock.TickMs());  // as the main window's tick calls it
     }
     return ran;

@@ -41,6 +41,9 @@ TEST(InterpRun, FlowStatementsOverTheSimulatedLift) {
        "PROGRAM FINISHED", "Repeat 2 Times"},
       {"unknown command", {"Z Rel 10", "Bogus", "Z Rel 10", "End"}, 2, 16, "PROGRAM STOPPED",
        "Z Rel 10"},
+      {"failure on the last line", {"Z Rel 10", "Bogus"}, 2, 16, "PROGRAM STOPPED", "Z Rel 10"},
+      {"failure just before End", {"Z Rel 10", "Bogus", "End"}, 2, 16, "PROGRAM STOPPED",
+       "Z Rel 10"},
       {"lower case repeat is unknown", {"repeat 2 Times", "Z Rel 10", "End"}, 1, 0,
        "PROGRAM STOPPED", "repeat 2 Times"},
       {"remarks do not stop, Stop ends quietly",
@@ -250,6 +253,72 @@ TEST(InterpRun, ClickedRowIsTheNextLineRun) {
   EXPECT_EQ(rig.core.interp.NextLine(), 0);
   EXPECT_EQ(rig.core.interp.FetchNextLine(), "Ver");
   EXPECT_EQ(rig.window.highlighted, 0);
+}
+
+// A client's command shows in the command box but never takes the place of the program
+// line that runs next, whether it comes between ticks or between two Step presses.
+struct ClientCase {
+  const char* name;
+  LineList program;
+  bool step;           // Step line by line instead of one Run
+  const char* client;  // sent before every tick and every Step press
+  int clientTimes;
+  int64_t steps;
+};
+
+class ClientDuringRun : public ::testing::TestWithParam<ClientCase> {};
+
+TEST_P(ClientDuringRun, RunsTheProgramsOwnLines) {
+  const ClientCase& c = GetParam();
+  InterpRig rig;
+  ASSERT_TRUE(rig.initOk);
+  rig.Load(c.program);
+  int sent = 0;
+  auto client = [&] {
+    if (sent++ < c.clientTimes) rig.Exec(c.client);
+    EXPECT_EQ(rig.windows.commandText, sent <= c.clientTimes ? c.client : rig.core.interp.RunLine());
+  };
+  rig.beforeTick = client;
+  std::vector<std::string> ran;
+  do {
+    if (c.step) client();
+    c.step ? rig.core.interp.StartStep() : rig.core.interp.StartRun();
+    for (const auto& line : rig.Ticks()) ran.push_back(line);
+  } while (c.step && rig.window.Message() != "PROGRAM FINISHED" && ran.size() < c.program.size());
+  EXPECT_EQ(ran, LineList(c.program.begin(), c.program.end() - 1));
+  EXPECT_EQ(rig.window.Message(), "PROGRAM FINISHED");
+  EXPECT_EQ(rig.Steps(), c.steps);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    InterpRun, ClientDuringRun,
+    ::testing::Values(
+        ClientCase{"PollingDuringTenMoves",
+                   {"Z Rel 10", "Z Rel 10", "Z Rel 10", "Z Rel 10", "Z Rel 10", "Z Rel 10",
+                    "Z Rel 10", "Z Rel 10", "Z Rel 10", "Z Rel 10", "End"},
+                   false, "Z ?", 1000, 160},
+        ClientCase{"OneMoveDuringDelays", {"Delay 100", "Delay 100", "Delay 100", "End"}, false,
+                   "Z Rel 10", 1, 16},
+        ClientCase{"PollingBetweenSteps", {"Z Rel 10", "Z Wait", "Z 0", "End"}, true, "Z ?", 1000,
+                   0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(InterpRun, AReopenedWindowShowsTheProgramInMemory) {
+  InterpRig rig;
+  ASSERT_TRUE(rig.initOk);
+  LineList program;
+  for (int i = 0; i < 40; ++i) program.push_back("Z Rel " + std::to_string(i));
+  rig.Load(program);
+  rig.core.interp.ScrollProgram(20);
+  rig.core.progEdit.ClickRow(3);
+  rig.core.interp.DetachWindow();
+  FakeInterpWindow reopened;
+  rig.core.interp.AttachWindow(&reopened, 29);
+  EXPECT_EQ(reopened.numbers[0], "11");  // where it stood, the last page filled
+  EXPECT_EQ(reopened.texts[0], "Z Rel 11");
+  EXPECT_EQ(reopened.texts[28], "Z Rel 39");
+  EXPECT_EQ(reopened.highlighted, 3);
+  EXPECT_EQ(rig.core.interp.RowLine(3), 14);
 }
 
 }  // namespace

@@ -178,4 +178,73 @@ TEST(ProgFiles, WriteNormalisesAndAsksBeforeOverwriting) {
   EXPECT_EQ(rig.window.Message(), "Program not written");
 }
 
+TEST(ProgFiles, ReadAsksBeforeReplacingAnEditedProgram) {
+  FileRig rig;
+  rig.PutLines("NEW.PRG", {"Z Rel 1", "End"});
+  rig.window.chosenFile = "NEW.PRG";
+  rig.core.interp.SetProgram({"Ver", "Ver", "End"});
+  rig.core.progEdit.Read();  // nothing edited: no question
+  EXPECT_TRUE(rig.window.asked.empty());
+  EXPECT_EQ(rig.window.Message(), "Program read");
+
+  ASSERT_TRUE(rig.core.interp.InsertProgLine(0));
+  rig.core.interp.SetProgLine(0, "Z Rel 5");
+  rig.window.answerOk = false;
+  rig.core.progEdit.Read();
+  ASSERT_EQ(rig.window.asked.size(), 1u);
+  EXPECT_EQ(rig.window.asked[0], "Read Program|The program was changed and not written.\r\n"
+                                 "Replace it with " + rig.dir + "/NEW.PRG?");
+  EXPECT_EQ(rig.window.Message(), "Program not read");
+  EXPECT_EQ(rig.core.interp.ProgLines(), (LineList{"Z Rel 5", "Z Rel 1", "End"}));
+
+  rig.window.answerOk = true;
+  rig.core.progEdit.Read();
+  EXPECT_EQ(rig.window.asked.size(), 2u);
+  EXPECT_EQ(rig.core.interp.ProgLines(), (LineList{"Z Rel 1", "End"}));
+  EXPECT_EQ(rig.window.Message(), "Program read");
+
+  rig.core.interp.SetProgLine(0, "Ver");
+  rig.window.chosenFile = "SAVED.PRG";
+  rig.core.progEdit.Write();  // written: no longer edited
+  rig.window.chosenFile = "NEW.PRG";
+  rig.core.progEdit.Read();
+  EXPECT_EQ(rig.window.asked.size(), 2u);
+}
+
+// The window closes while its file dialog or a question is open: Read and Write stop
+// without touching the program, the file or the gone window.
+TEST(ProgFiles, WindowClosedDuringTheDialogOrAQuestionEndsReadAndWriteQuietly) {
+  enum Action { Read, Write };
+  const struct {
+    const char* name;
+    Action action;
+    bool existing, edited;
+    size_t dialogs, questions;
+  } cases[] = {{"read, in the file dialog", Read, true, false, 1, 0},
+               {"read, in the replace question", Read, true, true, 1, 1},
+               {"write, in the file dialog", Write, false, false, 1, 0},
+               {"write, in the overwrite question", Write, true, false, 1, 1}};
+  for (const auto& c : cases) {
+    FileRig rig;
+    if (c.existing) rig.PutLines("P.PRG", {"Z Rel 1", "End"});
+    rig.window.chosenFile = "P.PRG";
+    rig.core.interp.SetProgram({"Ver", "Ver", "End"});
+    if (c.edited) rig.core.interp.SetProgLine(0, "Z ?");
+    const LineList before = rig.core.interp.ProgLines();
+    rig.window.whileOpen = [&] {
+      if (rig.window.requests.size() + rig.window.asked.size() == c.dialogs + c.questions)
+        rig.core.interp.DetachWindow();
+    };
+    const size_t messages = rig.window.messages.size();
+    c.action == Read ? rig.core.progEdit.Read() : rig.core.progEdit.Write();
+    EXPECT_EQ(rig.window.requests.size(), c.dialogs) << c.name;
+    EXPECT_EQ(rig.window.asked.size(), c.questions) << c.name;
+    EXPECT_EQ(rig.window.messages.size(), messages) << c.name;
+    EXPECT_TRUE(rig.window.caption.empty()) << c.name;
+    EXPECT_EQ(rig.core.interp.ProgLines(), before) << c.name;
+    EXPECT_EQ(rig.Has("P.PRG"), c.existing) << c.name;
+    if (c.existing) EXPECT_EQ(rig.Get("P.PRG"), "Z Rel 1\r\nEnd\r\n") << c.name;
+  }
+}
+
 }  // namespace

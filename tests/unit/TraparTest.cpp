@@ -188,8 +188,7 @@ TEST_F(TraparTest, IndexAccessChecksTheRange) {
 }
 
 TEST_F(TraparTest, LineListsReadFieldsAndWriteLines) {
-  ASSERT_EQ(par.LinesWriteFile({"Delay 100, 200", "Z Rel 5", ""}, Path("L.TXT")), 1);
-  EXPECT_EQ(Get("L.TXT"), "Delay 100, 200\r\nZ Rel 5\r\n\r\n");
+  Put("L.TXT", "Delay 100, 200\r\nZ Rel 5\r\n\r\n");
   LineList list;
   EXPECT_EQ(par.LinesReadFile(Path("L.TXT"), list), 4);
   EXPECT_EQ(list, (LineList{"Delay 100", "200", "Z Rel 5", ""}));
@@ -217,6 +216,39 @@ TEST_F(TraparTest, LineListsReadFieldsAndWriteLines) {
   EXPECT_EQ(par.LinesWriteFile({}, Path("ZERO.TXT")), 1);
   EXPECT_EQ(Get("ZERO.TXT"), "");
 }
+
+// An element written to a line-list file reads back as that one element: one with a
+// comma is quoted, every other one is written as it is.
+struct WrittenElement {
+  const char* name;
+  std::string element, line, readBack;
+};
+
+class LineListElement : public TraparTest, public ::testing::WithParamInterface<WrittenElement> {};
+
+TEST_P(LineListElement, IsWrittenAsOneLineAndReadsBackAsOneElement) {
+  const WrittenElement& c = GetParam();
+  ASSERT_EQ(par.LinesWriteFile({c.element, "End"}, Path("W.TXT")), 1);
+  EXPECT_EQ(Get("W.TXT"), c.line + "\r\nEnd\r\n");
+  LineList read;
+  EXPECT_EQ(par.LinesReadFile(Path("W.TXT"), read), 2);
+  EXPECT_EQ(read, (LineList{c.readBack, "End"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    TraparTest, LineListElement,
+    ::testing::Values(
+        WrittenElement{"Plain", "Z Rel 5", "Z Rel 5", "Z Rel 5"},
+        WrittenElement{"Empty", "", "", ""},
+        WrittenElement{"QuoteWithoutComma", "! say \"hi\"", "! say \"hi\"", "! say \"hi\""},
+        WrittenElement{"Comma", "! check the stage, Z Rel 10 if needed",
+                       "\"! check the stage, Z Rel 10 if needed\"",
+                       "! check the stage, Z Rel 10 if needed"},
+        WrittenElement{"CommaAndQuotes", "! \"a, b\" and \"", "\"! \"\"a, b\"\" and \"\"\"",
+                       "! \"a, b\" and \""},
+        WrittenElement{"IndentedComma", "    Delay 100, 200", "\"    Delay 100, 200\"",
+                       "Delay 100, 200"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(TraparTest, SplitAndJoinAtCrLf) {
   EXPECT_EQ(TRAPAR::LinesSplit("a\r\nb\r\n"), (LineList{"a", "b", ""}));
