@@ -20,7 +20,8 @@ class JoyParts {
   void Loaded(QWidget* fraJoy, QMenu* mnuJoy, QWidget* dialogParent);
   // WindowHost::JoyVisibility while the window is loaded.
   void JoyVisibility();
-  // Every tick of the window's 300 ms timer.
+  // Every tick of the window's 300 ms timer; the menu and the indicator then follow
+  // the switches.
   void Tick();
   // Before the window goes.
   void Unloading();
