@@ -213,28 +213,33 @@ void Startup::ApplyPortTimeout() {
 }
 
 int16_t Startup::DevInit() {
-  const Config& c = state_.config;
-  motor_.MotorSetMoveTimeout(c.MOVETIMEOUT);
-  state_.ZEnabled = 0;
-  if (c.Z_INSTALLED != 1) {
+  motor_.MotorSetMoveTimeout(state_.config.MOVETIMEOUT);
+  if (state_.config.Z_INSTALLED != 1) {
+    state_.ZEnabled = 0;
     state_.ZOffReason = kZOff + notInstalled_;
     return 1;
   }
-  if (motor_.CurrentFamily() == MotCon::Family::None)
-    return ZFailed("unknown controller type " + c.CONTRTYPE);
-  const uint64_t mark = messages_.Count();
-  if (foc_.FocInit() > 0) {
-    state_.ZEnabled = 1;
-    state_.ZOffReason.clear();
-    return 1;
-  }
-  return ZFailed(ZFailure(mark));
-}
-
-int16_t Startup::ZFailed(const std::string& why) {
-  state_.ZOffReason = kZOff + why;
+  if (ZAxisInit() > 0) return 1;
   Fail(state_.ZOffReason);
   return -1;
+}
+
+int16_t Startup::ZAxisInit() {
+  state_.ZEnabled = 0;
+  if (motor_.CurrentFamily() == MotCon::Family::None) {
+    state_.ZOffReason =
+        std::string(kZOff) + "unknown controller type " + state_.config.CONTRTYPE;
+    return 0;
+  }
+  const uint64_t mark = messages_.Count();
+  const int16_t result = foc_.FocInit();
+  if (result > 0) {
+    state_.ZEnabled = 1;
+    state_.ZOffReason.clear();
+  } else {
+    state_.ZOffReason = kZOff + ZFailure(mark);
+  }
+  return result;
 }
 
 std::string Startup::ZFailure(uint64_t mark) const {

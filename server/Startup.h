@@ -38,6 +38,10 @@ class Startup {
   int16_t WriteJoyCmds();
   int16_t OpenControllerPort();
   int16_t DevInit();
+  // Sets the Z axis up (FocInit) and switches it: ZEnabled 1 when that succeeded, else 0
+  // with ProgramState::ZOffReason saying why. FocInit's result (0 for an unknown
+  // controller type, which is not tried). For DevInit and the "Parameters" menu.
+  int16_t ZAxisInit();
   // After the operator edited the configuration: read it again, reopen the port and set
   // the axis up again (the link keeps its log; no probe). Why a step failed goes to the
   // status line.
@@ -82,8 +86,6 @@ class Startup {
   void ApplyPortTimeout();
   // Why the axis could not be set up, after FocInit failed.
   std::string ZFailure(uint64_t mark) const;
-  // The axis stays off for why: that is the reason kept and a failed step. -1.
-  int16_t ZFailed(const std::string& why);
   void Fail(const std::string& why) { failures_.push_back(why); }
   void ShowFailures();
 

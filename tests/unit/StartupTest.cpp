@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "ZRig.h"
 #include "support/CoreRig.h"
 
@@ -320,6 +322,27 @@ TEST(Startup, EveryFailedStepSaysWhyOnTheStatusLine) {
       EXPECT_TRUE(rig.port.written.empty()) << c.name;
     }
   }
+}
+
+// Setting the axis up again (the "Parameters" menu) switches it and keeps its reason.
+TEST(Startup, AxisSetUpAgainKeepsWhyItIsOff) {
+  CoreRig rig;
+  WriteConfigWith(rig, {"\"Z_INSTALLED\",1"});
+  WriteParz(rig);
+  FakeController controller;
+  controller.family = "EZHR17";
+  rig.port.responder = [&](const std::string& line) { return controller.Respond(line, 0); };
+  rig.core.startup.InitAll(rig.dir);
+  ASSERT_EQ(rig.core.state.ZEnabled, 1);
+  std::filesystem::remove(rig.dir + "/ST_PARZ.TXT");
+  EXPECT_LE(rig.core.startup.ZAxisInit(), 0);
+  EXPECT_EQ(rig.core.state.ZEnabled, 0);
+  EXPECT_EQ(rig.core.state.ZOffReason,
+            "Z axis off: File " + rig.dir + "/ST_PARZ.TXT does not exist");
+  WriteParz(rig);
+  EXPECT_GT(rig.core.startup.ZAxisInit(), 0);
+  EXPECT_EQ(rig.core.state.ZEnabled, 1);
+  EXPECT_EQ(rig.core.state.ZOffReason, "");
 }
 
 TEST(Startup, ReconfigurationSaysWhyToo) {
