@@ -8,7 +8,6 @@
 #include "common/Numbers.h"
 #include "parfiles/TRAPAR.h"
 #include "platform/Joystick.h"
-#include "platform/MessageBoxes.h"
 #include "platform/WindowHost.h"
 
 namespace {
@@ -16,6 +15,9 @@ namespace {
 constexpr int32_t kFullScale = 1000;
 // A half-range is wide enough when it spans the dead zone's share of this many units.
 constexpr double kValidityScale = 32000.0;
+constexpr uint32_t kLastButtonBit = 128;  // button 8
+// JLATENT in whole percent: a negative dead zone would read a centred stick as deflected.
+constexpr int32_t kLatentMax = INT32_MAX / 10;
 
 // Round half to even (the default rounding mode).
 double RoundEven(double v) { return std::nearbyint(v); }
@@ -28,13 +30,14 @@ int16_t Saturate16(double v) {
 
 int16_t Sign(double v) { return v > 0 ? 1 : (v < 0 ? -1 : 0); }
 
-// The button of a bit set: none, or exactly one of the first eight; 0 for "other".
+// The button of a bit set: none, or exactly one of the first eight; false for any other
+// state (two buttons, or one above the eighth).
 bool ButtonOf(uint32_t bits, int16_t& button) {
   if (bits == 0) {
     button = 0;
     return true;
   }
-  if (bits > 128 || !std::has_single_bit(bits)) return false;
+  if (bits > kLastButtonBit || !std::has_single_bit(bits)) return false;
   button = static_cast<int16_t>(std::countr_zero(bits) + 1);
   return true;
 }
@@ -63,8 +66,8 @@ constexpr PositionKey kPositions[] = {
 
 }  // namespace
 
-STJoy::STJoy(Joystick& stick, TRAPAR& par, WindowHost& windows, MessageBoxes& messages)
-    : stick_(stick), par_(par), windows_(windows), messages_(messages) {}
+STJoy::STJoy(Joystick& stick, TRAPAR& par, WindowHost& windows)
+    : stick_(stick), par_(par), windows_(windows) {}
 
 void STJoy::ShowMsg(const std::string& text) {
   if (windows_.IsFormLoaded(WindowHost::kMainWindow)) windows_.SetStatusText(text);
@@ -73,6 +76,7 @@ void STJoy::ShowMsg(const std::string& text) {
 void STJoy::NoteConnection(bool connected) {
   if (connected == connected_) return;
   connected_ = connected;
+  if (connected) held_ = true;
   ShowMsg(connected ? "Joystick connected" : "Joystick not connected");
 }
 
@@ -107,8 +111,8 @@ int16_t STJoy::AxisDeflection(int32_t r, int32_t l, int32_t c, int32_t h, int32_
   return Saturate16(deflection * dir);
 }
 
-void STJoy::JoyGetDeflection(int16_t& xDefl, int16_t& yDefl, int16_t& fullScale,
-                             int16_t& button) {
+void STJoy::StickDeflection(int16_t& xDefl, int16_t& yDefl, int16_t& fullScale,
+                            int16_t& button) {
   int32_t x = 0, y = 0;
   fullScale = kFullScale;
   if (JoyRead(x, y, button) != 0) {
@@ -120,11 +124,18 @@ void STJoy::JoyGetDeflection(int16_t& xDefl, int16_t& yDefl, int16_t& fullScale,
                          c_.JAXIS1_Dir);
   yDefl = AxisDeflection(y, c_.JAXIS2_L, c_.JAXIS2_0, c_.JAXIS2_R, c_.JoyDeadZone,
                          c_.JAXIS2_Dir);
+  if (xDefl == 0 && yDefl == 0) held_ = false;
+}
+
+void STJoy::JoyGetDeflection(int16_t& xDefl, int16_t& yDefl, int16_t& fullScale,
+                             int16_t& button) {
+  StickDeflection(xDefl, yDefl, fullScale, button);
+  if (held_) xDefl = yDefl = 0;
 }
 
 int16_t STJoy::JoyAtRest() {
   int16_t x = 0, y = 0, full = 0, button = 0;
-  JoyGetDeflection(x, y, full, button);
+  StickDeflection(x, y, full, button);
   return x == 0 && y == 0 ? 1 : 0;
 }
 
@@ -158,6 +169,8 @@ int16_t STJoy::JoyCalibIsValid() const {
   const int64_t halfRanges[] = {W{c_.JAXIS1_0} - c_.JAXIS1_L, W{c_.JAXIS1_R} - c_.JAXIS1_0,
                                 W{c_.JAXIS2_0} - c_.JAXIS2_L, W{c_.JAXIS2_R} - c_.JAXIS2_0};
   for (const int64_t span : halfRanges) {
+    // A half-range the sweep never left reads 0 however far the stick goes.
+    if (span == 0) return 0;
     // In per-mille of the nominal half-range; multiplied first so that a span of
     // exactly the dead zone's share compares equal.
     if (std::fabs(static_cast<double>(span)) * kFullScale / kValidityScale < c_.JoyDeadZone)
@@ -180,37 +193,23 @@ void STJoy::JoyCalibEnd() {
   calibrating_ = 0;
 }
 
-bool STJoy::ReadKey(const char* key, double& value) {
-  ParValue raw;
-  if (par_.ParTransfer(key, raw, "from") != 1) return false;
-  if (TRAPAR::ValueNumber(raw, value) && std::isfinite(value)) return true;
-  messages_.Show(std::string("Parameter ") + key + " in " + par_.ParGetPath() +
-                     " is not a number: " + TRAPAR::ValueText(raw),
-                 kAppTitle, MsgIcon::Critical);
-  return false;
-}
-
 int16_t STJoy::JoyReadPar() {
   par_.ParSetFile(kJoyFile);
   if (par_.ParLoad() < 0) return -1;
-  int16_t result = 1;
-  double value = 0;
-  for (const auto& key : kPositions) {
-    const auto rounded = ReadKey(key.name, value) ? num::RoundToInt32(value) : std::nullopt;
-    if (rounded) c_.*key.field = *rounded;
-    else result = -1;
-  }
-  if (ReadKey("JLATENT", value)) {
-    const double percent = std::clamp(RoundEven(value), -1e8, 1e8);
-    c_.JoyDeadZone = static_cast<int32_t>(RoundEven(percent * kFullScale / 100));
-  } else {
-    result = -1;
-  }
-  if (ReadKey("JAXIS1_Dir", value)) c_.JAXIS1_Dir = Sign(value);
-  else result = -1;
-  if (ReadKey("JAXIS2_Dir", value)) c_.JAXIS2_Dir = Sign(value);
-  else result = -1;
-  return result;
+  bool all = true;
+  auto found = [&all](TRAPAR::NumberRead read) {
+    all = all && read == TRAPAR::NumberRead::Found;
+    return read == TRAPAR::NumberRead::Found;
+  };
+  for (const auto& key : kPositions)
+    found(par_.ParReadInteger(key.name, INT32_MIN, INT32_MAX, c_.*key.field));
+  int32_t percent = 0;
+  if (found(par_.ParReadInteger("JLATENT", 0, kLatentMax, percent)))
+    c_.JoyDeadZone = percent * (kFullScale / 100);
+  double direction = 0;
+  if (found(par_.ParReadNumber("JAXIS1_Dir", direction))) c_.JAXIS1_Dir = Sign(direction);
+  if (found(par_.ParReadNumber("JAXIS2_Dir", direction))) c_.JAXIS2_Dir = Sign(direction);
+  return all ? 1 : -1;
 }
 
 int16_t STJoy::JoyWritePar() {

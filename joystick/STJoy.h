@@ -8,7 +8,6 @@
 class Joystick;
 class TRAPAR;
 class WindowHost;
-class MessageBoxes;
 
 // The calibration, named after the keys of ST_JOY.TXT. All 0 until the file was read,
 // which makes both deflections 0.
@@ -24,7 +23,7 @@ class STJoy {
  public:
   static constexpr const char* kJoyFile = "ST_JOY.TXT";  // the calibration
 
-  STJoy(Joystick& stick, TRAPAR& par, WindowHost& windows, MessageBoxes& messages);
+  STJoy(Joystick& stick, TRAPAR& par, WindowHost& windows);
 
   // One raw reading; button (preset by the caller) becomes 1..8 when exactly one of the
   // first eight buttons is down and 0 when none is; other states leave it as it was.
@@ -33,14 +32,18 @@ class STJoy {
   // connected" once when readings succeed again.
   int32_t JoyRead(int32_t& x, int32_t& y, int16_t& button);
   // The reading as deflections (full scale 1000). A failed reading is the stick at rest
-  // with no button, so an unplugged stick never drives the lift.
+  // with no button, so an unplugged stick never drives the lift; a stick that appears
+  // (plugged in, or back) reads 0 deflection until it has read at rest once, so one
+  // plugged in deflected never drives it either.
   void JoyGetDeflection(int16_t& xDefl, int16_t& yDefl, int16_t& fullScale, int16_t& button);
-  // 1 when both deflections are 0.
+  // 1 when both deflections of the stick as it stands are 0.
   int16_t JoyAtRest();
 
   void JoyCalibStart();
   // One calibration sample (once per timer tick while a calibration runs).
   void JoyCalibStep();
+  // 1 when each of the four half-ranges has some width and spans at least the dead
+  // zone's share of 32000 raw units.
   int16_t JoyCalibIsValid() const;
   // The end of a calibration: a valid one is stored ("Calibrated"), otherwise the stored
   // one is read back ("Not calibrated. Using old par."); JoyCalibrating becomes 0.
@@ -48,7 +51,9 @@ class STJoy {
   int16_t JoyCalibrating() const { return calibrating_; }
   void SetJoyCalibrating(int16_t on) { calibrating_ = on ? 1 : 0; }
 
-  // 1 when all nine keys of ST_JOY.TXT were read, else -1.
+  // 1 when all nine keys of ST_JOY.TXT were read, else -1. Each key is read on its own;
+  // a missing one or a bad value (no number, a position beyond 32 bits, a negative
+  // JLATENT) is said naming key, file and value, and leaves its field as it was.
   int16_t JoyReadPar();
   // The result of the save: the file then holds exactly the nine keys in order.
   int16_t JoyWritePar();
@@ -64,16 +69,16 @@ class STJoy {
  private:
   void ShowMsg(const std::string& text);
   void NoteConnection(bool connected);
-  // Reads one key as a number; false (with a message) when missing or no number.
-  bool ReadKey(const char* key, double& value);
+  // The deflections of the stick as it stands (no hold); reading at rest ends the hold.
+  void StickDeflection(int16_t& xDefl, int16_t& yDefl, int16_t& fullScale, int16_t& button);
 
   Joystick& stick_;
   TRAPAR& par_;
   WindowHost& windows_;
-  MessageBoxes& messages_;
   JoyCalib c_;
   JoyCalib before_;  // in force when the running calibration started
   int16_t calibrating_ = 0;
   bool calibSeeded_ = false;  // the running calibration has its first good sample
   bool connected_ = true;     // as last announced
+  bool held_ = false;         // appeared and not yet read at rest: no deflection
 };

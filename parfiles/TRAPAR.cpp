@@ -1,6 +1,7 @@
 #include "parfiles/TRAPAR.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 #include "common/Numbers.h"
@@ -188,6 +189,47 @@ int16_t TRAPAR::ParTransfer(const std::string& name, ParValue& value, const std:
 int16_t TRAPAR::ParTransferQuiet(const std::string& name, ParValue& value,
                                  const std::string& mode) {
   return ParTableTransfer(table_, name, value, mode);
+}
+
+void TRAPAR::ShowBadValue(const std::string& name, const std::string& what) {
+  messages_.Show("Parameter " + name + " in " + ParGetPath() + " " + what, kAppTitle,
+                 MsgIcon::Critical);
+}
+
+TRAPAR::NumberRead TRAPAR::ReadNumberText(const std::string& name, bool quiet,
+                                          double& number, std::string& text) {
+  ParValue value;
+  const int16_t found =
+      quiet ? ParTransferQuiet(name, value, "from") : ParTransfer(name, value, "from");
+  if (found != 1) return NumberRead::Missing;
+  text = ValueText(value);
+  if (ValueNumber(value, number) && std::isfinite(number)) return NumberRead::Found;
+  ShowBadValue(name, "is not a number: " + text);
+  return NumberRead::Bad;
+}
+
+TRAPAR::NumberRead TRAPAR::ParReadNumber(const std::string& name, double& out, bool quiet) {
+  double number = 0;
+  std::string text;
+  const NumberRead read = ReadNumberText(name, quiet, number, text);
+  if (read == NumberRead::Found) out = number;
+  return read;
+}
+
+TRAPAR::NumberRead TRAPAR::ParReadInteger(const std::string& name, int32_t min, int32_t max,
+                                          int32_t& out, bool quiet) {
+  double number = 0;
+  std::string text;
+  const NumberRead read = ReadNumberText(name, quiet, number, text);
+  if (read != NumberRead::Found) return read;
+  const auto rounded = num::RoundToInt32(number);
+  if (!rounded || *rounded < min || *rounded > max) {
+    ShowBadValue(name, "is out of range: " + text + " (" + std::to_string(min) + " to " +
+                           std::to_string(max) + ")");
+    return NumberRead::Bad;
+  }
+  out = *rounded;
+  return NumberRead::Found;
 }
 
 int16_t TRAPAR::ParCount() const { return ClampCount(table_.size()); }

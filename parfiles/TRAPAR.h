@@ -45,6 +45,15 @@ class TRAPAR {
   int16_t ParTransfer(const std::string& name, ParValue& value, const std::string& mode);
   int16_t ParTransferQuiet(const std::string& name, ParValue& value, const std::string& mode);
 
+  // One numeric key of the current table, read on its own. Missing: "Parameter NAME not
+  // found in PATH" unless quiet. Bad: "Parameter NAME in PATH is not a number: VALUE", or
+  // for an integer whose value rounded half to even lies outside min..max "... is out of
+  // range: VALUE (MIN to MAX)". out changes only when the key is Found.
+  enum class NumberRead { Found, Missing, Bad };
+  NumberRead ParReadNumber(const std::string& name, double& out, bool quiet = false);
+  NumberRead ParReadInteger(const std::string& name, int32_t min, int32_t max, int32_t& out,
+                            bool quiet = false);
+
   int16_t ParCount() const;
   int16_t ParGetAt(int16_t index, std::string& name, ParValue& value) const;
   int16_t ParSetAt(int16_t index, const ParValue& value);
@@ -72,6 +81,9 @@ class TRAPAR {
  private:
   void ShowMissing(const std::string& path);
   void ShowUnreadable(const std::string& path);
+  void ShowBadValue(const std::string& name, const std::string& what);
+  NumberRead ReadNumberText(const std::string& name, bool quiet, double& number,
+                            std::string& text);
 
   MessageBoxes& messages_;
   std::string dir_;

@@ -53,7 +53,7 @@ struct CoreModules {
         positions(par),
         cmdZ(cmds, state, foc),
         cmdObj(cmds, state, positions, [this](double& z) { return foc.FocGetPos(z); }),
-        joy(stick, par, windows, messages),
+        joy(stick, par, windows),
         devcon(state, cmds, foc, joy, beeper),
         cmdJoy(cmds, state, devcon, windows),
         startup(state, par, comm, motor, foc, cmds, positions, interp, windows, messages, joy),

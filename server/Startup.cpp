@@ -20,6 +20,7 @@ constexpr const char* kJoyCmdsFile = "ST_JOYCMDS.TXT";
 constexpr const char* kIm483i = "IM483I";
 constexpr const char* kEzhr17 = "EZHR17";
 constexpr const char* kFailureSeparator = "; ";
+constexpr const char* kZOff = "Z axis off: ";
 constexpr int32_t kTimeoutMax = INT16_MAX;
 constexpr int32_t kPosPollMax = 3600000;  // an hour
 
@@ -78,8 +79,7 @@ int16_t Startup::InitAll(const std::string& programDir) {
   motor_.MotorProbe();
   step(DevInit());
   comm_.CommSetMsgLabel(windows_.MainStatusLine());
-  // Joystick control never starts with a deflected stick.
-  if (joy_.JoyAtRest() != 1) state_.JoyOn = 0;
+  GateJoystick();
   ShowFailures();
   interp_.ResetProgram();
   positions_.ObjListClear();
@@ -96,36 +96,13 @@ int16_t Startup::ReadStep(int16_t (Startup::*read)(), const char* file) {
 }
 
 template <typename T>
-bool Startup::ReadNumber(const NumberKey& key, T& target, int16_t& result) {
-  ParValue value;
-  const int16_t found = key.required ? par_.ParTransfer(key.name, value, "from")
-                                     : par_.ParTransferQuiet(key.name, value, "from");
-  if (found != 1) {
-    if (key.required) result = -1;
-    else target = 0;
-    return true;
-  }
-  double number = 0;
-  const std::string text = TRAPAR::ValueText(value);
-  if (!TRAPAR::ValueNumber(value, number)) {
-    Complain(key.name, "is not a number: " + text);
-    result = -1;
-    return false;
-  }
-  const auto rounded = num::RoundToInt32(number);
-  if (!rounded || *rounded < key.min || *rounded > key.max) {
-    Complain(key.name, "is out of range: " + text + " (" + std::to_string(key.min) +
-                           " to " + std::to_string(key.max) + ")");
-    result = -1;
-    return true;
-  }
-  target = static_cast<T>(*rounded);
-  return true;
-}
-
-void Startup::Complain(const std::string& key, const std::string& what) {
-  messages_.Show("Parameter " + key + " in " + par_.ParGetPath() + " " + what, kAppTitle,
-                 MsgIcon::Critical);
+TRAPAR::NumberRead Startup::ReadNumber(const NumberKey& key, T& target, int16_t& result) {
+  int32_t value = 0;
+  const auto read = par_.ParReadInteger(key.name, key.min, key.max, value, !key.required);
+  if (read == TRAPAR::NumberRead::Found) target = static_cast<T>(value);
+  else if (read == TRAPAR::NumberRead::Bad || key.required) result = -1;
+  else target = 0;  // an optional key that is missing
+  return read;
 }
 
 std::string Startup::ReadText(const std::string& key, const std::string& fallback) {
@@ -144,12 +121,10 @@ int16_t Startup::ReadConfig() {
 int16_t Startup::ReadStandardKeys() {
   Config& c = state_.config;
   int16_t result = 1;
-  if (!ReadNumber({"MPORT", true}, c.MPORT, result) ||
-      !ReadNumber({"PORTTIMEOUT", true, 1, kTimeoutMax}, c.PORTTIMEOUT, result) ||
-      !ReadNumber({"MOVETIMEOUT", true, 1, kTimeoutMax}, c.MOVETIMEOUT, result) ||
-      !ReadNumber({"WAITPOLLINGINTERVAL", true, 0, kTimeoutMax}, c.WAITPOLLINGINTERVAL,
-                  result))
-    return result;
+  ReadNumber({"MPORT", true}, c.MPORT, result);
+  ReadNumber({"PORTTIMEOUT", true, 1, kTimeoutMax}, c.PORTTIMEOUT, result);
+  ReadNumber({"MOVETIMEOUT", true, 1, kTimeoutMax}, c.MOVETIMEOUT, result);
+  ReadNumber({"WAITPOLLINGINTERVAL", true, 0, kTimeoutMax}, c.WAITPOLLINGINTERVAL, result);
   c.CONTRTYPE = ReadText("CONTRTYPE", kIm483i);
   if (c.CONTRTYPE != kIm483i && c.CONTRTYPE != kEzhr17) {
     messages_.Show("Unknown controller type " + c.CONTRTYPE + " in " + kConfigFile + " (" +
@@ -157,9 +132,27 @@ int16_t Startup::ReadStandardKeys() {
                    kAppTitle, MsgIcon::Critical);
     result = -1;
   }
-  if (!ReadNumber({"JOYSTARTON", false}, state_.JoyOn, result)) return result;
-  ReadNumber({"Z_INSTALLED", false}, c.Z_INSTALLED, result);
+  ReadNumber({"JOYSTARTON", false}, state_.JoyOn, result);
+  ReadZInstalled(result);
   return result;
+}
+
+// Z_INSTALLED, and what DevInit says when it keeps the axis off for it.
+void Startup::ReadZInstalled(int16_t& result) {
+  Config& c = state_.config;
+  const uint64_t mark = messages_.Count();
+  switch (ReadNumber({"Z_INSTALLED", false}, c.Z_INSTALLED, result)) {
+    case TRAPAR::NumberRead::Found:
+      notInstalled_ = "not installed (Z_INSTALLED " + std::to_string(c.Z_INSTALLED) + " in " +
+                      kConfigFile + ")";
+      break;
+    case TRAPAR::NumberRead::Missing:
+      notInstalled_ = std::string("not installed (no Z_INSTALLED in ") + kConfigFile + ")";
+      break;
+    case TRAPAR::NumberRead::Bad:
+      notInstalled_ = Joined(messages_.Since(mark));
+      break;
+  }
 }
 
 // Where the controller is, the optional TCP endpoint (0: none) and the position
@@ -171,6 +164,11 @@ int16_t Startup::ReadOwnKeys() {
   ReadNumber({"SERVERTCPPORT", false, 0, 65535}, c.SERVERTCPPORT, result);
   ReadNumber({"ZPOSPOLL", false, 0, kPosPollMax}, c.ZPOSPOLL, result);
   return result;
+}
+
+void Startup::GateJoystick() {
+  if (joy_.JoyAtRest() != 1) state_.JoyOn = 0;
+  if (MainWinLoaded()) windows_.JoyVisibility();
 }
 
 int16_t Startup::ReadJoyPar() { return joy_.JoyReadPar(); }
@@ -215,35 +213,46 @@ void Startup::ApplyPortTimeout() {
 }
 
 int16_t Startup::DevInit() {
-  const Config& c = state_.config;
-  motor_.MotorSetMoveTimeout(c.MOVETIMEOUT);
-  state_.ZEnabled = 0;
-  if (c.Z_INSTALLED != 1) return 1;
-  if (motor_.CurrentFamily() == MotCon::Family::None) {
-    Fail("Z axis off: unknown controller type " + c.CONTRTYPE);
-    return -1;
-  }
-  const uint64_t mark = messages_.Count();
-  if (foc_.FocInit() > 0) {
-    state_.ZEnabled = 1;
+  motor_.MotorSetMoveTimeout(state_.config.MOVETIMEOUT);
+  if (state_.config.Z_INSTALLED != 1) {
+    state_.ZEnabled = 0;
+    state_.ZOffReason = kZOff + notInstalled_;
     return 1;
   }
-  Fail(ZFailure(mark));
+  if (ZAxisInit() > 0) return 1;
+  Fail(state_.ZOffReason);
   return -1;
 }
 
+int16_t Startup::ZAxisInit() {
+  state_.ZEnabled = 0;
+  if (motor_.CurrentFamily() == MotCon::Family::None) {
+    state_.ZOffReason =
+        std::string(kZOff) + "unknown controller type " + state_.config.CONTRTYPE;
+    return 0;
+  }
+  const uint64_t mark = messages_.Count();
+  const int16_t result = foc_.FocInit();
+  if (result > 0) {
+    state_.ZEnabled = 1;
+    state_.ZOffReason.clear();
+  } else {
+    state_.ZOffReason = kZOff + ZFailure(mark);
+  }
+  return result;
+}
+
 std::string Startup::ZFailure(uint64_t mark) const {
-  const std::string prefix = "Z axis off: ";
   const auto shown = messages_.Since(mark);
-  if (!shown.empty()) return prefix + Joined(shown);
+  if (!shown.empty()) return Joined(shown);
   if (comm_.CommDevice().empty() || !comm_.CommOpenError().empty())
-    return prefix + "port " + comm_.CommDevice() + " is not open";
+    return "port " + comm_.CommDevice() + " is not open";
   const std::string controller = "the " + state_.config.CONTRTYPE + " controller on " +
                                  comm_.CommDevice();
   const auto last = LastLines(comm_.CommGetLog(), 2);
   for (const auto& line : last)
-    if (line == "Port TimeOut") return prefix + controller + " does not answer";
-  return prefix + controller + " failed its set-up" +
+    if (line == "Port TimeOut") return controller + " does not answer";
+  return controller + " failed its set-up" +
          (last.empty() ? "" : " (" + last.back() + ")");
 }
 
@@ -258,6 +267,7 @@ int16_t Startup::ApplyConfiguration() {
   const int16_t port = OpenPort();
   ApplyPortTimeout();
   const int16_t dev = DevInit();
+  GateJoystick();
   ShowFailures();
   return config < 0 || port < 0 || dev < 0 ? -1 : 1;
 }

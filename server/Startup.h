@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-class TRAPAR;
+#include "parfiles/TRAPAR.h"
+
 class COMM;
 class MotCon;
 class STFoc;
@@ -37,6 +38,10 @@ class Startup {
   int16_t WriteJoyCmds();
   int16_t OpenControllerPort();
   int16_t DevInit();
+  // Sets the Z axis up (FocInit) and switches it: ZEnabled 1 when that succeeded, else 0
+  // with ProgramState::ZOffReason saying why. FocInit's result (0 for an unknown
+  // controller type, which is not tried). For DevInit and the "Parameters" menu.
+  int16_t ZAxisInit();
   // After the operator edited the configuration: read it again, reopen the port and set
   // the axis up again (the link keeps its log; no probe). Why a step failed goes to the
   // status line.
@@ -59,16 +64,19 @@ class Startup {
   // Runs a step that reads a settings file. A failure says why in the messages shown
   // meanwhile (the store's, or the step's own), else that the file was not read.
   int16_t ReadStep(int16_t (Startup::*read)(), const char* file);
-  // One numeric key of the current file, rounded half to even. False when the value is
-  // no number (the reading of the standard keys ends there); a missing or out-of-range
-  // value only marks a failure.
+  // One numeric key of the current file, rounded half to even, read on its own: a bad
+  // value (said, naming key, file and value) or a missing required key marks a failure
+  // and leaves target as it was; a missing optional key gives 0.
   template <typename T>
-  bool ReadNumber(const NumberKey& key, T& target, int16_t& result);
-  // The keys every configuration has, in their order; a value that is no number ends
-  // the reading. The keys of this system's own, read whatever happened before them.
+  TRAPAR::NumberRead ReadNumber(const NumberKey& key, T& target, int16_t& result);
+  // The keys every configuration has, then the keys of this system's own; each key is
+  // read whatever happened to the keys before it.
   int16_t ReadStandardKeys();
+  void ReadZInstalled(int16_t& result);
   int16_t ReadOwnKeys();
-  void Complain(const std::string& key, const std::string& what);
+  // Joystick control stays on only with the stick at rest (never a run on a deflected
+  // stick); the menu and the indicator then show what is in force.
+  void GateJoystick();
 
   // An optional text key of the current file; fallback when it is missing.
   std::string ReadText(const std::string& key, const std::string& fallback);
@@ -93,4 +101,6 @@ class Startup {
   MessageTrail& messages_;
   std::vector<std::string> failures_;
   STJoy& joy_;
+  // Why the configuration keeps the axis off (Z_INSTALLED not 1), as last read.
+  std::string notInstalled_ = "ST_CONFIG.TXT not read";
 };

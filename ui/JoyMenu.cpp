@@ -62,9 +62,18 @@ QAction* JoyMenu::Add(QMenu* menu, const char* name, const char* caption,
   return item;
 }
 
+JoyMenu::Shown JoyMenu::Switches() const {
+  return {state_.JoyOn, state_.JoyAxes, joy_.JoyCalibrating()};
+}
+
 void JoyMenu::JoyVisibility() {
+  shown_ = Switches();
   const bool on = state_.JoyOn == 1;
   on_->setChecked(on);
   calib_->setChecked(joy_.JoyCalibrating() != 0);
   indicator_.SetAppearance(on, state_.JoyAxes == 1);
+}
+
+void JoyMenu::Follow() {
+  if (Switches() != shown_) JoyVisibility();
 }

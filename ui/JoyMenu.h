@@ -3,6 +3,7 @@
 // Axes", "Param."), filled into a given menu and bound to the core's joystick
 // operations. The same menu pops up on a press in the joystick indicator.
 #include <QObject>
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -34,6 +35,9 @@ class JoyMenu : public QObject {
 
   // Brings the menu's check marks and the indicator in line with the switches.
   void JoyVisibility();
+  // The same, only when a switch changed since they were last brought in line (cheap:
+  // called on every tick, so that they follow the switches whoever changed them).
+  void Follow();
 
   QAction* mnuJoyOn() const { return on_; }
   QAction* mnuJoyCalib() const { return calib_; }
@@ -49,4 +53,10 @@ class JoyMenu : public QObject {
   WindowLife* life_;
   QAction* on_;
   QAction* calib_;
+  struct Shown {
+    int16_t joyOn, joyAxes, calibrating;
+    bool operator==(const Shown&) const = default;
+  };
+  Shown Switches() const;
+  Shown shown_{};
 };

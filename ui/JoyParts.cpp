@@ -22,7 +22,10 @@ void JoyParts::JoyVisibility() {
   if (menu_ && indicator_) menu_->JoyVisibility();
 }
 
-void JoyParts::Tick() { core_.tick.Tick(); }
+void JoyParts::Tick() {
+  core_.tick.Tick();
+  if (menu_ && indicator_) menu_->Follow();
+}
 
 void JoyParts::Unloading() {
   core_.tick.Stop();

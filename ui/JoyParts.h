@@ -23,7 +23,8 @@ class JoyParts {
               WindowLife* life = nullptr);
   // WindowHost::JoyVisibility while the window is loaded.
   void JoyVisibility();
-  // Every tick of the window's 300 ms timer.
+  // Every tick of the window's 300 ms timer; the menu and the indicator then follow
+  // the switches.
   void Tick();
   // Before the window goes.
   void Unloading();

@@ -2,8 +2,6 @@
 
 #include <SDL.h>
 
-#include <algorithm>
-
 namespace {
 constexpr int32_t kCentreOffset = 32768;
 constexpr int32_t kNoJoystick = 1;
@@ -34,7 +32,7 @@ bool SdlJoystick::Attach() {
     joystick_ = SDL_JoystickOpen(0);
     if (joystick_) {
       axes_ = SDL_JoystickNumAxes(joystick_);
-      buttons_ = std::min(SDL_JoystickNumButtons(joystick_), kButtons);
+      buttons_ = SDL_JoystickNumButtons(joystick_);
     }
   }
   return joystick_ != nullptr;
@@ -50,6 +48,7 @@ int32_t SdlJoystick::Read(int32_t& x, int32_t& y, uint32_t& buttons) {
   x = (axes_ > 0 ? SDL_JoystickGetAxis(joystick_, 0) : 0) + kCentreOffset;
   y = (axes_ > 1 ? SDL_JoystickGetAxis(joystick_, 1) : 0) + kCentreOffset;
   for (int i = 0; i < buttons_; ++i)
-    if (SDL_JoystickGetButton(joystick_, i)) buttons |= 1u << i;
+    if (SDL_JoystickGetButton(joystick_, i))
+      buttons |= i < kBitButtons ? 1u << i : kFarButtons;
   return 0;
 }

@@ -1,8 +1,8 @@
 #pragma once
 // The joystick seam over SDL2's joystick API: the first joystick (device index 0),
-// axis 0 = x, axis 1 = y, buttons 0..7 = bits 1..128. Raw positions are SDL's axis value
-// + 32768 (0..65535, centre near 32767). A joystick plugged in later is opened on the
-// next reading; an unplugged one is closed.
+// axis 0 = x, axis 1 = y, every button of the device (SDL's button 0 = bit 1, ...). Raw
+// positions are SDL's axis value + 32768 (0..65535, centre near 32767). A joystick
+// plugged in later is opened on the next reading; an unplugged one is closed.
 #include <cstdint>
 
 #include "platform/Joystick.h"
@@ -20,8 +20,6 @@ class SdlJoystick : public Joystick {
 
   // False when SDL's joystick support could not be started (every reading then fails).
   bool Available() const { return initialised_; }
-
-  static constexpr int kButtons = 8;
 
  private:
   // Closes a joystick that went away and opens the first one when none is open.

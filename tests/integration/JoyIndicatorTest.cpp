@@ -216,6 +216,30 @@ TEST(JoyParts, LoadTickUnloadAndLoadAgain) {
   }
 }
 
+// Control switched off behind the window's back (as start-up does with a deflected
+// stick): the next tick takes the check mark and the bars away, so "On?" reads true.
+TEST(JoyParts, MenuAndIndicatorFollowTheSwitch) {
+  JoyCore<FakePort> rig;
+  rig.core.joy.SetCalib({0, 32767, 65535, 0, 32767, 65535, 100, 1, 1});
+  rig.core.state.JoyOn = 1;
+  JoyParts parts(rig.core, rig.messages);
+  QFrame frame;
+  QMenu menu;
+  parts.Loaded(&frame, &menu, nullptr);
+  QAction* on = menu.actions().front();
+  auto* bar = frame.findChild<JoyLine*>("linJX");
+  ASSERT_TRUE(on->isChecked());
+  rig.core.state.JoyOn = 0;
+  parts.Tick();
+  EXPECT_FALSE(on->isChecked());
+  EXPECT_TRUE(bar->isHidden());
+  on->trigger();  // switches on, as its missing check mark says
+  EXPECT_EQ(rig.core.state.JoyOn, 1);
+  EXPECT_TRUE(on->isChecked());
+  EXPECT_FALSE(bar->isHidden());
+  parts.Unloading();
+}
+
 TEST(JoyIndicator, RendersForReview) {
   IndicatorRig rig;
   rig.frame.setFrameStyle(QFrame::Box);

@@ -3,6 +3,8 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <vector>
+
 
 #include "platform/sdl/SdlJoystick.h"
 #include "server/CoreModules.h"
@@ -12,11 +14,12 @@
 
 namespace {
 
-// A virtual stick with two axes and eight buttons, attached for the test's lifetime.
+// A virtual stick with two axes and eight buttons (or as many as asked), attached for
+// the test's lifetime.
 class VirtualStick {
  public:
-  VirtualStick() {
-    index_ = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, 2, 8, 0);
+  explicit VirtualStick(int buttons = 8) : buttons_(buttons) {
+    index_ = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, 2, buttons, 0);
     if (index_ >= 0) handle_ = SDL_JoystickOpen(index_);
   }
   ~VirtualStick() { Detach(); }
@@ -24,8 +27,11 @@ class VirtualStick {
   void Set(int16_t x, int16_t y, uint32_t buttons = 0) {
     SDL_JoystickSetVirtualAxis(handle_, 0, x);
     SDL_JoystickSetVirtualAxis(handle_, 1, y);
-    for (int i = 0; i < 8; ++i)
+    for (int i = 0; i < buttons_ && i < 32; ++i)
       SDL_JoystickSetVirtualButton(handle_, i, (buttons >> i) & 1 ? SDL_PRESSED : SDL_RELEASED);
+  }
+  void Press(int button, bool down) {
+    SDL_JoystickSetVirtualButton(handle_, button, down ? SDL_PRESSED : SDL_RELEASED);
   }
   void Detach() {
     if (handle_) SDL_JoystickClose(handle_);
@@ -35,6 +41,7 @@ class VirtualStick {
   }
 
  private:
+  int buttons_;
   int index_ = -1;
   SDL_Joystick* handle_ = nullptr;
 };
@@ -84,6 +91,34 @@ TEST(SdlJoystick, ReadsTheVirtualStickAndFollowsPlugging) {
   EXPECT_EQ(y, 0);
 }
 
+// Every button of the device counts: one above the eighth held with button 1 reads as
+// two buttons, that is as none.
+TEST(SdlJoystick, ReadsEveryButtonOfTheDevice) {
+  SdlJoystick adapter;
+  if (!NoRealJoystick(adapter)) GTEST_SKIP() << "SDL unavailable or a real joystick present";
+  VirtualStick stick(40);
+  ASSERT_TRUE(stick.Ok());
+  const struct {
+    std::vector<int> down;  // SDL's button numbers, from 0
+    uint32_t bits;
+  } cases[] = {
+      {{0}, 0x1},
+      {{0, 8}, 0x101},
+      {{8}, 0x100},
+      {{30}, 0x40000000},
+      {{31}, Joystick::kFarButtons},
+      {{39}, Joystick::kFarButtons},
+  };
+  for (const auto& c : cases) {
+    for (const int b : c.down) stick.Press(b, true);
+    int32_t x, y;
+    uint32_t buttons = 0;
+    ASSERT_EQ(adapter.Read(x, y, buttons), 0);
+    EXPECT_EQ(buttons, c.bits) << c.bits;
+    for (const int b : c.down) stick.Press(b, false);
+  }
+}
+
 struct CalibrationRig : ScratchDir {
   CalibrationRig()
       : ScratchDir("kelvorin-sdl"), core(port, clock, pump, messages, windows, adapter, beeper) {
@@ -117,6 +152,28 @@ struct CalibrationRig : ScratchDir {
   FakeBeeper beeper;
   CoreModules core;
 };
+
+// A stick plugged in while deflected moves nothing until it has been let go once.
+TEST(SdlJoystick, PluggedInDeflectedIsHeldUntilLetGo) {
+  CalibrationRig rig;
+  if (!NoRealJoystick(rig.adapter)) GTEST_SKIP() << "SDL unavailable or a real joystick present";
+  ASSERT_EQ(rig.core.joy.JoyReadPar(), 1);
+  const auto yDeflection = [&rig] {
+    int16_t x = 0, y = 0, full = 0, button = 0;
+    rig.core.joy.JoyGetDeflection(x, y, full, button);
+    return y;
+  };
+  EXPECT_EQ(yDeflection(), 0);  // no stick yet
+  VirtualStick stick;
+  ASSERT_TRUE(stick.Ok());
+  constexpr int16_t kAtHighExtreme = 61000 - 32768;  // JAXIS2_R of the stored calibration
+  stick.Set(0, kAtHighExtreme);
+  EXPECT_EQ(yDeflection(), 0);
+  stick.Set(0, 0);
+  EXPECT_EQ(yDeflection(), 0);
+  stick.Set(0, kAtHighExtreme);
+  EXPECT_EQ(yDeflection(), -1000);  // JAXIS2_Dir -1
+}
 
 TEST(SdlJoystick, CalibrationSweepSettleAcceptAndRefuse) {
   CalibrationRig rig;

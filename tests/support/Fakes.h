@@ -152,7 +152,10 @@ class FakeWindows : public WindowHost {
     mainLoaded = true;
     return &status;
   }
-  void JoyVisibility() override { ++joyVisibilityCalls; }
+  void JoyVisibility() override {
+    ++joyVisibilityCalls;
+    if (onJoyVisibility) onJoyVisibility();
+  }
   void ShowInterpMsg(const std::string& t) override {
     if (interpLoaded) interpMsg = t;
   }
@@ -161,5 +164,5 @@ class FakeWindows : public WindowHost {
   std::string commandText, interpMsg;
   FakeStatusLine status;
   int joyVisibilityCalls = 0;
-  std::function<void()> onUnload;
+  std::function<void()> onUnload, onJoyVisibility;
 };

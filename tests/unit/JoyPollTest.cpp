@@ -37,6 +37,11 @@ class JoyPoll : public testing::TestWithParam<std::string> {
   }
   // What a poll sends with the stick at rest and nothing running.
   Lines Idle() const { return Ezhr17() ? Lines{} : Lines{"1M0\\n"}; }
+  static Lines Twice(const Lines& lines) {
+    Lines twice = lines;
+    twice.insert(twice.end(), lines.begin(), lines.end());
+    return twice;
+  }
 };
 
 TEST_P(JoyPoll, AxisTwoDrivesZAndAxisOneOnlyTheIndicator) {
@@ -95,6 +100,17 @@ TEST_P(JoyPoll, UnpluggedStickSendsNoRun) {
   EXPECT_EQ(rig.windows.status.text, "Joystick not connected");
   rig.core.tick.Tick();
   EXPECT_EQ(rig.Sent(), Idle());
+  rig.stick.plugged = true;  // back, still deflected: no run until it was let go
+  rig.core.tick.Tick();
+  rig.core.tick.Tick();
+  EXPECT_EQ(rig.Sent(), Twice(Idle()));
+  rig.stick.y = 32767;
+  rig.core.tick.Tick();
+  rig.stick.y = kHigh;
+  rig.core.tick.Tick();
+  Lines run = Idle();
+  run.push_back(Ezhr17() ? "/1V2000P0R\\r" : "1M2000\\n");
+  EXPECT_EQ(rig.Sent(), run);
 }
 
 // Whenever polling stops with the lift running from the stick, the run is stopped once.
@@ -273,8 +289,9 @@ TEST(CmdJoy, SwitchesAndReplies) {
     EXPECT_EQ(rig.core.cmds.CmdBusy(), 0);
   }
   rig.windows.mainLoaded = false;  // no window: nothing drawn
+  const int drawn = rig.windows.joyVisibilityCalls;
   EXPECT_EQ(rig.Exec("Joy XY"), "OK  ; ");
-  EXPECT_EQ(rig.windows.joyVisibilityCalls, 10);
+  EXPECT_EQ(rig.windows.joyVisibilityCalls, drawn);
 }
 
 TEST(JoyStartup, JoystickStepsOfTheStart) {
@@ -288,13 +305,37 @@ TEST(JoyStartup, JoystickStepsOfTheStart) {
     JoyRig rig("IM483I", c.joyStartOn);
     rig.stick.plugged = c.plugged;
     rig.stick.y = c.y;
+    int16_t shownJoyOn = -1;  // JoyOn when the display was last refreshed
+    rig.windows.onJoyVisibility = [&] { shownJoyOn = rig.core.state.JoyOn; };
     EXPECT_EQ(rig.Start(), 1);
     EXPECT_EQ(rig.core.state.JoyOn, c.joyOn) << c.joyStartOn << c.plugged << c.y;
+    EXPECT_EQ(shownJoyOn, c.joyOn) << c.joyStartOn << c.plugged << c.y;
   }
   JoyRig rig("IM483I");
   std::filesystem::remove(rig.Path("ST_JOY.TXT"));
   EXPECT_EQ(rig.Start(), -1);
   EXPECT_EQ(rig.messages.shown, Lines{"File " + rig.Path("ST_JOY.TXT") + " does not exist"});
+}
+
+// "Configuration" reads JOYSTARTON again: with the stick held over, control stays off
+// and the next tick sends no run.
+TEST(JoyStartup, ConfigurationSwitchesOnOnlyAtRest) {
+  for (const int32_t y : {kHigh, 32767}) {
+    SCOPED_TRACE(y);
+    JoyRig rig("EZHR17");
+    ASSERT_EQ(rig.Start(), 1);
+    rig.Exec("Joy Off");
+    rig.stick.y = y;
+    int16_t shownJoyOn = -1;
+    rig.windows.onJoyVisibility = [&] { shownJoyOn = rig.core.state.JoyOn; };
+    rig.core.startup.ApplyConfiguration();
+    const int16_t joyOn = y == kHigh ? 0 : 1;
+    EXPECT_EQ(rig.core.state.JoyOn, joyOn);
+    EXPECT_EQ(shownJoyOn, joyOn);
+    rig.Sent();
+    rig.core.tick.Tick();
+    EXPECT_EQ(rig.Sent(), Lines{});
+  }
 }
 
 TEST(JoyMenuActions, AssignedCommandsAndParameters) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 
 #include "joystick/STJoy.h"
 #include "parfiles/TRAPAR.h"
@@ -24,7 +25,7 @@ struct JoyModuleRig : ScratchDir {
   FakeMessages messages;
   FakeWindows windows;
   TRAPAR par{messages};
-  STJoy joy{stick, par, windows, messages};
+  STJoy joy{stick, par, windows};
 };
 
 constexpr const char* kCentredFile =
@@ -77,6 +78,8 @@ TEST(STJoy, ButtonsFromTheBitsOfOneReading) {
       {0, 5, 0}, {1, 0, 1}, {2, 0, 2}, {4, 0, 3}, {8, 0, 4}, {128, 0, 8},
       {1 | 4, 0, 0}, {1 | 4, 7, 7},  // two buttons: the caller's value stays
       {256, 0, 0}, {256, 3, 3},      // a button above the eighth alone
+      {1 | 256, 0, 0},               // ... or with one of the first eight
+      {Joystick::kFarButtons, 0, 0},
   };
   for (const auto& c : cases) {
     rig.stick.buttons = c.bits;
@@ -131,6 +134,51 @@ TEST(STJoy, MissingOrBadKeysKeepTheirFields) {
                 "Parameter JLATENT not found in " + rig.Path("ST_JOY.TXT")}));
 }
 
+// One bad value fails the reading and says so with its key, file and value; its field
+// keeps what it held and every other key is still read.
+struct BadCalibValue {
+  const char* name;
+  const char* key;
+  const char* value;
+  const char* said;  // after "Parameter KEY in PATH "
+  friend void PrintTo(const BadCalibValue& v, std::ostream* os) { *os << v.name; }
+};
+
+class STJoyBadValue : public testing::TestWithParam<BadCalibValue> {};
+
+TEST_P(STJoyBadValue, IsNamedAndKeepsItsField) {
+  const BadCalibValue& c = GetParam();
+  JoyModuleRig rig;
+  rig.WriteJoy(kCentredFile);
+  ASSERT_EQ(rig.joy.JoyReadPar(), 1);
+  const JoyCalib before = rig.joy.Calib();
+  std::string file = "\"JAXIS2_R\",40000\r\n\"JAXIS2_Dir\",-1\r\n\"" + std::string(c.key) +
+                     "\"," + c.value + "\r\n" + kCentredFile;  // the first of a name counts
+  rig.WriteJoy(file);
+  EXPECT_EQ(rig.joy.JoyReadPar(), -1);
+  EXPECT_EQ(rig.messages.shown, std::vector<std::string>{"Parameter " + std::string(c.key) +
+                                                         " in " + rig.Path("ST_JOY.TXT") +
+                                                         " " + c.said});
+  JoyCalib expected = before;
+  expected.JAXIS2_R = 40000;
+  expected.JAXIS2_Dir = -1;
+  const JoyCalib& k = rig.joy.Calib();
+  EXPECT_EQ(std::tie(k.JAXIS1_L, k.JAXIS1_0, k.JAXIS1_R, k.JAXIS2_L, k.JAXIS2_0, k.JAXIS2_R,
+                     k.JoyDeadZone, k.JAXIS1_Dir, k.JAXIS2_Dir),
+            std::tie(expected.JAXIS1_L, expected.JAXIS1_0, expected.JAXIS1_R, expected.JAXIS2_L,
+                     expected.JAXIS2_0, expected.JAXIS2_R, expected.JoyDeadZone,
+                     expected.JAXIS1_Dir, expected.JAXIS2_Dir));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, STJoyBadValue,
+    testing::Values(
+        BadCalibValue{"PositionBeyond32Bits", "JAXIS1_L", "3000000000",
+                      "is out of range: 3000000000 (-2147483648 to 2147483647)"},
+        BadCalibValue{"NegativeDeadZone", "JLATENT", "-10",
+                      "is out of range: -10 (0 to 214748364)"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST(STJoy, WritesExactlyTheNineKeysInOrder) {
   JoyModuleRig rig;
   rig.WriteJoy("\"EXTRA\",1\r\n" + std::string(kCentredFile));
@@ -153,7 +201,7 @@ TEST(STJoy, CalibrationValidityAtTheDeadZoneShare) {
     int32_t deadZone, span;
     int16_t valid;
   } cases[] = {{100, 3200, 1}, {100, 3199, 0}, {120, 3840, 1}, {120, 3839, 0},
-               {0, 0, 1},      {10, 320, 1},   {10, 319, 0}};
+               {0, 0, 0},      {0, 1, 1},      {10, 320, 1},   {10, 319, 0}};
   JoyModuleRig rig;
   for (const auto& c : cases) {
     for (int half = 0; half < 4; ++half) {
@@ -197,6 +245,40 @@ TEST(STJoy, UnpluggedStickIsAtRestAndSaidOnce) {
   EXPECT_EQ(rig.windows.status.text, "Joystick connected");
 }
 
+// A stick that appears deflected drives nothing until it has read at rest once; "at
+// rest" itself tells how the stick stands.
+TEST(STJoy, StickThatAppearsDeflectedIsHeldUntilAtRest) {
+  JoyModuleRig rig;
+  rig.WriteJoy(kCentredFile);
+  ASSERT_EQ(rig.joy.JoyReadPar(), 1);
+  const auto yDeflection = [&rig] {
+    int16_t x = 0, y = 0, full = 0, button = 0;
+    rig.joy.JoyGetDeflection(x, y, full, button);
+    return y;
+  };
+  rig.stick.y = 65535;
+  EXPECT_EQ(yDeflection(), 1000);  // there from the start: not held
+  rig.stick.plugged = false;
+  EXPECT_EQ(yDeflection(), 0);
+  rig.stick.plugged = true;  // back, still deflected
+  EXPECT_EQ(yDeflection(), 0);
+  EXPECT_EQ(yDeflection(), 0);
+  EXPECT_EQ(rig.joy.JoyAtRest(), 0);
+  rig.stick.y = 32767;
+  EXPECT_EQ(yDeflection(), 0);
+  rig.stick.y = 65535;
+  EXPECT_EQ(yDeflection(), 1000);
+
+  // The hold also ends when "at rest" reads the stick centred.
+  rig.stick.plugged = false;
+  EXPECT_EQ(yDeflection(), 0);
+  rig.stick.plugged = true;
+  rig.stick.y = 32767;
+  EXPECT_EQ(rig.joy.JoyAtRest(), 1);
+  rig.stick.y = 0;
+  EXPECT_EQ(yDeflection(), -1000);
+}
+
 TEST(STJoy, CalibrationSamplesAndEnds) {
   JoyModuleRig rig;
   rig.WriteJoy(kCentredFile);
@@ -218,6 +300,22 @@ TEST(STJoy, CalibrationSamplesAndEnds) {
   EXPECT_EQ(rig.joy.JoyCalibrating(), 0);
   EXPECT_EQ(rig.joy.Calib().JAXIS1_R, 65535);
   EXPECT_EQ(rig.ReadJoy(), stored);
+
+  // Without a dead zone, a sweep that never left a half-range is refused too, so the
+  // good file is never replaced by it.
+  const std::string noDeadZone =
+      "\"JAXIS1_L\",0\r\n\"JAXIS1_0\",32767\r\n\"JAXIS1_R\",65535\r\n"
+      "\"JAXIS2_L\",0\r\n\"JAXIS2_0\",32767\r\n\"JAXIS2_R\",65535\r\n"
+      "\"JLATENT\",0\r\n\"JAXIS1_Dir\",1\r\n\"JAXIS2_Dir\",1\r\n";
+  rig.WriteJoy(noDeadZone);
+  ASSERT_EQ(rig.joy.JoyReadPar(), 1);
+  rig.joy.JoyCalibStart();
+  rig.stick.x = 20000;
+  rig.joy.JoyCalibStep();  // axis 1 swept one way only, axis 2 not at all
+  rig.joy.JoyCalibEnd();
+  EXPECT_EQ(rig.windows.status.text, "Not calibrated. Using old par.");
+  EXPECT_EQ(rig.ReadJoy(), noDeadZone);
+  EXPECT_EQ(rig.joy.Calib().JAXIS2_R, 65535);
 
   // Without the file, a refused calibration still puts the old values back.
   std::filesystem::remove(rig.Path("ST_JOY.TXT"));

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "ZRig.h"
 #include "support/CoreRig.h"
 
@@ -71,13 +73,19 @@ TEST(Startup, ConfigDefaultsRoundingAndBadValues) {
   EXPECT_FALSE(Shown(rig.messages,
                      "Parameter CONTRTYPE not found in " + rig.dir + "/ST_CONFIG.TXT"));
 
-  // A value that is no number ends the reading at its key.
+  // A value that is no number fails its own key only: it keeps its value, the keys
+  // after it are read.
   rig.PutLines("ST_CONFIG.TXT", {"\"MPORT\",7", "\"PORTTIMEOUT\",abc", "\"MOVETIMEOUT\",9",
-                                 "\"WAITPOLLINGINTERVAL\",9", "\"CONTRTYPE\",EZHR17"});
+                                 "\"WAITPOLLINGINTERVAL\",9", "\"CONTRTYPE\",EZHR17",
+                                 "\"JOYSTARTON\",1", "\"Z_INSTALLED\",1"});
   EXPECT_EQ(rig.core.startup.ReadConfig(), -1);
   EXPECT_EQ(c.MPORT, 7);
   EXPECT_EQ(c.PORTTIMEOUT, 4);
-  EXPECT_EQ(c.CONTRTYPE, "IM483I");
+  EXPECT_EQ(c.MOVETIMEOUT, 9);
+  EXPECT_EQ(c.WAITPOLLINGINTERVAL, 9);
+  EXPECT_EQ(c.CONTRTYPE, "EZHR17");
+  EXPECT_EQ(rig.core.state.JoyOn, 1);
+  EXPECT_EQ(c.Z_INSTALLED, 1);
   EXPECT_TRUE(Shown(rig.messages, "Parameter PORTTIMEOUT in " + rig.dir +
                                       "/ST_CONFIG.TXT is not a number: abc"));
 }
@@ -180,7 +188,7 @@ TEST(Startup, ConfigValuesOutOfRangeAreNamedAndTheOwnKeysAreAlwaysRead) {
       {{"\"MOVETIMEOUT\",40000"}, -1, "MOVETIMEOUT" + outOfRange + "40000 (1 to 32767)", 0},
       {{"\"MPORT\",99999"}, -1, "MPORT" + outOfRange + "99999 (-32768 to 32767)", 0},
       {{"\"WAITPOLLINGINTERVAL\",0"}, 1, "", 0},
-      // A value that is no number ends the standard keys, never the system's own.
+      // A value that is no number fails its key; the keys after it are still read.
       {{"\"JOYSTARTON\",1x", "\"SERVERTCPPORT\",5000"}, -1, "JOYSTARTON is not a number: 1x",
        5000},
       {{"\"MPORT\",abc", "\"SERVERTCPPORT\",5000"}, -1, "MPORT is not a number: abc", 5000},
@@ -250,24 +258,42 @@ TEST(Startup, EveryFailedStepSaysWhyOnTheStatusLine) {
     Controller controller;
     std::vector<std::string> why;  // "DIR" stands for the settings folder
     int16_t zEnabled;
+    std::string zOff;  // the reason kept while the axis is off; "" when it is on
   } cases[] = {
       {"port", {}, true, true, Silent,
-       {"Cannot open port fake-port: No such file or directory"}, 0},
+       {"Cannot open port fake-port: No such file or directory"}, 0,
+       "Z axis off: not installed (no Z_INSTALLED in ST_CONFIG.TXT)"},
       {"port and axis", {"\"Z_INSTALLED\",1"}, true, true, Silent,
        {"Cannot open port fake-port: No such file or directory",
-        "Z axis off: port fake-port is not open"}, 0},
+        "Z axis off: port fake-port is not open"}, 0, "Z axis off: port fake-port is not open"},
       {"unknown type", {"\"CONTRTYPE\",FOO", "\"Z_INSTALLED\",1"}, true, false, Answering,
        {"Unknown controller type FOO in ST_CONFIG.TXT (EZHR17 or IM483I)",
-        "Z axis off: unknown controller type FOO"}, 0},
+        "Z axis off: unknown controller type FOO"}, 0, "Z axis off: unknown controller type FOO"},
       {"axis parameters", {"\"Z_INSTALLED\",1"}, false, false, Answering,
-       {"Z axis off: File DIR/ST_PARZ.TXT does not exist"}, 0},
+       {"Z axis off: File DIR/ST_PARZ.TXT does not exist"}, 0,
+       "Z axis off: File DIR/ST_PARZ.TXT does not exist"},
       {"silent EZHR17", {"\"Z_INSTALLED\",1"}, true, false, Silent,
-       {"Z axis off: the EZHR17 controller on fake-port does not answer"}, 0},
+       {"Z axis off: the EZHR17 controller on fake-port does not answer"}, 0,
+       "Z axis off: the EZHR17 controller on fake-port does not answer"},
       {"silent IM483I", {"\"CONTRTYPE\",IM483I", "\"Z_INSTALLED\",1"}, true, false, Silent,
-       {"Z axis off: the IM483I controller on fake-port does not answer"}, 0},
+       {"Z axis off: the IM483I controller on fake-port does not answer"}, 0,
+       "Z axis off: the IM483I controller on fake-port does not answer"},
       {"bad time-out", {"\"PORTTIMEOUT\",-5"}, true, false, Silent,
-       {"Parameter PORTTIMEOUT in DIR/ST_CONFIG.TXT is out of range: -5 (1 to 32767)"}, 0},
-      {"answering EZHR17", {"\"Z_INSTALLED\",1"}, true, false, Answering, {}, 1},
+       {"Parameter PORTTIMEOUT in DIR/ST_CONFIG.TXT is out of range: -5 (1 to 32767)"}, 0,
+       "Z axis off: not installed (no Z_INSTALLED in ST_CONFIG.TXT)"},
+      // A time-out that is no number fails its step; the axis after it still comes up.
+      {"unreadable time-out", {"\"PORTTIMEOUT\",abc", "\"Z_INSTALLED\",1"}, true, false,
+       Answering, {"Parameter PORTTIMEOUT in DIR/ST_CONFIG.TXT is not a number: abc"}, 1, ""},
+      {"not installed", {"\"Z_INSTALLED\",0"}, true, false, Answering, {}, 0,
+       "Z axis off: not installed (Z_INSTALLED 0 in ST_CONFIG.TXT)"},
+      {"unreadable installed", {"\"Z_INSTALLED\",yes"}, true, false, Answering,
+       {"Parameter Z_INSTALLED in DIR/ST_CONFIG.TXT is not a number: yes"}, 0,
+       "Z axis off: Parameter Z_INSTALLED in DIR/ST_CONFIG.TXT is not a number: yes"},
+      {"answering EZHR17", {"\"Z_INSTALLED\",1"}, true, false, Answering, {}, 1, ""},
+  };
+  const auto inDir = [](std::string text, const std::string& dir) {
+    if (const size_t at = text.find("DIR"); at != std::string::npos) text.replace(at, 3, dir);
+    return text;
   };
   for (const auto& c : cases) {
     CoreRig rig;
@@ -282,22 +308,41 @@ TEST(Startup, EveryFailedStepSaysWhyOnTheStatusLine) {
     if (c.controller == Answering)
       rig.port.responder = [&](const std::string& line) { return controller.Respond(line, 0); };
     std::vector<std::string> why;
-    for (std::string w : c.why) {
-      if (const size_t at = w.find("DIR"); at != std::string::npos) w.replace(at, 3, rig.dir);
-      why.push_back(w);
-    }
+    for (const std::string& w : c.why) why.push_back(inDir(w, rig.dir));
     EXPECT_EQ(rig.core.startup.InitAll(rig.dir), why.empty() ? 1 : -1) << c.name;
     EXPECT_EQ(rig.core.startup.Failures(), why) << c.name;
     // The rig has no joystick: with nothing failed, that is the last word.
     EXPECT_EQ(rig.windows.status.text, why.empty() ? "Joystick not connected" : Joined(why))
         << c.name;
     EXPECT_EQ(rig.core.state.ZEnabled, c.zEnabled) << c.name;
+    EXPECT_EQ(rig.core.state.ZOffReason, inDir(c.zOff, rig.dir)) << c.name;
     if (c.zEnabled == 0) {
       rig.port.written.clear();
       EXPECT_EQ(rig.Exec("Z ?;Z Home"), "Off  ; Off  ; ") << c.name;
       EXPECT_TRUE(rig.port.written.empty()) << c.name;
     }
   }
+}
+
+// Setting the axis up again (the "Parameters" menu) switches it and keeps its reason.
+TEST(Startup, AxisSetUpAgainKeepsWhyItIsOff) {
+  CoreRig rig;
+  WriteConfigWith(rig, {"\"Z_INSTALLED\",1"});
+  WriteParz(rig);
+  FakeController controller;
+  controller.family = "EZHR17";
+  rig.port.responder = [&](const std::string& line) { return controller.Respond(line, 0); };
+  rig.core.startup.InitAll(rig.dir);
+  ASSERT_EQ(rig.core.state.ZEnabled, 1);
+  std::filesystem::remove(rig.dir + "/ST_PARZ.TXT");
+  EXPECT_LE(rig.core.startup.ZAxisInit(), 0);
+  EXPECT_EQ(rig.core.state.ZEnabled, 0);
+  EXPECT_EQ(rig.core.state.ZOffReason,
+            "Z axis off: File " + rig.dir + "/ST_PARZ.TXT does not exist");
+  WriteParz(rig);
+  EXPECT_GT(rig.core.startup.ZAxisInit(), 0);
+  EXPECT_EQ(rig.core.state.ZEnabled, 1);
+  EXPECT_EQ(rig.core.state.ZOffReason, "");
 }
 
 TEST(Startup, ReconfigurationSaysWhyToo) {
