@@ -13,6 +13,7 @@ struct ProgramState {
   ParTable SymConst;           // Startup::ReadSymConst
   LineList JoyCmds;            // Startup::ReadJoyCmds (and the main window's editor)
   int16_t ZEnabled = 0;        // Startup::DevInit (and the main window's "Parameters")
+  std::string ZOffReason;      // with ZEnabled: "Z axis off: " + why; empty while Z is on
   int16_t JoyOn = 0;           // Startup::ReadConfig, the Joy family, the main window
   int16_t JoyAxes = 0;         // the Joy family: 0 "XY", 1 "WZ"
   int32_t ClientCount = 0;     // automation endpoint: live KelvorinCmd objects

@@ -218,18 +218,26 @@ int16_t Startup::DevInit() {
   const Config& c = state_.config;
   motor_.MotorSetMoveTimeout(c.MOVETIMEOUT);
   state_.ZEnabled = 0;
-  if (c.Z_INSTALLED != 1) return 1;
-  if (motor_.CurrentFamily() == MotCon::Family::None) {
-    Fail("Z axis off: unknown controller type " + c.CONTRTYPE);
-    return -1;
-  }
-  const uint64_t mark = messages_.Count();
-  if (foc_.FocInit() > 0) {
-    state_.ZEnabled = 1;
+  if (c.Z_INSTALLED != 1) {
+    state_.ZOffReason = "Z axis off: Z_INSTALLED is not 1 in " + std::string(kConfigFile);
     return 1;
   }
-  Fail(ZFailure(mark));
+  if (motor_.CurrentFamily() == MotCon::Family::None) {
+    state_.ZOffReason = "Z axis off: unknown controller type " + c.CONTRTYPE;
+    Fail(state_.ZOffReason);
+    return -1;
+  }
+  if (ZInit() > 0) return 1;
+  Fail(state_.ZOffReason);
   return -1;
+}
+
+int16_t Startup::ZInit() {
+  const uint64_t mark = messages_.Count();
+  const bool on = foc_.FocInit() > 0;
+  state_.ZEnabled = on ? 1 : 0;
+  state_.ZOffReason = on ? "" : ZFailure(mark);
+  return on ? 1 : -1;
 }
 
 std::string Startup::ZFailure(uint64_t mark) const {

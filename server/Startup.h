@@ -37,6 +37,11 @@ class Startup {
   int16_t WriteJoyCmds();
   int16_t OpenControllerPort();
   int16_t DevInit();
+  // Sets the axis up (FocInit) and turns it on or off by the result; why it is off goes
+  // to ZOffReason. 1 or -1.
+  int16_t ZInit();
+  // The program's message boxes (the operator's questions go there too).
+  MessageTrail& Messages() { return messages_; }
   // After the operator edited the configuration: read it again, reopen the port and set
   // the axis up again (the link keeps its log; no probe). Why a step failed goes to the
   // status line.
