@@ -56,10 +56,9 @@ class LiftPanel {
   void ShowPos();
   void WaitAndShowPos();
 
-  // While the axis is off, each of these says why on the status line ("Z axis off: ...")
-  // instead of acting; Home is sent all the same.
-
-  // Menu actions.
+  // Menu actions. While the axis is off, the Z controls (the steps above, Read Position
+  // and a click on the Lift frame, Set Origin) say why on the status line ("Z axis off:
+  // ...") instead of acting; Home is sent all the same.
   void ReadPosition() { WaitAndShowPos(); }
   void Home();
   void SetOrigin();
