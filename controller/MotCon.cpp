@@ -86,6 +86,15 @@ int16_t MotCon::MotorWait() {
       CurrentFamily(), [&] { return im483i_.IM483I_Wait(); },
       [&] { return ezhr17_.EZHR17_Wait(); });
 }
+int16_t MotCon::MotorIsBusy() {
+  return Route(
+      CurrentFamily(),
+      [&]() -> int16_t {
+        const int16_t moving = im483i_.IM483I_GetMoving();
+        return moving < 0 ? -1 : (moving > 0 ? 1 : 0);
+      },
+      [&] { return ezhr17_.EZHR17_IsBusy(); });
+}
 int16_t MotCon::MotorSetPos(int32_t position) {
   return Route(
       CurrentFamily(), [&] { return im483i_.IM483I_SetOrigin(position); },

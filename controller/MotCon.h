@@ -32,6 +32,8 @@ class MotCon {
   int16_t MotorMoveRel(double distance);
   int16_t MotorGetPos(double& position);
   int16_t MotorWait();
+  // 1 while the motor moves, 0 when it stands; -1 when the controller could not say.
+  int16_t MotorIsBusy();
   int16_t MotorSetPos(int32_t position);
   int16_t MotorToLimit(int16_t mask, int32_t speed);
   int16_t MotorSettle(int16_t ms);

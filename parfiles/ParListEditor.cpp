@@ -44,14 +44,17 @@ ParGridSize ParListEditor::GridSize(int count) {
 
 int16_t ParListEditor::WriteBack(const std::vector<ParRow>& shown) {
   if (!loaded_) return 0;
-  const int16_t n = store_.ParCount();
-  for (int16_t i = 0; i < n && static_cast<size_t>(i) < shown.size(); ++i) {
+  bool changed = false;
+  const size_t n = std::min({static_cast<size_t>(store_.ParCount()), shown.size(), rows_.size()});
+  for (int16_t i = 0; static_cast<size_t>(i) < n; ++i) {
     std::string name;
     ParValue value;
     if (store_.ParGetAt(i, name, value) != 1) break;
     const ParRow& row = shown[static_cast<size_t>(i)];
-    if (row.Name != name) continue;
+    if (row.Name != name || row.Value == rows_[static_cast<size_t>(i)].Value) continue;
     if (store_.ParSetAt(i, ParValue(row.Value)) != 1) break;
+    changed = true;
   }
-  return store_.ParSave() == 1 ? 1 : -1;
+  if (!changed) return 1;
+  return store_.ParSaveValues() == 1 ? 1 : -1;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The logic behind the parameter list editor: the rows it shows for the store's current
-// file, the grid's size in twips, and the write-back when the editor closes.
+// file, the grid's size in twips, and the write-back when the editor closes (only the
+// changed values; the file keeps its remarks and its other lines).
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -40,8 +41,10 @@ class ParListEditor {
   // Top or left of a window of `size` centred in `screen`, all in twips.
   static int Centre(int screen, int size) { return (screen - size) / 2; }
 
-  // Stores the shown values into the entries whose names still match, then saves the
-  // file whole. 1 after the save; -1 when the save failed; 0 when nothing was loaded.
+  // Stores the shown values into the entries whose names still match and writes them
+  // into the file, which keeps everything else. 1 after the write, and when no value
+  // changed (nothing is written then); -1 when the write failed; 0 when nothing was
+  // loaded.
   int16_t WriteBack(const std::vector<ParRow>& shown);
 
  private:

@@ -94,6 +94,45 @@ std::string LineOf(const std::string& element) {
   return quoted + '"';
 }
 
+std::string EntryLine(const ParEntry& entry) {
+  return "\"" + entry.Name + "\"," + TRAPAR::ValueText(entry.Value);
+}
+
+// A settings line with another value. The value between the first comma and the next one
+// is replaced, the blanks around it and the text after it stay. A line whose value
+// cannot be replaced in place (no comma, or the comma inside the name) is written anew.
+std::string WithValue(const std::string& line, const ParEntry& entry) {
+  const size_t open = line.find('"');
+  const size_t close = line.find('"', open + 1);
+  const size_t comma = line.find(',');
+  if (comma == std::string::npos || comma < close) return EntryLine(entry);
+  const size_t next = line.find(',', comma + 1);
+  const size_t end = next == std::string::npos ? line.size() : next;
+  size_t first = comma + 1;
+  while (first < end && line[first] == ' ') ++first;
+  size_t last = end;
+  while (last > first && line[last - 1] == ' ') --last;
+  return line.substr(0, first) + TRAPAR::ValueText(entry.Value) + line.substr(last);
+}
+
+// The text cut into lines, each keeping its own ending (LF, CR LF, or none at the end).
+std::vector<std::string> LinesWithEnds(const std::string& text) {
+  std::vector<std::string> lines;
+  for (size_t start = 0; start < text.size();) {
+    const size_t lf = text.find('\n', start);
+    const size_t end = lf == std::string::npos ? text.size() : lf + 1;
+    lines.push_back(text.substr(start, end - start));
+    start = end;
+  }
+  return lines;
+}
+
+std::string EndingOf(const std::string& line) {
+  if (line.size() >= 2 && line.compare(line.size() - 2, 2, "\r\n") == 0) return "\r\n";
+  if (!line.empty() && line.back() == '\n') return "\n";
+  return {};
+}
+
 int16_t ClampCount(size_t count) {
   return static_cast<int16_t>(
       std::min<size_t>(count, static_cast<size_t>(std::numeric_limits<int16_t>::max())));
@@ -146,14 +185,40 @@ int16_t TRAPAR::ParReadFile(const std::string& path, ParTable& table) {
 
 int16_t TRAPAR::ParWriteFile(const std::string& path, const ParTable& table) {
   std::string text;
-  for (const auto& entry : table)
-    text += "\"" + entry.Name + "\"," + ValueText(entry.Value) + kEol;
+  for (const auto& entry : table) text += EntryLine(entry) + kEol;
+  return textfile::ReplaceAtomically(path, text) ? 1 : -1;
+}
+
+int16_t TRAPAR::ParUpdateFile(const std::string& path, const ParTable& table) {
+  std::string old;
+  const auto status = textfile::ReadAll(path, old);
+  if (status == textfile::ReadStatus::Missing) return ParWriteFile(path, table);
+  if (status != textfile::ReadStatus::Ok) return -1;
+  std::string text, eol;
+  size_t k = 0;
+  for (const std::string& line : LinesWithEnds(old)) {
+    const std::string ending = EndingOf(line);
+    if (eol.empty()) eol = ending;
+    const std::string body = line.substr(0, line.size() - ending.size());
+    ParEntry read;
+    if (ParseParLine(body, read) != LineKind::Entry || k >= table.size()) {
+      text += line;
+      continue;
+    }
+    const ParEntry& entry = table[k++];
+    const bool keep = entry.Name != read.Name || ValueText(entry.Value) == ValueText(read.Value);
+    text += (keep ? body : WithValue(body, entry)) + ending;
+  }
+  if (eol.empty()) eol = kEol;
+  if (k < table.size() && !text.empty() && text.back() != '\n') text += eol;
+  for (; k < table.size(); ++k) text += EntryLine(table[k]) + eol;
   return textfile::ReplaceAtomically(path, text) ? 1 : -1;
 }
 
 int16_t TRAPAR::ParLoad() { return ParReadFile(ParGetPath(), table_); }
 int16_t TRAPAR::ParLoadTable(ParTable& table) { return ParReadFile(ParGetPath(), table); }
 int16_t TRAPAR::ParSave() { return ParWriteFile(ParGetPath(), table_); }
+int16_t TRAPAR::ParSaveValues() { return ParUpdateFile(ParGetPath(), table_); }
 
 int16_t TRAPAR::ParTableTransfer(ParTable& table, const std::string& name, ParValue& value,
                                  const std::string& mode) {

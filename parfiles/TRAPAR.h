@@ -34,9 +34,19 @@ class TRAPAR {
   // 1; -1 when the file cannot be written (the old file stays intact).
   int16_t ParWriteFile(const std::string& path, const ParTable& table);
 
+  // Writes the table's values into the file at path and keeps the rest of its text: the
+  // k-th line that holds a setting takes the value of entry k when their names agree,
+  // keeping its spacing and the remark after the value; every other line stays byte for
+  // byte, each with its own line ending. Entries past the file's settings are appended.
+  // A missing file is written whole, as ParWriteFile writes it. 1; -1 when the file
+  // cannot be read or written (the old file stays intact).
+  int16_t ParUpdateFile(const std::string& path, const ParTable& table);
+
   int16_t ParLoad();
   int16_t ParLoadTable(ParTable& table);
   int16_t ParSave();
+  // ParUpdateFile of the current table to the current path.
+  int16_t ParSaveValues();
 
   // Mode words "from", "to", "clear"; any other word: 0, nothing changes.
   static int16_t ParTableTransfer(ParTable& table, const std::string& name, ParValue& value,

@@ -10,6 +10,9 @@ class MessageBoxes {
  public:
   virtual ~MessageBoxes() = default;
   virtual void Show(const std::string& text, const std::string& title, MsgIcon icon) = 0;
+  // A question with OK and Cancel buttons, for the operator's own actions; true for OK.
+  // Escape is Cancel. Where nobody can answer (no display), the answer is Cancel.
+  virtual bool Ask(const std::string& text, const std::string& title) = 0;
 };
 
 // The title every message box of this program carries.

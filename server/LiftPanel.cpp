@@ -15,6 +15,7 @@
 #include "server/CmdZ.h"
 #include "server/ProgramState.h"
 #include "server/STCommands.h"
+#include "server/MessageTrail.h"
 #include "server/Startup.h"
 #include "zaxis/STFoc.h"
 
@@ -97,34 +98,49 @@ void LiftPanel::JogPress(Jog jog) {
   JogRelative(JogDistance(jog), Caption(jog));
 }
 
-// A step the travel limits refused leaves its "Error Out of range " on the status line
-// instead of the position, which has not changed.
+// A step that was not sent (refused by the travel limits: "Error Out of range ", or
+// while Z moves or is off) leaves its message on the status line instead of the
+// position, which this step has not changed.
 void LiftPanel::JogRelease() {
-  if (!outOfRange_) WaitAndShowPos();
+  if (!stepRefused_) WaitAndShowPos();
   cmds_.SetCmdBusy(0);
 }
 
 void LiftPanel::MenuStep(Jog jog) {
   JogRelative(JogDistance(jog), Caption(jog));
-  if (!outOfRange_) WaitAndShowPos();
+  if (!stepRefused_) WaitAndShowPos();
 }
 
 void LiftPanel::JogRelative(double distance, const std::string& caption) {
-  outOfRange_ = false;
-  if (state_.ZEnabled == 0) return;
+  stepRefused_ = true;
+  if (!AxisOn() || !ReadyForStep()) return;
   const int16_t result = foc_.FocMoveRel(distance);
-  outOfRange_ = result == STFoc::kOutOfRange;
+  stepRefused_ = result == STFoc::kOutOfRange;
   Show(result >= 0 ? caption : CmdZ::Status(result));
 }
 
+// A controller that cannot say whether it moves gets the step: its reply reports.
+bool LiftPanel::ReadyForStep() {
+  if (foc_.FocIsMoving() != 1) return true;
+  if (foc_.FocRunSpeed() == 0 && foc_.FocWait() == 1) return true;
+  Show(kStepNotSent);
+  return false;
+}
+
+bool LiftPanel::AxisOn() {
+  if (state_.ZEnabled != 0) return true;
+  Show(state_.ZOffReason.empty() ? "Z axis off" : state_.ZOffReason);
+  return false;
+}
+
 void LiftPanel::ShowPos() {
-  if (state_.ZEnabled == 0) return;
+  if (!AxisOn()) return;
   if (foc_.FocGetPos(state_.ZPos) != 1) Show("Error ");
   else Show("Z=" + num::General(state_.ZPos));
 }
 
 void LiftPanel::WaitAndShowPos() {
-  if (state_.ZEnabled == 0) return;
+  if (!AxisOn()) return;
   foc_.FocWait();
   ShowPos();
 }
@@ -135,7 +151,7 @@ void LiftPanel::Home() {
 }
 
 void LiftPanel::SetOrigin() {
-  if (state_.ZEnabled == 0) return;
+  if (!AxisOn()) return;
   Show(foc_.FocSetOrigin() >= 0 ? "Z Origin" : "Error ");
 }
 
@@ -143,7 +159,7 @@ void LiftPanel::Parameters() {
   par_.ParSetFile(kParFile);
   dialogs_.EditParameters();
   pump_.ProcessEvents();
-  state_.ZEnabled = foc_.FocInit() > 0 ? 1 : 0;
+  startup_.ZAxisInit();
   Show(state_.ZEnabled ? "Z On" : "Z Off");
   FillStepSize();
 }
@@ -154,7 +170,12 @@ void LiftPanel::ReadParFile() {
   std::string dir, file;
   dialogs_.ChooseFile(request, dir, file);
   const std::string chosen = filelist::JoinPath(dir, file);
-  if (dir.empty() || file.empty() || !CopyParFile(chosen)) {
+  const std::string target = state_.AppDir + kParFile;
+  if (dir.empty() || file.empty() || !CanCopyParFile(chosen, target) ||
+      !startup_.Messages().Ask("Replace the Z parameters in " + target + " with those of " +
+                                   chosen + "?",
+                               kAppTitle) ||
+      !CopyParFile(chosen, target)) {
     Show("Parameter file not read");
     return;
   }
@@ -162,14 +183,15 @@ void LiftPanel::ReadParFile() {
   Parameters();
 }
 
+bool LiftPanel::CanCopyParFile(const std::string& source, const std::string& target) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  return fs::is_regular_file(source, ec) && !fs::equivalent(source, target, ec);
+}
+
 // The copy goes over the parameter file of the program folder, the one "Parameters"
 // edits and the axis reads, whatever folder the chosen file is in.
-bool LiftPanel::CopyParFile(const std::string& source) {
-  namespace fs = std::filesystem;
-  const std::string target = state_.AppDir + kParFile;
-  std::error_code ec;
-  if (!fs::is_regular_file(source, ec)) return false;
-  if (fs::equivalent(source, target, ec)) return false;
+bool LiftPanel::CopyParFile(const std::string& source, const std::string& target) {
   std::ifstream in(source, std::ios::binary);
   if (!in) return false;
   std::ostringstream bytes;

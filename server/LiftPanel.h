@@ -50,15 +50,23 @@ class LiftPanel {
   // The menu item of the same caption: the step, then wait and show the position.
   void MenuStep(Jog jog);
 
+  // A step while the axis still moves first waits for the end of that move, so a quick
+  // series of steps ends where their sum says. A run at constant speed, or a move that
+  // does not end within the move time-out, keeps the step from being sent: the status
+  // line then says kStepNotSent and keeps saying it (no position follows).
   void JogRelative(double distance, const std::string& caption);
+  static constexpr const char* kStepNotSent = "Z is moving: step not sent";
   void ShowPos();
   void WaitAndShowPos();
 
-  // Menu actions.
+  // Menu actions. While the axis is off, the Z controls (the steps above, Read Position
+  // and a click on the Lift frame, Set Origin) say why on the status line ("Z axis off:
+  // ...") instead of acting; Home is sent all the same.
   void ReadPosition() { WaitAndShowPos(); }
   void Home();
   void SetOrigin();
   void Parameters();
+  // Asks before the chosen file replaces the program folder's Z parameter file.
   void ReadParFile();
   void Configuration();
   void ErrorLog();
@@ -70,10 +78,16 @@ class LiftPanel {
 
  private:
   void Show(const std::string& text);
+  // False, after saying why the axis is off, while it is off.
+  bool AxisOn();
+  // True when a step may go out now (the move under way, if any, has ended).
+  bool ReadyForStep();
   void FillStepSize();
-  // Replaces the program folder's Z parameter file with the chosen one; false when the
-  // chosen file is no regular file, is that file itself, or cannot be read or written.
-  bool CopyParFile(const std::string& source);
+  // The chosen file is a regular file and not the target itself.
+  static bool CanCopyParFile(const std::string& source, const std::string& target);
+  // Replaces the program folder's Z parameter file (target) with the chosen one; false
+  // when the chosen file cannot be read or the target cannot be written.
+  static bool CopyParFile(const std::string& source, const std::string& target);
 
   ProgramState& state_;
   STCommands& cmds_;
@@ -86,5 +100,5 @@ class LiftPanel {
   PanelDialogs& dialogs_;
   double step_ = 0;
   bool stepFilled_ = false;
-  bool outOfRange_ = false;  // the last jog step was refused by the travel limits
+  bool stepRefused_ = false;  // the last jog step was not sent, and the status says why
 };

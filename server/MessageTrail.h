@@ -13,6 +13,9 @@ class MessageTrail : public MessageBoxes {
   explicit MessageTrail(MessageBoxes& boxes) : boxes_(boxes) {}
 
   void Show(const std::string& text, const std::string& title, MsgIcon icon) override;
+  bool Ask(const std::string& text, const std::string& title) override {
+    return boxes_.Ask(text, title);
+  }
 
   // How many messages were shown so far; a mark for Since.
   uint64_t Count() const { return count_; }

@@ -42,6 +42,8 @@ class Startup {
   // with ProgramState::ZOffReason saying why. FocInit's result (0 for an unknown
   // controller type, which is not tried). For DevInit and the "Parameters" menu.
   int16_t ZAxisInit();
+  // The program's message boxes (the operator's questions go there too).
+  MessageTrail& Messages() { return messages_; }
   // After the operator edited the configuration: read it again, reopen the port and set
   // the axis up again (the link keeps its log; no probe). Why a step failed goes to the
   // status line.

@@ -16,12 +16,24 @@ int64_t SimAxis::Travelled(int64_t nowUs) const {
   return steps > 9e18 ? INT64_MAX / 2 : static_cast<int64_t>(steps);
 }
 
+// A motion that has reached its end stands from the moment it got there; a queued move
+// begins at that moment.
 void SimAxis::Settle(int64_t nowUs) {
-  if (direction_ == 0 || !end_) return;
-  if (Travelled(nowUs) < std::llabs(*end_ - startPos_)) return;
-  startPos_ = *end_;
-  direction_ = 0;
-  speed_ = 0;
+  for (;;) {
+    if (direction_ != 0) {
+      if (!end_) return;
+      const int64_t distance = std::llabs(*end_ - startPos_);
+      if (Travelled(nowUs) < distance) return;
+      startUs_ += static_cast<int64_t>(std::ceil(distance * 1e6 / speed_));
+      startPos_ = *end_;
+      direction_ = 0;
+      speed_ = 0;
+    }
+    if (queued_.empty()) return;
+    const Queued next = queued_.front();
+    queued_.pop_front();
+    BeginQueued(std::min(startUs_, nowUs), next);
+  }
 }
 
 int64_t SimAxis::Physical(int64_t nowUs) {
@@ -36,6 +48,8 @@ bool SimAxis::IsMoving(int64_t nowUs) {
   return direction_ != 0;
 }
 
+bool SimAxis::IsRunning(int64_t nowUs) { return IsMoving(nowUs) && endless_; }
+
 double SimAxis::Speed(int64_t nowUs) { return IsMoving(nowUs) ? speed_ : 0.0; }
 
 int SimAxis::Inputs(int64_t nowUs) {
@@ -49,8 +63,15 @@ int SimAxis::Inputs(int64_t nowUs) {
 void SimAxis::SetRegister(int64_t nowUs, int64_t value) { offset_ = value - Physical(nowUs); }
 
 void SimAxis::Start(int64_t nowUs, int direction, std::optional<int64_t> end, double speed) {
-  startPos_ = Physical(nowUs);
-  startUs_ = nowUs;
+  const int64_t from = Physical(nowUs);
+  queued_.clear();
+  Begin(nowUs, from, direction, end, speed);
+}
+
+void SimAxis::Begin(int64_t atUs, int64_t from, int direction, std::optional<int64_t> end,
+                    double speed) {
+  startPos_ = from;
+  startUs_ = atUs;
   endless_ = false;
   direction_ = 0;
   speed_ = 0;
@@ -83,6 +104,28 @@ void SimAxis::Run(int64_t nowUs, int direction, double speed) {
 }
 
 void SimAxis::Stop(int64_t nowUs) { Start(nowUs, 0, std::nullopt, 0); }
+
+void SimAxis::QueueBy(int64_t nowUs, int64_t steps, double speed) {
+  Queue(nowUs, {false, steps, speed});
+}
+
+void SimAxis::QueueToRegister(int64_t nowUs, int64_t target, double speed) {
+  Queue(nowUs, {true, target, speed});
+}
+
+void SimAxis::Queue(int64_t nowUs, const Queued& move) {
+  if (IsMoving(nowUs)) {
+    queued_.push_back(move);
+    return;
+  }
+  BeginQueued(nowUs, move);
+}
+
+void SimAxis::BeginQueued(int64_t atUs, const Queued& move) {
+  const int64_t steps = move.absolute ? move.value - (startPos_ + offset_) : move.value;
+  const int direction = steps > 0 ? 1 : (steps < 0 ? -1 : 0);
+  Begin(atUs, startPos_, direction, startPos_ + steps, move.speed);
+}
 
 bool ParseSteps(std::string_view text, std::optional<int64_t>& out) {
   int64_t v = 0;

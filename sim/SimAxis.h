@@ -6,6 +6,7 @@
 // the limit switches sit; and the position register that the controller reports, which
 // "set position" and "origin" commands shift. Both start equal.
 #include <cstdint>
+#include <deque>
 #include <optional>
 #include <string_view>
 
@@ -19,6 +20,8 @@ class SimAxis {
   int64_t Register(int64_t nowUs);
   int64_t Physical(int64_t nowUs);
   bool IsMoving(int64_t nowUs);
+  // Moving in a run at constant speed (as opposed to a move to a target).
+  bool IsRunning(int64_t nowUs);
   // Limit inputs: 1 = lower switch active, 2 = upper switch active.
   int Inputs(int64_t nowUs);
   // The speed of the move under way (steps per second), 0 when standing.
@@ -32,9 +35,24 @@ class SimAxis {
   void MoveToRegister(int64_t nowUs, int64_t target, double speed);
   void Run(int64_t nowUs, int direction, double speed);  // endless; direction 0 stops
   void Stop(int64_t nowUs);
+  // Moves that start at once when the motor stands, else when the motion under way (and
+  // the moves queued before them) has ended by itself. A stop or any of the moves above
+  // drops the moves still queued.
+  void QueueBy(int64_t nowUs, int64_t steps, double speed);
+  void QueueToRegister(int64_t nowUs, int64_t target, double speed);
 
  private:
+  struct Queued {
+    bool absolute;  // value is a register target, else a step count
+    int64_t value;
+    double speed;
+  };
   void Start(int64_t nowUs, int direction, std::optional<int64_t> end, double speed);
+  // Begins a motion at atUs from the physical position from.
+  void Begin(int64_t atUs, int64_t from, int direction, std::optional<int64_t> end,
+             double speed);
+  void BeginQueued(int64_t atUs, const Queued& move);
+  void Queue(int64_t nowUs, const Queued& move);
   void Settle(int64_t nowUs);
   int64_t Travelled(int64_t nowUs) const;
 
@@ -46,6 +64,7 @@ class SimAxis {
   double speed_ = 0;
   std::optional<int64_t> end_;  // physical end of the move (a switch, for a run)
   bool endless_ = false;        // the move under way is a run at a speed
+  std::deque<Queued> queued_;
 };
 
 // Limit positions lie within this many steps of 0, so that no motion arithmetic can

@@ -54,7 +54,8 @@ std::optional<std::string> SimEZHR17::Handle(std::string_view line, int64_t nowU
   if (slash == std::string_view::npos || slash + 1 >= line.size()) return std::nullopt;
   if (line[slash + 1] != address_) return std::nullopt;
   std::vector<Op> ops;
-  const int error = Parse(line.substr(slash + 2), ops);
+  int error = Parse(line.substr(slash + 2), ops);
+  if (error == 0 && axis_.IsMoving(nowUs) && !TakenWhileMoving(ops, nowUs)) error = kErrOverflow;
   const std::string answer = error == 0 ? Execute(ops, nowUs) : std::string();
   const int code = forcedError != 0 ? forcedError : error;
   const int status = 0x40 | (axis_.IsMoving(nowUs) ? 0 : kReadyBit) | (code & 15);
@@ -65,6 +66,23 @@ std::optional<std::string> SimEZHR17::Handle(std::string_view line, int64_t nowU
   reply += kClose;
   reply += "\r\n";
   return reply;
+}
+
+// The moves a line would start: with R, its own A, P, D, or (a bare R) the stored ones.
+bool SimEZHR17::TakenWhileMoving(const std::vector<Op>& ops, int64_t nowUs) {
+  bool numbered = false, run = false;
+  for (const Op& op : ops) {
+    numbered = numbered || IsIn(op.cmd, kNumbered);
+    run = run || op.cmd == 'R';
+  }
+  if (!run) return true;
+  const bool running = axis_.IsRunning(nowUs);
+  for (const Op& op : numbered ? ops : stored_) {
+    if (op.cmd != 'A' && op.cmd != 'P' && op.cmd != 'D') continue;
+    const bool newRun = op.cmd != 'A' && op.value == 0;
+    if (!running || !newRun) return false;
+  }
+  return true;
 }
 
 std::string SimEZHR17::Execute(const std::vector<Op>& ops, int64_t nowUs) {

@@ -9,6 +9,11 @@
 // ?4 inputs (lower switch 4, upper switch 8), ?Q status. A line with settings or moves
 // replaces the stored commands; R runs them. An unknown command gives error code 2 and a
 // bad number error code 3; such a line does nothing.
+//
+// While the motor moves, a line that would start another move (A, P, D with R) is
+// refused with error code 15 (command overflow) and does nothing: the move under way
+// goes on. During a run at constant speed (P0, D0) a new run is taken: a new speed or
+// direction. Reports, T and settings are taken at any time.
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -27,6 +32,7 @@ class SimEZHR17 {
   static constexpr int kReadyBit = 0x20;
   static constexpr int kErrBadCommand = 2;
   static constexpr int kErrBadOperand = 3;
+  static constexpr int kErrOverflow = 15;
 
   SimEZHR17(char address, SimAxis& axis) : address_(address), axis_(axis) {}
 
@@ -45,6 +51,7 @@ class SimEZHR17 {
   };
 
   static int Parse(std::string_view text, std::vector<Op>& ops);
+  bool TakenWhileMoving(const std::vector<Op>& ops, int64_t nowUs);
   std::string Execute(const std::vector<Op>& ops, int64_t nowUs);
   void Apply(const Op& op, int64_t nowUs);
   std::string Query(char what, int64_t nowUs);

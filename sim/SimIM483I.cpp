@@ -90,8 +90,8 @@ std::string SimIM483I::Move(char command, const std::vector<int64_t>& values, in
       if (v <= 0) return std::string(kUnknown);
       slewSpeed_ = v;
       return {};
-    case 'R': axis_.MoveToRegister(nowUs, v, slew); return {};
-    default: axis_.MoveBy(nowUs, v, slew); return {};  // "+n", "-n"
+    case 'R': axis_.QueueToRegister(nowUs, v, slew); return {};
+    default: axis_.QueueBy(nowUs, v, slew); return {};  // "+n", "-n"
   }
 }
 

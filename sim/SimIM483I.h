@@ -8,6 +8,9 @@
 // "] 0" (inputs: 1 lower switch, 2 upper switch), ^ (1 moving, 0 standing). Numbers may
 // be plain ("M-400") or blank-led ("Y 10 50"). An unknown or malformed command is
 // answered with "?". The raw probe "AX" (no address) is echoed.
+//
+// An index received while the motor moves is executed in turn: it starts when the motion
+// under way has ended (a run: at a limit switch); M and @ drop the indexes still waiting.
 #include <cstdint>
 #include <map>
 #include <optional>

@@ -129,6 +129,15 @@ void frmParList::showEvent(QShowEvent* event) {
   fgrPar_->setFocus();
 }
 
+void frmParList::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape) {
+    DropEdit();
+    event->accept();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
 void frmParList::StartEdit(int row, int column) {
   if (column != 1 || fgrPar_->selectedItems().size() != 1) return;
   QTableWidgetItem* cell = fgrPar_->item(row, column);

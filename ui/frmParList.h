@@ -1,7 +1,9 @@
 #pragma once
 // The parameter list editor: shows the settings file currently selected in the store as
 // a grid of names and values, lets the operator change values in place (click a value,
-// type, Enter), and writes the file back when the window closes.
+// type, Enter; Escape drops the edit), and writes the changed values back when the window
+// closes (with its close box; Escape never closes it). The file keeps its remarks and its
+// other lines; a close without a change writes nothing.
 //
 //   store.ParSetFile("ST_CONFIG.TXT");
 //   frmParList editor(store, messages, parent);
@@ -38,6 +40,7 @@ class frmParList : public QDialog {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  public slots:

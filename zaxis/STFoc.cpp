@@ -230,6 +230,8 @@ int16_t STFoc::FocMoveVel(int32_t speed) {
 
 int16_t STFoc::FocStop() { return FocMoveVel(0); }
 
+int16_t STFoc::FocIsMoving() { return Motor().MotorIsBusy(); }
+
 int16_t STFoc::FocWait() {
   int16_t result;
   {

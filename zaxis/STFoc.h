@@ -51,6 +51,8 @@ class STFoc {
   int16_t FocMoveVel(int32_t speed);
   int16_t FocStop();
   int16_t FocWait();
+  // 1 while the axis moves, 0 when it stands, -1 when the controller could not say.
+  int16_t FocIsMoving();
   int16_t FocSetOrigin();
   int16_t FocHome();
   int16_t FocJoyMove(int16_t deflection, int16_t fullScale);

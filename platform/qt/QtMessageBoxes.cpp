@@ -42,3 +42,16 @@ void QtMessageBoxes::Show(const std::string& text, const std::string& title, Msg
   }
   box->exec();
 }
+
+bool QtMessageBoxes::Ask(const std::string& text, const std::string& title) {
+  if (!display_) {
+    Print(text + " (Cancel)", title);
+    return false;
+  }
+  QMessageBox box(QMessageBox::Question, QString::fromLatin1(title),
+                  QString::fromLatin1(text).replace("\r\n", "\n"),
+                  QMessageBox::Ok | QMessageBox::Cancel);
+  box.setDefaultButton(QMessageBox::Ok);
+  box.setEscapeButton(QMessageBox::Cancel);
+  return box.exec() == QMessageBox::Ok;
+}

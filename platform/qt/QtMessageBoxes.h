@@ -13,6 +13,8 @@ class QtMessageBoxes : public MessageBoxes {
   explicit QtMessageBoxes(bool display) : display_(display) {}
 
   void Show(const std::string& text, const std::string& title, MsgIcon icon) override;
+  // Always modal: only the operator's own actions ask.
+  bool Ask(const std::string& text, const std::string& title) override;
   static bool Headless();
 
   // Marks the time a client request (or a start-up for a client) runs; nests.

@@ -27,6 +27,9 @@ class Homing : public ::testing::TestWithParam<const char*>,
     core.motor.MotorSetMoveTimeout(10);
     core.par.ParSetDir(Path());
     ASSERT_EQ(core.foc.FocInit(), 1);
+    // The set-up's one-step nudge back is not waited for, and an EZHR17 refuses a move
+    // while it runs (without wire time the next command comes at once).
+    ASSERT_EQ(core.foc.FocWait(), 1);
   }
 };
 

@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -150,6 +151,27 @@ TEST_P(JogButtons, StepSizeBoxRejectsTextAndNegativeSizesReverse) {
   start = rig.Steps();
   QTest::mouseClick(rig.Find<QWidget>("cmdFUF"), Qt::LeftButton);
   EXPECT_EQ(rig.Steps() - start, 8);  // "Up" by -5 goes down
+}
+
+// Quick clicks: every click after the first arrives while the step before it still runs
+// (inside the wait of the release before it). Each step runs whole.
+TEST_P(JogButtons, QuickClicksEachRunWhole) {
+  PanelWindowRig rig(GetParam());
+  const int64_t start = rig.Steps();
+  for (const char* name :
+       {"cmdFUC", "cmdFDC", "cmdFUC", "cmdFDC", "cmdFUC", "cmdFDC", "cmdFDF"}) {
+    QWidget* button = rig.Find<QWidget>(name);
+    const QPointF at(button->rect().center());
+    const QPointF global(button->mapToGlobal(at));
+    QCoreApplication::postEvent(button, new QMouseEvent(QEvent::MouseButtonPress, at, global,
+                                                        Qt::LeftButton, Qt::LeftButton, {}));
+    QCoreApplication::postEvent(button, new QMouseEvent(QEvent::MouseButtonRelease, at, global,
+                                                        Qt::LeftButton, Qt::NoButton, {}));
+  }
+  QCoreApplication::processEvents();
+  EXPECT_EQ(rig.Steps() - start, 16);
+  EXPECT_EQ(rig.Status(), "Z=10");
+  EXPECT_EQ(rig.core.cmds.CmdBusy(), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(BothFamilies, JogButtons, ::testing::Values("EZHR17", "IM483I"),
@@ -366,8 +388,8 @@ TEST(MainWindowPanel, ConfigurationReappliesAfterTheEditorAndQuitUnloads) {
   rig.host.SetStatusText("");
   const int64_t start = rig.Steps();
   QTest::mouseClick(rig.Find<QWidget>("cmdFUF"), Qt::LeftButton);
-  EXPECT_EQ(rig.Steps(), start);  // the axis is off now
-  EXPECT_EQ(rig.Status(), "");
+  EXPECT_EQ(rig.Steps(), start);  // the axis is off now, and the button says why
+  EXPECT_EQ(rig.Status(), "Z axis off: Z_INSTALLED is not 1 in ST_CONFIG.TXT");
 
   rig.Trigger("mnuQuit");
   EXPECT_FALSE(rig.host.IsFormLoaded("frmLift"));

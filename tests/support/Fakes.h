@@ -109,8 +109,15 @@ class FakeMessages : public MessageBoxes {
     shown.push_back(text);
     icons.push_back(icon);
   }
+  // Records the question and gives the answer set beforehand (OK unless told).
+  bool Ask(const std::string& text, const std::string&) override {
+    asked.push_back(text);
+    return answer;
+  }
   std::vector<std::string> shown;
   std::vector<MsgIcon> icons;
+  std::vector<std::string> asked;
+  bool answer = true;
 };
 
 class FakeStatusLine : public StatusLine {

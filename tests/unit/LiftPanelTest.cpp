@@ -109,20 +109,30 @@ TEST(LiftPanel, JogDistancesFollowDirectionCoarseFactorAndSign) {
   }
 }
 
-TEST(LiftPanel, AxisOffLeavesEverythingButHomeUnsent) {
+TEST(LiftPanel, AxisOffSaysWhyOnEveryZControlAndSendsNothingButHome) {
   PanelRig rig;
   rig.core.state.ZEnabled = 0;
   const size_t before = rig.core.comm.CommGetLog().size();
   const int64_t start = rig.Steps();
-  rig.windows.status.text = "untouched";
-  rig.panel.JogPress(Jog::UpCoarse);
-  EXPECT_EQ(rig.core.cmds.CmdBusy(), 1);  // the joystick stays away all the same
-  rig.panel.JogRelease();
-  rig.panel.MenuStep(Jog::DownFine);
-  rig.panel.ReadPosition();
-  rig.panel.SetOrigin();
+  const std::function<void()> controls[] = {
+      [&] {
+        rig.panel.JogPress(Jog::UpCoarse);
+        EXPECT_EQ(rig.core.cmds.CmdBusy(), 1);  // the joystick stays away all the same
+        rig.panel.JogRelease();
+      },
+      [&] { rig.panel.MenuStep(Jog::DownFine); },
+      [&] { rig.panel.ReadPosition(); },  // also a click on the Lift frame
+      [&] { rig.panel.SetOrigin(); },
+  };
+  for (const char* reason : {"", "Z axis off: unknown controller type FOO"}) {
+    rig.core.state.ZOffReason = reason;
+    for (const auto& control : controls) {
+      rig.windows.status.text = "untouched";
+      control();
+      EXPECT_EQ(rig.Status(), *reason ? reason : "Z axis off");
+    }
+  }
   EXPECT_EQ(rig.Steps(), start);
-  EXPECT_EQ(rig.Status(), "untouched");
   EXPECT_EQ(rig.core.comm.CommGetLog().size(), before);
 
   rig.panel.Home();  // sent anyway: runs towards the (missing) limit
@@ -160,6 +170,17 @@ TEST(LiftPanel, ParametersReinitialiseTheAxisAndRefillTheStepSize) {
   rig.panel.Parameters();
   EXPECT_EQ(rig.Status(), "Z Off");
   EXPECT_EQ(rig.core.state.ZEnabled, 0);
+  rig.panel.JogPress(Jog::UpFine);  // a Z control then says why the axis is off
+  const std::string why = "Z axis off: Parameter ZSTROKEPERROT not found in " + rig.dir;
+  EXPECT_EQ(rig.Status().substr(0, why.size()), why);
+  EXPECT_EQ(rig.core.state.ZOffReason, rig.Status());
+}
+
+TEST(LiftPanel, StartUpKeepsWhyTheAxisIsOff) {
+  PanelRig rig("FOO");
+  EXPECT_EQ(rig.core.state.ZEnabled, 0);
+  rig.panel.ReadPosition();
+  EXPECT_EQ(rig.Status(), "Z axis off: unknown controller type FOO");
 }
 
 TEST(LiftPanel, ReadParFileCopiesOverTheProgramFoldersFileOnly) {
@@ -186,6 +207,18 @@ TEST(LiftPanel, ReadParFileCopiesOverTheProgramFoldersFileOnly) {
   EXPECT_EQ(rig.Status(), "Z On");
   EXPECT_EQ(rig.panel.StepSize(), 4);
   EXPECT_EQ(rig.dialogs.edits, 1);
+  ASSERT_EQ(rig.messages.asked.size(), 1u);
+  EXPECT_EQ(rig.messages.asked[0], "Replace the Z parameters in " + rig.dir +
+                                       "/ST_PARZ.TXT with those of " + other +
+                                       "/ST_PARZ_B.TXT?");
+
+  rig.messages.answer = false;  // Cancel: nothing is copied
+  rig.Put("other/ST_PARZ_B.TXT", kParz);
+  rig.panel.ReadParFile();
+  EXPECT_EQ(rig.messages.asked.size(), 2u);
+  EXPECT_EQ(rig.Status(), "Parameter file not read");
+  EXPECT_EQ(rig.Get("ST_PARZ.TXT"), parz);
+  EXPECT_EQ(rig.dialogs.edits, 1);
 }
 
 TEST(LiftPanel, ReadParFileThatCannotCopyChangesNothing) {
@@ -210,7 +243,49 @@ TEST(LiftPanel, ReadParFileThatCannotCopyChangesNothing) {
     EXPECT_EQ(rig.Get("ST_PARZ.TXT"), kParz) << c.dir << " " << c.file;
   }
   EXPECT_EQ(rig.dialogs.edits, 0);
+  EXPECT_TRUE(rig.messages.asked.empty());  // nothing to ask about
 }
+
+class LiftPanelSteps : public ::testing::TestWithParam<const char*> {};
+
+// Quick clicks: each press comes while the step before it still runs (inside the wait of
+// the release before it). Every step runs whole, so the axis ends where their sum says.
+TEST_P(LiftPanelSteps, QuickStepsDuringAMoveEndWhereTheirSumSays) {
+  PanelRig rig(GetParam());
+  ASSERT_EQ(rig.core.state.ZEnabled, 1);
+  const int64_t start = rig.Steps();
+  const Jog clicks[] = {Jog::UpCoarse, Jog::DownCoarse, Jog::UpCoarse, Jog::DownCoarse,
+                        Jog::UpCoarse, Jog::DownCoarse, Jog::DownFine};
+  size_t next = 1;
+  rig.pump.onEvents = [&] {
+    if (next >= std::size(clicks)) return;
+    const Jog jog = clicks[next++];
+    rig.panel.JogPress(jog);
+    rig.panel.JogRelease();
+  };
+  rig.panel.JogPress(clicks[0]);
+  rig.panel.JogRelease();
+  rig.pump.onEvents = nullptr;
+  EXPECT_EQ(next, std::size(clicks));
+  EXPECT_EQ(rig.Steps() - start, 16);  // 80-step coarse pairs and one 16-step fine step
+  EXPECT_EQ(rig.Status(), "Z=10");
+}
+
+// A run at constant speed has no end to wait for: the step is not sent, and the status
+// line says so instead of showing a position.
+TEST_P(LiftPanelSteps, AStepDuringARunIsNotSentAndSaysSo) {
+  PanelRig rig(GetParam());
+  ASSERT_EQ(rig.core.foc.FocMoveVel(400), 1);
+  rig.panel.JogPress(Jog::UpFine);
+  rig.panel.JogRelease();
+  EXPECT_EQ(rig.Status(), LiftPanel::kStepNotSent);
+  rig.panel.MenuStep(Jog::DownFine);
+  EXPECT_EQ(rig.Status(), LiftPanel::kStepNotSent);
+  EXPECT_EQ(rig.core.foc.FocRunSpeed(), 400);
+  EXPECT_TRUE(rig.port.Sim()->axis().IsRunning(rig.port.NowUs()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Families, LiftPanelSteps, ::testing::Values("EZHR17", "IM483I"));
 
 TEST(LiftPanel, ConfigurationEditsTheConfigurationAndAppliesIt) {
   PanelRig rig;

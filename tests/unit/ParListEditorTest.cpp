@@ -32,6 +32,21 @@ TEST_F(ParListEditorTest, RowsWhoseNameNoLongerMatchesAreSkipped) {
   EXPECT_EQ(Get("A.TXT"), "\"A\",11\r\n\"B\",2\r\n\"C\",30\r\n");
 }
 
+TEST_F(ParListEditorTest, OnlyAChangeIsWrittenAndTheFileKeepsItsRemarks) {
+  const std::string text = "\"ZCONTR\",1, address\r\n\r\n\"ZJUMPSIZE\" , 10 , jog step\r\n";
+  Put("ST_PARZ.TXT", text);
+  store.ParSetFile("ST_PARZ.TXT");
+  ASSERT_TRUE(editor.Load());
+  Put("ST_PARZ.TXT", text + "\"EXTRA\",1\r\n");  // to see that nothing is written
+  EXPECT_EQ(editor.WriteBack({{"ZCONTR", "1"}, {"ZJUMPSIZE", "10"}}), 1);
+  EXPECT_EQ(Get("ST_PARZ.TXT"), text + "\"EXTRA\",1\r\n");
+
+  Put("ST_PARZ.TXT", text);
+  EXPECT_EQ(editor.WriteBack({{"ZCONTR", "1"}, {"ZJUMPSIZE", "2.5"}}), 1);
+  EXPECT_EQ(Get("ST_PARZ.TXT"),
+            "\"ZCONTR\",1, address\r\n\r\n\"ZJUMPSIZE\" , 2.5 , jog step\r\n");
+}
+
 TEST_F(ParListEditorTest, AFileThatCannotBeLoadedShowsNothingAndWritesNothing) {
   Put("ST_CONFIG.TXT", "\"MPORT\",1\r\n\"CONTRTYPE\",EZHR17\r\n");
   Put("BAD.TXT", "Z axis settings\r\n\"A\",1\r\n");

@@ -100,6 +100,7 @@ TEST(SimEZHR17, MotionOverTime) {
   EXPECT_EQ(Ask(sim, "/1T\r", 13000), Frame('`'));
   EXPECT_EQ(Ask(sim, "/1?0\r", 14000), Frame('`', "1930"));
   Ask(sim, "/1V1000D0R\r", 14000);
+  Ask(sim, "/1T\r", 14500);
   Ask(sim, "/1P10R\r", 14500);
   EXPECT_EQ(Ask(sim, "/1?0\r", 15000), Frame('`', "1440"));
   // Setting the register while standing and while moving.
@@ -108,6 +109,27 @@ TEST(SimEZHR17, MotionOverTime) {
   Ask(sim, "/1P100R\r", 15000);
   Ask(sim, "/1z0R\r", 15050);
   EXPECT_EQ(Ask(sim, "/1?0\r", 16000), Frame('`', "50"));
+}
+
+// A move during a move: error code 15 (command overflow), and the move under way goes
+// on; reports, settings and T are taken, and a run takes a new speed and direction.
+TEST(SimEZHR17, AMoveDuringAMoveIsRefusedWithCommandOverflow) {
+  ControllerSim sim(Opts(Family::EZHR17));
+  Ask(sim, "/1V100R\r", 0);
+  Ask(sim, "/1P50R\r", 0);
+  EXPECT_EQ(Ask(sim, "/1P8\r", 100), Frame('@'));  // stored, not run
+  for (const char* line : {"/1P10R\r", "/1D10R\r", "/1A0R\r", "/1P0R\r", "/1h5D1R\r", "/1R\r"})
+    EXPECT_EQ(Ask(sim, line, 100), Frame('O')) << line;
+  EXPECT_EQ(Ask(sim, "/1h5R\r", 100), Frame('@'));
+  EXPECT_EQ(Ask(sim, "/1?0\r", 100), Frame('@', "10"));
+  EXPECT_EQ(Ask(sim, "/1Q\r", 500), Frame('`'));
+  EXPECT_EQ(Ask(sim, "/1?0\r", 500), Frame('`', "50"));  // the first move ran whole
+  EXPECT_EQ(sim.ezhr17().Setting('h'), 5);
+  Ask(sim, "/1P0R\r", 500);
+  EXPECT_EQ(Ask(sim, "/1V200P0R\r", 1500), Frame('@'));
+  EXPECT_EQ(Ask(sim, "/1V300D0R\r", 2500), Frame('@'));
+  EXPECT_EQ(Ask(sim, "/1T\r", 3500), Frame('`'));
+  EXPECT_EQ(Ask(sim, "/1?0\r", 3500), Frame('`', "50"));
 }
 
 TEST(SimEZHR17, LimitSwitchesStopMotionAndShowAsInputs) {
@@ -211,6 +233,26 @@ TEST(SimIM483I, MotionOverTime) {
   EXPECT_EQ(Ask(sim, "1^\n", 5000), "1^0\n");
   Ask(sim, "1O\n", 5000);
   EXPECT_EQ(Ask(sim, "1Z\n", 6000), "1Z0\n");
+}
+
+// An index during a move runs in turn, after the motion under way; a stop drops the
+// indexes still waiting.
+TEST(SimIM483I, IndexesDuringAMoveRunInTurn) {
+  ControllerSim sim(Opts(Family::IM483I));
+  Ask(sim, "1V 100\n", 0);
+  EXPECT_EQ(Ask(sim, "1+50\n", 0), "1+50\n");
+  EXPECT_EQ(Ask(sim, "1-80\n", 100), "1-80\n");
+  EXPECT_EQ(Ask(sim, "1R+20\n", 200), "1R+20\n");
+  EXPECT_EQ(Ask(sim, "1Z\n", 400), "1Z40\n");
+  EXPECT_EQ(Ask(sim, "1Z\n", 1000), "1Z0\n");
+  EXPECT_EQ(Ask(sim, "1Z\n", 1300), "1Z-30\n");
+  EXPECT_EQ(Ask(sim, "1^\n", 1500), "1^1\n");
+  EXPECT_EQ(Ask(sim, "1Z\n", 2000), "1Z20\n");
+  EXPECT_EQ(Ask(sim, "1^\n", 2000), "1^0\n");
+  Ask(sim, "1+100\n", 2000);
+  Ask(sim, "1+100\n", 2100);
+  EXPECT_EQ(Ask(sim, "1M0\n", 2500), "1M0\n");
+  EXPECT_EQ(Ask(sim, "1Z\n", 4000), "1Z70\n");
 }
 
 TEST(SimIM483I, RunToLimitAndBackOff) {

@@ -163,6 +163,43 @@ TEST_F(TraparTest, SaveWritesTheFileFormAndRoundTrips) {
   EXPECT_FALSE(TRAPAR::ValueNumber(ParValue(std::string("EZHR17")), d));
 }
 
+// Writing values into an existing file replaces only the values; remarks, spacing, lines
+// without a setting and each line's ending stay as they were.
+TEST_F(TraparTest, UpdateReplacesOnlyTheValuesOfTheFile) {
+  const struct {
+    const char* name;
+    const char* before;
+    const char* after;
+  } cases[] = {
+      {"remark and spacing", "\"A\" , 1 , low end\r\n\"B\",2\r\n",
+       "\"A\" , 10 , low end\r\n\"B\",2\r\n"},
+      {"short and blank lines", "\r\nsk\r\n\"A\",1, x\r\n\r\n\"B\",2\r\n",
+       "\r\nsk\r\n\"A\",10, x\r\n\r\n\"B\",2\r\n"},
+      {"LF endings, none at the end", "\"A\",1,r\n\"B\",2", "\"A\",10,r\n\"B\",2"},
+      {"mixed endings", "\"A\",1\n\"B\",2\r\n", "\"A\",10\n\"B\",2\r\n"},
+      {"empty value", "\"A\", , r\r\n\"B\",2\r\n", "\"A\", 10, r\r\n\"B\",2\r\n"},
+      {"no comma", "\"A\" 1\r\n\"B\",2\r\n", "\"A\",10\r\n\"B\",2\r\n"},
+      {"name changed on disk", "\"X\",1, r\r\n\"B\",2\r\n", "\"X\",1, r\r\n\"B\",2\r\n"},
+      {"fewer settings on disk", "\"A\",1 ,r\n", "\"A\",10 ,r\n\"B\",2\n"},
+      {"no ending after the last", "\"A\",1", "\"A\",10\r\n\"B\",2\r\n"},
+  };
+  const ParTable table = {{"A", std::string("10")}, {"B", std::string("2")}};
+  for (const auto& c : cases) {
+    Put("U.TXT", c.before);
+    EXPECT_EQ(par.ParUpdateFile(Path("U.TXT"), table), 1) << c.name;
+    EXPECT_EQ(Get("U.TXT"), c.after) << c.name;
+  }
+  EXPECT_EQ(par.ParUpdateFile(Path("NEW.TXT"), table), 1);  // a missing file is made whole
+  EXPECT_EQ(Get("NEW.TXT"), "\"A\",10\r\n\"B\",2\r\n");
+
+  Put("U.TXT", "\"A\",1, remark\r\n");  // through the current table and path
+  par.ParSetFile("U.TXT");
+  ASSERT_EQ(par.ParLoad(), 1);
+  ASSERT_EQ(par.ParSetAt(0, ParValue(std::string("7"))), 1);
+  EXPECT_EQ(par.ParSaveValues(), 1);
+  EXPECT_EQ(Get("U.TXT"), "\"A\",7, remark\r\n");
+}
+
 TEST_F(TraparTest, IndexAccessChecksTheRange) {
   std::string name;
   ParValue value;
