@@ -144,7 +144,8 @@ TEST_P(JogButtons, StepSizeBoxRejectsTextAndNegativeSizesReverse) {
   EXPECT_EQ(rig.Status(), "Error in step size");
   int64_t start = rig.Steps();
   QTest::mouseClick(rig.Find<QWidget>("cmdFDF"), Qt::LeftButton);
-  EXPECT_EQ(rig.Steps() - start, 16);  // the size before the bad text
+  EXPECT_EQ(rig.Steps() - start, 0);  // not sent while the box shows no number
+  EXPECT_EQ(rig.Status(), "Error in step size");
 
   rig.TypeStep("-5");
   EXPECT_EQ(rig.Status(), "");
@@ -389,7 +390,7 @@ TEST(MainWindowPanel, ConfigurationReappliesAfterTheEditorAndQuitUnloads) {
   const int64_t start = rig.Steps();
   QTest::mouseClick(rig.Find<QWidget>("cmdFUF"), Qt::LeftButton);
   EXPECT_EQ(rig.Steps(), start);  // the axis is off now, and the button says why
-  EXPECT_EQ(rig.Status(), "Z axis off: Z_INSTALLED is not 1 in ST_CONFIG.TXT");
+  EXPECT_EQ(rig.Status(), "Z axis off: not installed (Z_INSTALLED 0 in ST_CONFIG.TXT)");
 
   rig.Trigger("mnuQuit");
   EXPECT_FALSE(rig.host.IsFormLoaded("frmLift"));
@@ -398,6 +399,7 @@ TEST(MainWindowPanel, ConfigurationReappliesAfterTheEditorAndQuitUnloads) {
 TEST(MainWindowPanel, AReloadedWindowKeepsTheOperatorsStepSizeAndItsBox) {
   PanelWindowRig rig;
   rig.TypeStep("3");
+  QTest::keyClick(rig.Find<QLineEdit>("txtStep"), Qt::Key_Return);
   rig.host.UnloadMainWindow();
   rig.host.ShowMainWindow();  // before the old window is gone
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
