@@ -150,12 +150,14 @@ bool INTERP::TickProgramStep(uint32_t now) {
   pump_.ProcessEvents();
   const std::string command = CommandText();
   programLine_ = true;
+  interrupted_ = false;
   const std::string reply = cmds_.ExecCmdString(command);
   programLine_ = false;
   cmds_.ShowMsg(reply);
   const bool failed = reply.find(kFailed) != std::string::npos;
   const bool finished = FetchNextLine() == "End";
-  if (failed || finished) EndRun(finished ? kFinished : kStopped);
+  // Interrupted during its line, the run has ended already and says so.
+  if ((failed || finished) && !interrupted_) EndRun(finished ? kFinished : kStopped);
   if (runMode_ == 2) runMode_ = 0;
   if (runMode_ == 0) editEnabled_ = 1;
   return true;
@@ -215,6 +217,7 @@ void INTERP::StartStep() {
 }
 
 void INTERP::InterruptRun() {
+  interrupted_ = true;
   CmdStop();
   if (window_) window_->SetControlsEnabled(true);
   ShowInterpMsg("PROGRAM INTERRUPTED");
