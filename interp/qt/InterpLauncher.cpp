@@ -3,6 +3,7 @@
 #include <QScreen>
 #include <algorithm>
 
+#include "ui/StopKey.h"
 #include "ui/Twips.h"
 
 InterpLauncher::InterpLauncher(INTERP& interp, ProgEdit& edit, MessageBoxes& messages)
@@ -28,6 +29,7 @@ frmInterp* InterpLauncher::OpenAt(int16_t top, int16_t left) {
     form_ = new frmInterp(interp_, edit_, messages_);
     form_->setAttribute(Qt::WA_DeleteOnClose);
     form_->SetShowPar(top, left);
+    if (onStop) InstallStopKey(form_, [this] { onStop(); });
   }
   form_->show();
   form_->raise();

@@ -7,6 +7,7 @@
 //   main window unloaded -> launcher.Unload();
 //   IsFormLoaded("frmInterp") -> launcher.IsLoaded();
 #include <QPointer>
+#include <functional>
 
 #include "interp/qt/frmInterp.h"
 
@@ -28,6 +29,8 @@ class InterpLauncher {
   // Closes and releases frmInterp when it is loaded (a run stops with it).
   void Unload();
   bool IsLoaded() const { return !form_.isNull(); }
+  // The operator's Stop: Escape in the interpreter window (set before the first Open).
+  std::function<void()> onStop;
   frmInterp* Window() const { return form_.data(); }
 
  private:

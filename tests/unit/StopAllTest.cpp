@@ -44,8 +44,9 @@ struct StopRig : ScratchDir, SimCore<> {
   }
   // Stop commands the controller received after the Stop.
   long StopsSent() const {
+    const std::string stop = StopLine(family);
     return std::count_if(traffic.begin() + long(stopTraffic), traffic.end(),
-                         [this](const std::string& l) { return l.rfind(StopLine(family), 0) == 0; });
+                         [&](const std::string& l) { return l.rfind(stop, 0) == 0; });
   }
   bool Moving() { return port.Sim()->axis().IsMoving(port.NowUs()); }
   int64_t Steps() { return port.Sim()->axis().Physical(port.NowUs()); }
