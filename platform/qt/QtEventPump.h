@@ -12,6 +12,8 @@ class QtEventPump : public EventPump {
 
   void ProcessEvents() override;
   void ProcessStopOnly() override;
+  // Inside ProcessStopOnly: whatever else is due must wait.
+  bool StopOnlyActive() const { return depth_ > 0; }
 
   // A control whose input ProcessStopOnly lets through (the Stop button, the Escape
   // shortcut); on a window, Escape pressed anywhere in it gets through.
