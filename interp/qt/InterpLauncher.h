@@ -29,11 +29,14 @@ class InterpLauncher {
   // Closes and releases frmInterp when it is loaded (a run stops with it).
   void Unload();
   bool IsLoaded() const { return !form_.isNull(); }
-  // The operator's Stop: Escape in the interpreter window (set before the first Open).
+  // The operator's Stop: Escape, the Stop button and the Stop item of the interpreter
+  // window (set before the first Open).
   std::function<void()> onStop;
   frmInterp* Window() const { return form_.data(); }
 
  private:
+  void WireStop();
+
   INTERP& interp_;
   ProgEdit& edit_;
   MessageBoxes& messages_;
