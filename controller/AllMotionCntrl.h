@@ -58,6 +58,7 @@ class AllMotionCntrl {
   // A Stop came since `since`: sends the stop command when nobody has sent it yet.
   bool StopTaken(const StopRequest::Since& since);
   int16_t StopMotor();
+
   COMM& comm_;
   Delay32& delay_;
   EventPump& pump_;

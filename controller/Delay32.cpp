@@ -1,8 +1,7 @@
 #include "controller/Delay32.h"
 
-#include <cmath>
-
 #include <algorithm>
+#include <cmath>
 
 #include "platform/Clock.h"
 #include "platform/EventPump.h"

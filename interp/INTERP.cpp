@@ -147,10 +147,11 @@ bool INTERP::TickProgramStep(uint32_t now) {
   if (runMode_ != 1 && runMode_ != 2) return false;
   if (runMode_ == 1) ShowRunTime(now - runStartTime_);
   cmds_.ShowMsg("");
+  interrupted_ = false;
   pump_.ProcessEvents();
+  if (interrupted_) return true;  // stopped just before its line: the line does not run
   const std::string command = CommandText();
   programLine_ = true;
-  interrupted_ = false;
   const std::string reply = cmds_.ExecCmdString(command);
   programLine_ = false;
   cmds_.ShowMsg(reply);

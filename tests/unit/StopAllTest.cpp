@@ -118,6 +118,18 @@ TEST_P(Stop, InterruptsAProgramRunDuringItsLine) {
   rig.core.interp.DetachWindow();
 }
 
+TEST_P(Stop, TakenJustBeforeAProgramLineKeepsItFromRunning) {
+  StopRig rig(GetParam());
+  rig.core.interp.SetProgram({"Z 5000", "End"});
+  rig.core.interp.FetchNextLine();
+  rig.core.interp.StartRun();
+  rig.StopAt(rig.pump.onEvents, 1);  // the tick lets events run before its line
+  rig.core.interp.TickProgramStep();
+  EXPECT_EQ(rig.core.interp.RunMode(), 0);
+  EXPECT_FALSE(rig.Moving());
+  EXPECT_EQ(rig.Steps(), 0);
+}
+
 TEST_P(Stop, SwitchesTheJoystickOffAndEndsAJog) {
   StopRig rig(GetParam());
   rig.core.state.JoyOn = 1;
