@@ -43,6 +43,7 @@ Kelvorin::Kelvorin()
 void Kelvorin::WireInterpreter() {
   auto& hooks = windows_->hooks;
   hooks.openInterpreter = [this](int16_t top, int16_t left) { interp_->OpenAt(top, left); };
+  interp_->onStop = [this] { core_->stopAll.Stop(); };
   hooks.unloadInterpreter = [this] { interp_->Unload(); };
   hooks.interpreterLoaded = [this] { return interp_->IsLoaded(); };
   hooks.showInterpMsg = [this](const std::string& text) { core_->interp.ShowInterpMsg(text); };

@@ -36,6 +36,7 @@ class Kelvorin : public AutomationHost {
   void ClientReleased() override;
   std::string Exec(const std::string& cmd, ClientLink link) override;
   void DdeExecute(const std::string& text) override;
+  bool RequestsHeld() const override { return pump_.StopOnlyActive(); }
 
  private:
   void QuitWhenUnused();

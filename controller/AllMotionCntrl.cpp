@@ -12,7 +12,7 @@ constexpr int32_t kSetPosPauseMs = 500;
 }
 
 AllMotionCntrl::AllMotionCntrl(COMM& comm, Delay32& delay, EventPump& pump,
-                               const MotorShared& shared, const Config& config)
+                               MotorShared& shared, const Config& config)
     : comm_(comm), delay_(delay), pump_(pump), shared_(shared), config_(config) {}
 
 void AllMotionCntrl::EZHR17_Init() {
@@ -68,7 +68,7 @@ int16_t AllMotionCntrl::EZHR17_MoveRel(double distance) {
 
 int16_t AllMotionCntrl::EZHR17_SetPos(int32_t position) {
   const int16_t result = Exchange(ezhr17::SetPosText(position));
-  delay_.DelayMs(kSetPosPauseMs);
+  delay_.DelayMs(kSetPosPauseMs, pump_, StopRequest::Since(shared_.stop));
   return result;
 }
 
@@ -82,12 +82,27 @@ bool AllMotionCntrl::MoveTimedOut(int32_t startSeconds) {
   return Delay32::SecondsSince(startSeconds, delay_.SecondsOfDay()) > shared_.MotorMoveTimeout;
 }
 
+// A stop command that went out answers every Stop made so far.
+int16_t AllMotionCntrl::StopMotor() {
+  const int16_t result = EZHR17_MoveVel(0);
+  if (result > 0) shared_.stop.MotorStopped();
+  return result;
+}
+
+bool AllMotionCntrl::StopTaken(const StopRequest::Since& since) {
+  if (!since.Stopped()) return false;
+  if (shared_.stop.MotorStopDue()) StopMotor();
+  return true;
+}
+
 int16_t AllMotionCntrl::EZHR17_Wait() {
+  const StopRequest::Since since(shared_.stop);
   const int32_t start = delay_.SecondsOfDay();
   if (MoveTimedOut(start)) return ezhr17::kControllerError;
   for (;;) {
     if (EZHR17_IsBusy() == 0) return ezhr17::kOk;
     pump_.ProcessEvents();
+    if (StopTaken(since)) return kMotorStopped;
     delay_.DelayMs(config_.WAITPOLLINGINTERVAL);
     if (MoveTimedOut(start)) return ezhr17::kControllerError;
   }
@@ -170,7 +185,9 @@ int16_t AllMotionCntrl::ReadMaxSpeed(int32_t& speed) {
 }
 
 // Steps 4-7: the input value once a masked input is active, or a negative status.
-int16_t AllMotionCntrl::RunUntilInput(int16_t mask, int32_t speed, int32_t startSeconds) {
+// Between the polls the windows repaint and a Stop ends the run.
+int16_t AllMotionCntrl::RunUntilInput(int16_t mask, int32_t speed, int32_t startSeconds,
+                                      const StopRequest::Since& since) {
   int16_t inputs = 0;
   int16_t r = EZHR17_GetInputs(inputs);
   if (r < 0) return r;
@@ -182,15 +199,18 @@ int16_t AllMotionCntrl::RunUntilInput(int16_t mask, int32_t speed, int32_t start
     r = EZHR17_GetInputs(inputs);
     if (r < 0) return r;
     if ((inputs & mask) != 0) return inputs;
+    pump_.ProcessStopOnly();
+    if (since.Stopped()) return kMotorStopped;
   }
 }
 
 int16_t AllMotionCntrl::EZHR17_MotorToLimit(int16_t mask, int32_t speed) {
+  const StopRequest::Since since(shared_.stop);
   const int32_t start = delay_.SecondsOfDay();
   int32_t savedSpeed = 0;
   const bool speedRead = ReadMaxSpeed(savedSpeed) > 0;
-  int16_t result = speedRead ? RunUntilInput(mask, speed, start) : ezhr17::kLinkFailure;
-  EZHR17_MoveVel(0);
+  int16_t result = speedRead ? RunUntilInput(mask, speed, start, since) : ezhr17::kLinkFailure;
+  StopMotor();
   if (speedRead && EZHR17_SetSlewVel(savedSpeed) < 0 && result > 0) {
     comm_.CommLogMsg("EZHR17_MotorToLimit: error restoring max speed");
     result = ezhr17::kLinkFailure;

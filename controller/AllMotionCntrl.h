@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "controller/StopRequest.h"
+
 struct Config;
 struct MotorShared;
 class COMM;
@@ -14,7 +16,9 @@ class EventPump;
 class AllMotionCntrl {
  public:
   // config.WAITPOLLINGINTERVAL is the pause between status polls of EZHR17_Wait.
-  AllMotionCntrl(COMM& comm, Delay32& delay, EventPump& pump, const MotorShared& shared,
+  // A Stop (shared.stop) ends a wait, the limit run and the pause after setting the
+  // position; those then return kMotorStopped, after the stop command went out.
+  AllMotionCntrl(COMM& comm, Delay32& delay, EventPump& pump, MotorShared& shared,
                  const Config& config);
 
   // Link terminators: commands end with CR, replies with CR LF.
@@ -49,12 +53,16 @@ class AllMotionCntrl {
   bool MoveTimedOut(int32_t startSeconds);
   // Steps 1-3 of the limit run: the saved maximum speed, or a negative status.
   int16_t ReadMaxSpeed(int32_t& speed);
-  int16_t RunUntilInput(int16_t mask, int32_t speed, int32_t startSeconds);
+  int16_t RunUntilInput(int16_t mask, int32_t speed, int32_t startSeconds,
+                        const StopRequest::Since& since);
+  // A Stop came since `since`: sends the stop command when nobody has sent it yet.
+  bool StopTaken(const StopRequest::Since& since);
+  int16_t StopMotor();
 
   COMM& comm_;
   Delay32& delay_;
   EventPump& pump_;
-  const MotorShared& shared_;
+  MotorShared& shared_;
   const Config& config_;
   int16_t mode_ = 0;        // EZHR17Mode, the word of the "n" command
   int16_t inProgress_ = 0;  // guards the exchange against nesting

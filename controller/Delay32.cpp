@@ -1,11 +1,14 @@
 #include "controller/Delay32.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "platform/Clock.h"
+#include "platform/EventPump.h"
 
 namespace {
 constexpr int32_t kSecondsPerDay = 24 * 3600;
+constexpr uint32_t kStopCheckMs = 5;  // longest sleep between two looks for a Stop
 }
 
 void Delay32::DelayMs(int32_t ms) {
@@ -17,6 +20,19 @@ void Delay32::DelayMs(int32_t ms) {
     if (elapsed > wanted) return;
     // Sleep until just past the deadline; re-check in case the sleep came back early.
     clock_.SleepMs(wanted - elapsed + 1);
+  }
+}
+
+bool Delay32::DelayMs(int32_t ms, EventPump& pump, const StopRequest::Since& since) {
+  const uint32_t start = clock_.TickMs();
+  const auto wanted = static_cast<uint32_t>(std::max(ms, -1));
+  for (;;) {
+    pump.ProcessStopOnly();
+    if (since.Stopped()) return false;
+    if (ms < 0) return true;
+    const uint32_t elapsed = clock_.TickMs() - start;
+    if (elapsed > wanted) return true;
+    clock_.SleepMs(std::min(wanted - elapsed + 1, kStopCheckMs));
   }
 }
 

@@ -2,7 +2,10 @@
 // The millisecond clock and the delay that lets no window event run.
 #include <cstdint>
 
+#include "controller/StopRequest.h"
+
 class Clock;
+class EventPump;
 
 class Delay32 {
  public:
@@ -11,6 +14,9 @@ class Delay32 {
   // (0: once the clock has moved); negative returns at once. Sleeps until the
   // deadline instead of spinning.
   void DelayMs(int32_t ms);
+  // The same pause, during which only a Stop is taken (EventPump::ProcessStopOnly, every
+  // few milliseconds): false, at once, when a Stop came since `since` was noted.
+  bool DelayMs(int32_t ms, EventPump& pump, const StopRequest::Since& since);
   uint32_t GetTickMs();
   // Whole seconds of the time of day, rounded; for the move time-outs.
   int32_t SecondsOfDay();

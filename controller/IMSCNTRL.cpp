@@ -10,7 +10,7 @@ namespace {
 constexpr int32_t kWaitPollMs = 20;
 }
 
-IMSCNTRL::IMSCNTRL(COMM& comm, Delay32& delay, EventPump& pump, const MotorShared& shared)
+IMSCNTRL::IMSCNTRL(COMM& comm, Delay32& delay, EventPump& pump, MotorShared& shared)
     : comm_(comm), delay_(delay), pump_(pump), shared_(shared) {}
 
 void IMSCNTRL::IM483I_Init() {
@@ -103,7 +103,21 @@ bool IMSCNTRL::MoveTimedOut(int32_t startSeconds) {
   return Delay32::SecondsSince(startSeconds, delay_.SecondsOfDay()) > shared_.MotorMoveTimeout;
 }
 
+// A stop command that went out answers every Stop made so far.
+int16_t IMSCNTRL::StopMotor() {
+  const int16_t result = IM483I_MoveVel(0);
+  if (result > 0) shared_.stop.MotorStopped();
+  return result;
+}
+
+bool IMSCNTRL::StopTaken(const StopRequest::Since& since) {
+  if (!since.Stopped()) return false;
+  if (shared_.stop.MotorStopDue()) StopMotor();
+  return true;
+}
+
 int16_t IMSCNTRL::IM483I_Wait() {
+  const StopRequest::Since since(shared_.stop);
   const int32_t start = delay_.SecondsOfDay();
   if (MoveTimedOut(start)) return im483i::kEchoMismatch;
   for (;;) {
@@ -111,6 +125,7 @@ int16_t IMSCNTRL::IM483I_Wait() {
     if (moving < 0) return im483i::kLinkFailure;
     if (moving == 0) return im483i::kOk;
     pump_.ProcessEvents();
+    if (StopTaken(since)) return kMotorStopped;
     delay_.DelayMs(kWaitPollMs);
     if (MoveTimedOut(start)) return im483i::kEchoMismatch;
   }
@@ -121,7 +136,7 @@ int16_t IMSCNTRL::IM483I_SetOrigin(int32_t) { return Exchange(im483i::kSetOrigin
 int16_t IMSCNTRL::IM483I_Settle(int16_t ms) {
   const int16_t result = Exchange(im483i::SettleText(ms));
   if (result < 0) return result;
-  delay_.DelayMs(ms);
+  if (!delay_.DelayMs(ms, pump_, StopRequest::Since(shared_.stop))) return kMotorStopped;
   return im483i::kOk;
 }
 
@@ -154,7 +169,13 @@ int16_t IMSCNTRL::IM483I_SetInitVel(int32_t speed) {
   return Exchange(im483i::SetInitVelText(speed));
 }
 
-int16_t IMSCNTRL::RunToInput(int16_t mask, int32_t speed, int32_t startSeconds) {
+bool IMSCNTRL::StoppedBetweenPasses(const StopRequest::Since& since) {
+  pump_.ProcessStopOnly();
+  return since.Stopped();
+}
+
+int16_t IMSCNTRL::RunToInput(int16_t mask, int32_t speed, int32_t startSeconds,
+                             const StopRequest::Since& since) {
   for (;;) {
     int16_t inputs = 0;
     int16_t r = IM483I_MoveVel(speed);
@@ -163,10 +184,12 @@ int16_t IMSCNTRL::RunToInput(int16_t mask, int32_t speed, int32_t startSeconds) 
     if (r < 0) return r;
     if ((inputs & mask) != 0) return inputs;
     if (MoveTimedOut(startSeconds)) return im483i::kEchoMismatch;
+    if (StoppedBetweenPasses(since)) return kMotorStopped;
   }
 }
 
-int16_t IMSCNTRL::RunOffInputs(int32_t speed, int32_t startSeconds) {
+int16_t IMSCNTRL::RunOffInputs(int32_t speed, int32_t startSeconds,
+                               const StopRequest::Since& since) {
   if (MoveTimedOut(startSeconds)) return im483i::kEchoMismatch;
   for (;;) {
     int16_t inputs = 0;
@@ -176,25 +199,27 @@ int16_t IMSCNTRL::RunOffInputs(int32_t speed, int32_t startSeconds) {
     if (r < 0) return r;
     if (inputs == 0) return im483i::kOk;
     if (MoveTimedOut(startSeconds)) return im483i::kEchoMismatch;
+    if (StoppedBetweenPasses(since)) return kMotorStopped;
   }
 }
 
 int16_t IMSCNTRL::IM483I_MotorToLimit(int16_t mask, int32_t speed) {
+  const StopRequest::Since since(shared_.stop);
   const int32_t start = delay_.SecondsOfDay();
   if (MoveTimedOut(start)) {
-    IM483I_MoveVel(0);
+    StopMotor();
     return im483i::kEchoMismatch;
   }
-  int16_t result = RunToInput(mask, speed, start);
+  int16_t result = RunToInput(mask, speed, start, since);
   if (result > 0) {
     const int16_t atLimit = result;
-    result = RunOffInputs(im483i::BackOffSpeed(speed), start);
+    result = RunOffInputs(im483i::BackOffSpeed(speed), start, since);
     if (result > 0) {
-      IM483I_MoveVel(0);
+      StopMotor();
       result = atLimit;
     }
   }
-  IM483I_MoveVel(0);
+  StopMotor();
   return result;
 }
 

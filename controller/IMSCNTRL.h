@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "controller/StopRequest.h"
+
 struct MotorShared;
 class COMM;
 class Delay32;
@@ -12,7 +14,9 @@ class EventPump;
 
 class IMSCNTRL {
  public:
-  IMSCNTRL(COMM& comm, Delay32& delay, EventPump& pump, const MotorShared& shared);
+  // A Stop (shared.stop) ends a wait, the limit run and the settling pause; those then
+  // return kMotorStopped, after the stop command went out.
+  IMSCNTRL(COMM& comm, Delay32& delay, EventPump& pump, MotorShared& shared);
 
   // Link terminators: commands and replies end with LF.
   void IM483I_Init();
@@ -43,13 +47,19 @@ class IMSCNTRL {
   int16_t CheckReply(const std::string& line, std::string& reply, std::string& answer);
   bool MoveTimedOut(int32_t startSeconds);
   // Runs at speed until a masked input is active: its value, or a negative status.
-  int16_t RunToInput(int16_t mask, int32_t speed, int32_t startSeconds);
+  int16_t RunToInput(int16_t mask, int32_t speed, int32_t startSeconds,
+                     const StopRequest::Since& since);
   // Runs at speed until no input is active: 1, or a negative status.
-  int16_t RunOffInputs(int32_t speed, int32_t startSeconds);
+  int16_t RunOffInputs(int32_t speed, int32_t startSeconds, const StopRequest::Since& since);
+  // Between two passes of a limit run: the windows repaint; true when a Stop came.
+  bool StoppedBetweenPasses(const StopRequest::Since& since);
+  // A Stop came since `since`: sends the stop command when nobody has sent it yet.
+  bool StopTaken(const StopRequest::Since& since);
+  int16_t StopMotor();
 
   COMM& comm_;
   Delay32& delay_;
   EventPump& pump_;
-  const MotorShared& shared_;
+  MotorShared& shared_;
   int16_t inProgress_ = 0;  // guards the exchange against nesting
 };

@@ -21,6 +21,8 @@ class MotCon {
   int16_t MotorSetMoveTimeout(int16_t seconds);
   int16_t MotorAddr() const { return shared_.MotorAddr; }
   int16_t MotorMoveTimeout() const { return shared_.MotorMoveTimeout; }
+  // The operator's Stop, which every wait of both drivers sees.
+  StopRequest& Stop() { return shared_.stop; }
 
   void MotorCommInit();
   int16_t MotorProbe();

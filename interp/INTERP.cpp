@@ -154,7 +154,9 @@ bool INTERP::TickProgramStep(uint32_t now) {
   if (runMode_ != 1 && runMode_ != 2) return false;
   if (runMode_ == 1) ShowRunTime(now - runStartTime_);
   cmds_.ShowMsg("");
+  interrupted_ = false;
   pump_.ProcessEvents();
+  if (interrupted_) return true;  // stopped just before its line: the line does not run
   const std::string command = runLine_;
   programLine_ = true;
   const std::string reply = cmds_.ExecCmdString(command);
@@ -162,8 +164,9 @@ bool INTERP::TickProgramStep(uint32_t now) {
   cmds_.ShowMsg(reply);
   const bool failed = reply.find(kFailed) != std::string::npos;
   const bool finished = FetchNextLine() == "End";
-  // A failure ends the run as stopped, also on the last line or the one before "End".
-  if (failed || finished) EndRun(failed ? kStopped : kFinished);
+  // A failure ends the run as stopped, also on the last line or the one before "End";
+  // interrupted during its line, the run has ended already and says so.
+  if ((failed || finished) && !interrupted_) EndRun(failed ? kStopped : kFinished);
   if (runMode_ == 2) runMode_ = 0;
   if (runMode_ == 0) editEnabled_ = 1;
   return true;
@@ -225,6 +228,7 @@ void INTERP::StartStep() {
 }
 
 void INTERP::InterruptRun() {
+  interrupted_ = true;
   CmdStop();
   if (window_) window_->SetControlsEnabled(true);
   ShowInterpMsg("PROGRAM INTERRUPTED");

@@ -128,6 +128,7 @@ class INTERP : public FlowExecutor {
   std::string progPath_;
   bool edited_ = false;
   std::vector<int16_t> rowLines_;  // program index shown in each row, -1 blank
+  bool interrupted_ = false;       // InterruptRun during the running line
   int16_t runMode_ = 0;            // 0 idle, 1 running, 2 single step
   int16_t nextLine_ = 0;
   int16_t topLine_ = 0;

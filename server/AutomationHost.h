@@ -17,4 +17,7 @@ class AutomationHost {
   // A DDE-style execute on the "Command" topic (fills the main window's command box,
   // status line and time label; nothing is returned).
   virtual void DdeExecute(const std::string& text) = 0;
+  // True while the program lets nothing but the operator's Stop run (a homing, a
+  // "Delay"): a request that is due then waits until it has ended.
+  virtual bool RequestsHeld() const { return false; }
 };

@@ -14,7 +14,8 @@ constexpr const char* kError = "Error ";
 
 std::string CmdZ::Status(int16_t result) {
   if (result > 0) return kOK;
-  return result == STFoc::kOutOfRange ? "Error Out of range " : kError;
+  if (result == STFoc::kOutOfRange) return "Error Out of range ";
+  return result == STFoc::kStopped ? STCommands::kStopped : kError;
 }
 
 CmdZ::CmdZ(STCommands& cmds, ProgramState& state, STFoc& foc)

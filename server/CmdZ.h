@@ -16,7 +16,8 @@ class CmdZ : public CommandFamily {
   std::string Exec(const std::string& args) override;
 
   // The reply to a status of the Z axis: "OK ", "Error Out of range " for a move the
-  // travel limits refused, else "Error ".
+  // travel limits refused, "Error Stopped " for a wait or homing the operator's Stop
+  // ended, else "Error ".
   static std::string Status(int16_t result);
 
  private:

@@ -22,6 +22,7 @@
 #include "server/PosPoll.h"
 #include "server/JoyMenuActions.h"
 #include "server/Startup.h"
+#include "server/StopAll.h"
 #include "platform/Beeper.h"
 #include "platform/Joystick.h"
 #include "zaxis/STFoc.h"
@@ -47,7 +48,7 @@ struct CoreModules {
         im483i(comm, comm.Delay(), pump, shared),
         motor(state.config, shared, comm, ezhr17, im483i),
         foc(par, motor, comm.Delay(), messages),
-        cmds(state, windows, comm.Delay(), comm, motor),
+        cmds(state, windows, comm.Delay(), comm, motor, pump),
         interp(cmds, clock, pump),
         progEdit(interp, par, messages, state),
         positions(par),
@@ -59,7 +60,8 @@ struct CoreModules {
         startup(state, par, comm, motor, foc, cmds, positions, interp, windows, messages, joy),
         tick(clock, cmds, state, [this] { return interp.RunMode(); }, joy, devcon),
         joyMenu(state, joy, devcon, cmdJoy, startup, par, windows),
-        posPoll(state, foc, comm) {
+        posPoll(state, foc, comm),
+        stopAll(state, motor.Stop(), foc, interp, devcon, cmds) {
     comm.SetTerminatorSetup([this] { motor.MotorCommInit(); });
     cmds.SetFlowExecutor(&interp);
     cmds.RegisterFamily("Z", &cmdZ);
@@ -98,4 +100,5 @@ struct CoreModules {
   LiftTick tick;
   JoyMenuActions joyMenu;
   PosPoll posPoll;
+  StopAll stopAll;  // the operator's Stop: button and Escape
 };

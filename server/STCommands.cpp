@@ -14,8 +14,8 @@ constexpr const char* kUnknown = "Error Unknown command";
 }  // namespace
 
 STCommands::STCommands(ProgramState& state, WindowHost& windows, Delay32& delay, COMM& comm,
-                       MotCon& motor)
-    : state_(state), windows_(windows), delay_(delay), comm_(comm), motor_(motor) {}
+                       MotCon& motor, EventPump& pump)
+    : state_(state), windows_(windows), delay_(delay), comm_(comm), motor_(motor), pump_(pump) {}
 
 void STCommands::RegisterFamily(const std::string& word, CommandFamily* family) {
   families_[word] = family;
@@ -27,13 +27,14 @@ void STCommands::SetFlowExecutor(FlowExecutor* flow) { flow_ = flow; }
 // line is not copied again for every command); an empty command ends the line.
 std::string STCommands::ExecCmdString(const std::string& text) {
   const std::string line = cmdtext::Trim(text);
+  const StopRequest::Since since(motor_.Stop());
   std::string result;
   size_t pos = 0;
   while (pos < line.size()) {
     size_t end = line.find(';', pos);
     if (end == std::string::npos) end = line.size();
     if (end == pos) break;
-    result += ExecCmd(line.substr(pos, end - pos));
+    result += since.Stopped() ? std::string(kStopped) : ExecCmd(line.substr(pos, end - pos));
     result += " ; ";
     pos = end + 1;
   }
@@ -96,8 +97,8 @@ std::string STCommands::CmdDelay(const std::string& args) {
   } else if (auto ms = num::ToInt32(word); !ms) {
     reply = "Error Not a Number";  // a constant that is no number, or beyond 32 bits
   } else {
-    reply = word;
-    delay_.DelayMs(*ms);
+    // A Stop ends the pause; nothing else runs during it.
+    reply = delay_.DelayMs(*ms, pump_, StopRequest::Since(motor_.Stop())) ? word : kStopped;
   }
   ShowCmdAndReply("Delay " + args, reply);
   cmdBusy_ = 0;

@@ -11,18 +11,22 @@ class WindowHost;
 class Delay32;
 class COMM;
 class MotCon;
+class EventPump;
+class StopRequest;
 struct ProgramState;
 
 class STCommands {
  public:
+  // The pump lets a Stop end a "Delay" (nothing else runs during one).
   STCommands(ProgramState& state, WindowHost& windows, Delay32& delay, COMM& comm,
-             MotCon& motor);
+             MotCon& motor, EventPump& pump);
 
   // "Z", "Obj", "Joy" and the interpreter's flow statements come from other modules.
   void RegisterFamily(const std::string& word, CommandFamily* family);
   void SetFlowExecutor(FlowExecutor* flow);
 
-  // Runs every command of the line; each reply followed by " ; ".
+  // Runs every command of the line; each reply followed by " ; ". After an operator's
+  // Stop the rest of the line does not run: each command left answers kStopped.
   std::string ExecCmdString(const std::string& text);
   // Runs one command and returns its reply.
   std::string ExecCmd(const std::string& command);
@@ -48,6 +52,8 @@ class STCommands {
   void SetLastAxis(const std::string& axis) { lastAxis_ = axis; }
 
   static constexpr const char* kVersion = "1.0";
+  // The reply of a wait, homing or "Delay" that the operator's Stop ended.
+  static constexpr const char* kStopped = "Error Stopped ";
 
  private:
   std::string Dispatch(const std::string& word, const std::string& args);
@@ -59,6 +65,7 @@ class STCommands {
   Delay32& delay_;
   COMM& comm_;
   MotCon& motor_;
+  EventPump& pump_;
   FlowExecutor* flow_ = nullptr;
   std::map<std::string, CommandFamily*> families_;
   int16_t cmdBusy_ = 0;

@@ -48,6 +48,7 @@ void MainWindowHost::LoadMainWindow() {
   form_->onInterpreter = [this](int16_t top, int16_t left) {
     if (hooks.openInterpreter) hooks.openInterpreter(top, left);
   };
+  form_->onStop = [this] { core_->stopAll.Stop(); };
   if (live_) live_->Attach(form_->LiftFrame(), form_->LinkIndicator());
   if (hooks.loaded) hooks.loaded(*form_);
   if (hooks.joyVisibility) hooks.joyVisibility();

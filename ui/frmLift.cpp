@@ -20,7 +20,9 @@
 #include "server/LiftPanel.h"
 #include "server/STCommands.h"
 #include "ui/JogButton.h"
+#include "platform/qt/QtEventPump.h"
 #include "ui/QtText.h"
+#include "ui/StopKey.h"
 #include "ui/Twips.h"
 
 namespace {
@@ -29,7 +31,7 @@ using qttext::FromQ;
 using qttext::ToQ;
 
 constexpr int kClientWidth = 3276;
-constexpr int kClientHeight = 2748;
+constexpr int kClientHeight = 3153;  // the designed 2748 and one row for cmdStop
 constexpr int kTickMs = 300;
 
 // The command box: taking the focus puts the caret at the end with nothing selected.
@@ -96,6 +98,7 @@ void frmLift::BuildControls() {
   fraJoy_->setObjectName("fraJoy");
   fraJoy_->setToolTip("Right click to activate");
   fraJoy_->installEventFilter(this);
+  BuildStop();
   lblMsg_ = new QLabel(client_);
   lblMsg_->setObjectName("lblMsg");
   lblMsg_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -153,6 +156,23 @@ void frmLift::BuildJogArea() {
           life_.Guarded([this] { panel_.StepTextChanged(FromQ(txtStep_->text())); }));
 }
 
+// The Stop reaches everything that moves the lift; it also gets through while a homing
+// or a "Delay" lets nothing else act.
+void frmLift::BuildStop() {
+  cmdStop_ = new QPushButton("Stop", client_);
+  cmdStop_->setObjectName("cmdStop");
+  cmdStop_->setToolTip("Stop the lift, a program run and the joystick (Esc)");
+  cmdStop_->setStyleSheet("QPushButton { font-weight: bold; color: #b00000; }");
+  cmdStop_->setAutoDefault(false);
+  QtEventPump::MarkStopControl(cmdStop_);
+  connect(cmdStop_, &QPushButton::clicked, this, &frmLift::Stop);
+  InstallStopKey(this, [this] { Stop(); });
+}
+
+void frmLift::Stop() {
+  if (onStop) onStop();
+}
+
 // Places (twips) on the client area, and inside the jog frame for its controls.
 void frmLift::PlaceControls() {
   struct Place {
@@ -162,7 +182,8 @@ void frmLift::PlaceControls() {
   const Place places[] = {
       {cboCommand_, 88, 75, 2256, 315},  {cmdExecute_, 2424, 60, 764, 345},
       {fraLift_, 88, 480, 1840, 1880},   {fraJoy_, 2108, 480, 1080, 1296},
-      {lblTime_, 2108, 2040, 1080, 300}, {lblMsg_, 88, 2420, 3100, 285},
+      {lblTime_, 2108, 2040, 1080, 300}, {cmdStop_, 88, 2420, 3100, 345},
+      {lblMsg_, 88, 2825, 3100, 285},
       {lblLink_, 2108, 1800, 1080, 225},
       {cmdFUC_, 150, 285, 500, 700},     {cmdFDC_, 150, 1095, 500, 700},
       {cmdFUF_, 1035, 273, 420, 580},    {txtStep_, 885, 898, 720, 285},

@@ -36,6 +36,8 @@ class frmLift : public QMainWindow {
   // "Interpreter": the main window has moved to the left screen edge; top and left (twips)
   // where the interpreter window goes, to the right of this one.
   std::function<void(int16_t top, int16_t left)> onInterpreter;
+  // The operator's Stop: the cmdStop button or Escape.
+  std::function<void()> onStop;
 
   // The load steps that follow construction: step size filled, timer started.
   void Load();
@@ -75,6 +77,8 @@ class frmLift : public QMainWindow {
  private:
   void BuildControls();
   void BuildJogArea();
+  void BuildStop();
+  void Stop();
   void PlaceControls();
   void BuildMenus();
   void BuildConfigMenu();
@@ -102,6 +106,7 @@ class frmLift : public QMainWindow {
   JogButton* cmdFDF_;
   QLineEdit* txtStep_;
   QGroupBox* fraJoy_;
+  QPushButton* cmdStop_;
   QLabel* lblMsg_;
   QLabel* lblTime_;
   QLabel* lblLink_;

@@ -13,6 +13,8 @@
 #include "parfiles/TRAPAR.h"
 #include "platform/MessageBoxes.h"
 
+static_assert(STFoc::kStopped == kMotorStopped);
+
 namespace {
 
 constexpr const char* kParFile = "ST_PARZ.TXT";
@@ -294,14 +296,18 @@ int16_t STFoc::FocSetOrigin() { return Motor().MotorSetPos(p_.ZPOWERUPORIGIN); }
 // The origin moves only when the run ended on a limit input. A run that did not (move
 // time-out, link failure) stops the motor where it is and leaves the position register
 // alone, so that every absolute position keeps its meaning; the homing fails.
+// A Stop during the run or the settling pause ends the homing with kStopped and leaves
+// the origin alone; one during the pause after setting the origin only shortens it.
 int16_t STFoc::FocHome() {
   runSpeed_ = 0;  // the homing run ends with the motor standing
   const int16_t run = Motor().MotorToLimit(kLimitMask, p_.ZHOMESPEED);
+  if (run == kStopped) return kStopped;
   if (run <= 0) {
     FocStop();
     return -1;
   }
   const int16_t settle = Motor().MotorSettle(kHomeSettleMs);
+  if (settle == kStopped) return kStopped;
   const int16_t origin = Motor().MotorSetPos(p_.ZPOWERUPORIGIN);
   return (origin < 0 || settle < 0) ? -1 : 1;
 }

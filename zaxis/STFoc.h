@@ -39,6 +39,8 @@ class STFoc {
  public:
   // A move, step or run refused by the travel limits: nothing moving was sent.
   static constexpr int16_t kOutOfRange = -5;
+  // A wait or homing that the operator's Stop ended (the motor was told to stop).
+  static constexpr int16_t kStopped = -6;
 
   STFoc(TRAPAR& par, MotCon& motor, Delay32& delay, MessageBoxes& messages);
 

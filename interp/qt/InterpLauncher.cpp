@@ -1,8 +1,12 @@
 #include "interp/qt/InterpLauncher.h"
 
+#include <QAbstractButton>
+#include <QAction>
 #include <QScreen>
 #include <algorithm>
 
+#include "platform/qt/QtEventPump.h"
+#include "ui/StopKey.h"
 #include "ui/Twips.h"
 
 InterpLauncher::InterpLauncher(INTERP& interp, ProgEdit& edit, MessageBoxes& messages)
@@ -33,11 +37,28 @@ frmInterp* InterpLauncher::OpenAt(int16_t top, int16_t left) {
     if (form_) released_.push_back(form_);
     form_ = new frmInterp(interp_, edit_, messages_);
     form_->SetShowPar(top, left);
+    WireStop();
   }
   form_->show();
   form_->raise();
   form_->activateWindow();
   return form_.data();
+}
+
+// The window's own Stop (button and menu item) ends the run as it always did, and is the
+// operator's Stop as well, like Escape: the lift stops with the program.
+void InterpLauncher::WireStop() {
+  if (!onStop) return;
+  auto stop = [this] {
+    if (onStop) onStop();
+  };
+  InstallStopKey(form_, stop);
+  if (auto* button = form_->findChild<QAbstractButton*>("cmdStop")) {
+    QtEventPump::MarkStopControl(button);
+    QObject::connect(button, &QAbstractButton::clicked, form_, stop);
+  }
+  if (auto* item = form_->findChild<QAction*>("mnuStop"))
+    QObject::connect(item, &QAction::triggered, form_, stop);
 }
 
 void InterpLauncher::Unload() {

@@ -8,6 +8,7 @@
 //   IsFormLoaded("frmInterp") -> launcher.IsLoaded();
 #include <QPointer>
 #include <vector>
+#include <functional>
 
 #include "interp/qt/frmInterp.h"
 
@@ -29,10 +30,15 @@ class InterpLauncher {
   // Closes and releases frmInterp when it is loaded (a run stops with it).
   void Unload();
   bool IsLoaded() const { return Window() != nullptr; }
+  // The operator's Stop: Escape, the Stop button and the Stop item of the interpreter
+  // window (set before the first Open).
+  std::function<void()> onStop;
   // The open window; none once it was closed (it may still wait for its deletion).
   frmInterp* Window() const { return form_ && !form_->Released() ? form_.data() : nullptr; }
 
  private:
+  void WireStop();
+
   INTERP& interp_;
   ProgEdit& edit_;
   MessageBoxes& messages_;

@@ -1,8 +1,27 @@
 #pragma once
+#include <QObject>
+
 #include "platform/EventPump.h"
 
-// Lets pending window events, socket requests and timer ticks run.
+// Lets pending window events, socket requests and timer ticks run; or, for the waits that
+// let nothing else run, only the Stop and the windows' repainting (ProcessStopOnly).
 class QtEventPump : public EventPump {
  public:
+  QtEventPump();
+  ~QtEventPump() override;
+
   void ProcessEvents() override;
+  void ProcessStopOnly() override;
+  // Inside ProcessStopOnly: whatever else is due must wait.
+  bool StopOnlyActive() const { return depth_ > 0; }
+
+  // A control whose input ProcessStopOnly lets through (the Stop button, the Escape
+  // shortcut); on a window, Escape pressed anywhere in it gets through.
+  static void MarkStopControl(QObject* control);
+  static bool IsStopControl(const QObject* object);
+
+ private:
+  class StopOnlyFilter;
+  StopOnlyFilter* filter_;
+  int depth_ = 0;
 };

@@ -322,7 +322,8 @@ void AutomationEndpoint::ScheduleNext(Connection* conn) {
       conn,
       [this, conn] {
         conn->scheduled = false;
-        ProcessNext(conn);
+        if (host_.RequestsHeld()) ScheduleNext(conn);  // once per pass of the event loop
+        else ProcessNext(conn);
       },
       Qt::QueuedConnection);
 }

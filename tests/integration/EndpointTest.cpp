@@ -72,6 +72,7 @@ class FakeHost : public AutomationHost {
     return cmd == "multi" ? "a\nb\nc" : shown;
   }
   void DdeExecute(const std::string& text) override { dde.push_back(text); }
+  bool RequestsHeld() const override { return held; }
 
   int Count(const std::string& entry) const {
     return int(std::count(log.begin(), log.end(), entry));
@@ -88,6 +89,7 @@ class FakeHost : public AutomationHost {
   std::function<void()> onSleep, onHold;
   std::function<bool()> holdUntil = [] { return false; };
   bool holdReached = false;
+  bool held = false;
 };
 
 class Client {
@@ -223,6 +225,19 @@ TEST_F(EndpointTest, PipelinedRequestsOfOneConnectionRunOneAfterAnother) {
   for (int i = 0; i < n; ++i)
     if (c->Answer() == QByteArray::number(i).rightJustified(99, '0')) ++inOrder;
   EXPECT_EQ(inOrder, n);
+}
+
+// While the host lets nothing but the Stop run (a homing, a "Delay"), a request that is
+// due waits, and runs once that has ended.
+TEST_F(EndpointTest, NoRequestStartsWhileTheHostHoldsThem) {
+  auto c = Connect();
+  host.onSleep = [this] { host.held = true; };
+  c->Send("sleep 10\nafter\n");
+  EXPECT_EQ(c->Answer(), "sleep 10");
+  RunEventsUntil([] { return false; }, 50);
+  EXPECT_EQ(host.At("begin after"), -1);
+  host.held = false;
+  EXPECT_EQ(c->Answer(), "after");
 }
 
 // A request that came alone starts with reading still on. A line its client sends while

@@ -237,7 +237,8 @@ TEST(MainWindowPanel, LayoutFollowsTheTwipsOfTheScreen) {
   PanelWindowRig rig;
   const double dpi = rig.Window()->logicalDpiX();
   auto px = [dpi](int twips) { return qRound(twips * dpi / 1440); };
-  EXPECT_EQ(rig.Window()->centralWidget()->size(), QSize(px(3276), px(2748)));
+  // The designed 2748 high, and one row for cmdStop.
+  EXPECT_EQ(rig.Window()->centralWidget()->size(), QSize(px(3276), px(3153)));
   EXPECT_EQ(rig.Window()->windowTitle(), "Kelvorin");
   const struct {
     const char* name;
@@ -253,6 +254,7 @@ TEST(MainWindowPanel, LayoutFollowsTheTwipsOfTheScreen) {
       {"cmdFDF", 420, 580, "Down Fine"},
       {"txtStep", 720, 285, "Step Size"},
       {"fraJoy", 1080, 1296, "Right click to activate"},
+      {"cmdStop", 3100, 345, "Stop the lift, a program run and the joystick (Esc)"},
       {"lblMsg", 3100, 285, ""},
   };
   for (const auto& c : controls) {

@@ -133,8 +133,15 @@ class FakePump : public EventPump {
     ++calls;
     if (onEvents) onEvents();
   }
+  // A homing or "Delay" looking for a Stop.
+  void ProcessStopOnly() override {
+    ++stopOnlyCalls;
+    if (onStopOnly) onStopOnly();
+  }
   int calls = 0;
   std::function<void()> onEvents;
+  int stopOnlyCalls = 0;
+  std::function<void()> onStopOnly;
 };
 
 class FakeWindows : public WindowHost {

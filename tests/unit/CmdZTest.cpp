@@ -27,7 +27,7 @@ class CmdZFixture : public ::testing::Test {
 
   ZRig rig{"EZHR17"};
   FakeWindows windows;
-  STCommands cmds{rig.state, windows, rig.comm.Delay(), rig.comm, rig.motor};
+  STCommands cmds{rig.state, windows, rig.comm.Delay(), rig.comm, rig.motor, rig.pump};
   CmdZ cmdZ{cmds, rig.state, rig.foc};
 };
 

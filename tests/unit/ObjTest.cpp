@@ -41,7 +41,7 @@ class ObjTest : public ::testing::Test, protected ScratchDir {
   AllMotionCntrl ezhr17{comm, comm.Delay(), pump, shared, state.config};
   IMSCNTRL im483i{comm, comm.Delay(), pump, shared};
   MotCon motor{state.config, shared, comm, ezhr17, im483i};
-  STCommands cmds{state, windows, comm.Delay(), comm, motor};
+  STCommands cmds{state, windows, comm.Delay(), comm, motor, pump};
   STObj list{par};
 
   int16_t zStatus = 1;

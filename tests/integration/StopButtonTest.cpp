@@ -1,0 +1,135 @@
+// The operator's Stop in the windows: the main window's Stop button and Escape in both
+// windows reach it, and while a homing or a "Delay" lets only the Stop act, the pump lets
+// the Stop button through and drops other clicks for good.
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "interp/qt/InterpLauncher.h"
+#include "platform/SimSerialPort.h"
+#include "platform/SystemClock.h"
+#include "platform/qt/QtEventPump.h"
+#include "server/CoreModules.h"
+#include "support/Fakes.h"
+#include "support/ScratchDir.h"
+#include "support/SimParz.h"
+#include "ui/JogButton.h"
+#include "ui/MainWindowHost.h"
+
+namespace {
+
+struct StopWindowRig : ScratchDir {
+  StopWindowRig() : ScratchDir("kelvorin-stopwin") {
+    Put("ST_PARZ.TXT", SimParz(true));
+    Put("ST_CONFIG.TXT", "\"MPORT\",1\r\n\"PORTTIMEOUT\",100\r\n\"MOVETIMEOUT\",10\r\n"
+                         "\"WAITPOLLINGINTERVAL\",10\r\n\"CONTRTYPE\",EZHR17\r\n"
+                         "\"Z_INSTALLED\",1\r\n\"MPORTNAME\",sim:EZHR17:nowire\r\n");
+    host.SetCore(core, messages);
+    core.startup.InitAll(dir);
+    launcher.onStop = [this] { core.stopAll.Stop(); };
+    host.ShowMainWindow();
+    QApplication::setActiveWindow(host.MainWindow());
+    EXPECT_TRUE(QTest::qWaitForWindowActive(host.MainWindow()));
+  }
+  ~StopWindowRig() {
+    launcher.Unload();
+    host.UnloadMainWindow();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
+  QPushButton* Button(const char* name) {
+    return host.MainWindow()->findChild<QPushButton*>(name);
+  }
+  // Starts a run of several seconds; true when the Stop that follows ended it.
+  void StartMove() {
+    ASSERT_EQ(core.cmds.ExecCmdString("Z 5000"), "OK  ; ");
+    ASSERT_TRUE(Moving());
+    stops = core.motor.Stop().Count();
+  }
+  bool Stopped() { return core.motor.Stop().Count() > stops && !Moving(); }
+  bool Moving() { return port.Sim()->axis().IsMoving(port.NowUs()); }
+  // Runs the action from the event loop inside one ProcessStopOnly, as input that
+  // arrives during a homing or a "Delay" is delivered.
+  void DuringStopOnly(std::function<void()> action) {
+    QMetaObject::invokeMethod(qApp, std::move(action), Qt::QueuedConnection);
+    pump.ProcessStopOnly();
+  }
+
+  SystemClock clock;
+  SimSerialPort port{clock};
+  QtEventPump pump;
+  FakeMessages messages;
+  MainWindowHost host{clock, pump};
+  CoreModules core{port, clock, pump, messages, host};
+  InterpLauncher launcher{core.interp, core.progEdit, messages};
+  uint32_t stops = 0;
+};
+
+TEST(StopButton, TheButtonAndEscapeInBothWindowsStopTheLift) {
+  StopWindowRig rig;
+  QPushButton* stop = rig.Button("cmdStop");
+  ASSERT_NE(stop, nullptr);
+  EXPECT_EQ(stop->text(), "Stop");
+  EXPECT_TRUE(stop->isVisible());
+
+  rig.StartMove();
+  QTest::mouseClick(stop, Qt::LeftButton);
+  EXPECT_TRUE(rig.Stopped());
+
+  rig.StartMove();
+  QTest::keyClick(rig.host.MainWindow(), Qt::Key_Escape);
+  EXPECT_TRUE(rig.Stopped());
+
+  rig.StartMove();  // with the caret in the command box
+  QTest::keyClick(rig.host.MainWindow()->findChild<QComboBox*>("cboCommand")->lineEdit(),
+                  Qt::Key_Escape);
+  EXPECT_TRUE(rig.Stopped());
+
+  frmInterp* interp = rig.launcher.OpenAt(0, 0);
+  QApplication::setActiveWindow(interp);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(interp));
+  rig.StartMove();
+  QTest::keyClick(interp, Qt::Key_Escape);
+  EXPECT_TRUE(rig.Stopped());
+
+  rig.StartMove();  // in a program row
+  QTest::keyClick(interp->findChild<QLineEdit*>("txtCmd(0)"), Qt::Key_Escape);
+  EXPECT_TRUE(rig.Stopped());
+
+  rig.StartMove();  // the interpreter's own Stop stops the lift with the program
+  QTest::mouseClick(interp->findChild<QAbstractButton*>("cmdStop"), Qt::LeftButton);
+  EXPECT_TRUE(rig.Stopped());
+}
+
+TEST(StopButton, OnlyTheStopGetsThroughWhileNothingElseMayRun) {
+  StopWindowRig rig;
+  auto* jog = rig.host.MainWindow()->findChild<JogButton*>("cmdFDF");
+  ASSERT_NE(jog, nullptr);
+  rig.StartMove();
+  auto* status = rig.host.MainWindow()->findChild<QLabel*>("lblMsg");
+  const QString shown = status->text();
+  rig.DuringStopOnly([&] {
+    QTest::mouseClick(jog, Qt::LeftButton);
+    QTest::mouseClick(rig.Button("cmdExecute"), Qt::LeftButton);
+    QTest::keyClick(rig.host.MainWindow(), Qt::Key_F3);  // "Up Fine"
+  });
+  EXPECT_EQ(rig.core.motor.Stop().Count(), rig.stops);
+  EXPECT_EQ(rig.core.cmds.CmdBusy(), 0);  // the jog never started
+  EXPECT_FALSE(jog->isDown());
+  EXPECT_EQ(rig.host.MainWindow()->findChild<QComboBox*>("cboCommand")->count(), 0);
+  rig.pump.ProcessEvents();  // dropped, not kept for later
+  EXPECT_EQ(rig.host.MainWindow()->findChild<QComboBox*>("cboCommand")->count(), 0);
+  EXPECT_EQ(status->text(), shown);  // no step of F3 either
+  EXPECT_TRUE(rig.Moving());
+
+  rig.DuringStopOnly([&] { QTest::mouseClick(rig.Button("cmdStop"), Qt::LeftButton); });
+  EXPECT_TRUE(rig.Stopped());
+  rig.StartMove();
+  rig.DuringStopOnly([&] { QTest::keyClick(rig.host.MainWindow(), Qt::Key_Escape); });
+  EXPECT_TRUE(rig.Stopped());
+}
+
+}  // namespace
