@@ -6,7 +6,7 @@
 #   bash scripts/asan-tests.sh [GTEST_FILTER]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-filter=${1:-'*Unload*:WindowLifetime*:OperatorInput*'}
+filter=${1:-'*Unload*:WindowLifetime*:OperatorInput*:StopButton*:InterpWindow*:MainWindow*'}
 
 bash scripts/install-deps.sh
 [ -f build-asan/build.ninja ] || cmake -S . -B build-asan -G Ninja \
