@@ -1,5 +1,7 @@
 #include "server/STCommands.h"
 
+#include "common/ScopedCount.h"
+
 #include "common/Numbers.h"
 #include "controller/COMM.h"
 #include "controller/MotCon.h"
@@ -26,6 +28,13 @@ void STCommands::SetFlowExecutor(FlowExecutor* flow) { flow_ = flow; }
 // Cuts the trimmed line at every ";" (as GetNextToken does, but by position, so a long
 // line is not copied again for every command); an empty command ends the line.
 std::string STCommands::ExecCmdString(const std::string& text) {
+  std::string result = RunLine(text);
+  if (linesRunning_ == 0 && onLinesEnded) onLinesEnded();
+  return result;
+}
+
+std::string STCommands::RunLine(const std::string& text) {
+  const ScopedCount<int> running(linesRunning_);
   const std::string line = cmdtext::Trim(text);
   const StopRequest::Since since(motor_.Stop());
   std::string result;

@@ -2,6 +2,7 @@
 // The command dispatcher: every entry (automation clients, DDE-style executes, the
 // command box, joystick buttons, programs) hands its text here.
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 
@@ -45,6 +46,11 @@ class STCommands {
   void ShowCmdText(const std::string& text);
   bool IsFormLoaded(const std::string& name);
 
+  // Command lines under way (a line runs nested inside another one's wait); when the
+  // outermost one has ended, onLinesEnded runs.
+  int LinesRunning() const { return linesRunning_; }
+  std::function<void()> onLinesEnded;
+
   int16_t CmdBusy() const { return cmdBusy_; }
   void SetCmdBusy(int16_t busy) { cmdBusy_ = busy; }
   int32_t CmdCounter() const { return cmdCounter_; }
@@ -56,6 +62,7 @@ class STCommands {
   static constexpr const char* kStopped = "Error Stopped ";
 
  private:
+  std::string RunLine(const std::string& text);
   std::string Dispatch(const std::string& word, const std::string& args);
   std::string CmdDelay(const std::string& args);
   std::string CmdCon(const std::string& args);
@@ -69,6 +76,7 @@ class STCommands {
   FlowExecutor* flow_ = nullptr;
   std::map<std::string, CommandFamily*> families_;
   int16_t cmdBusy_ = 0;
+  int linesRunning_ = 0;
   int32_t cmdCounter_ = 0;
   std::string lastAxis_;
 };

@@ -60,7 +60,11 @@ Startup::Startup(ProgramState& state, TRAPAR& par, COMM& comm, MotCon& motor, ST
       interp_(interp),
       windows_(windows),
       messages_(messages),
-      joy_(joy) {}
+      joy_(joy) {
+  cmds_.onLinesEnded = [this] {
+    if (closeDue_) CloseWhenUnused();
+  };
+}
 
 int16_t Startup::InitAll(const std::string& programDir) {
   failures_.clear();
@@ -281,14 +285,19 @@ void Startup::ClientCreated() { ++state_.ClientCount; }
 
 void Startup::ClientReleased() {
   if (state_.ClientCount > 0) --state_.ClientCount;
-  // The port closes when the last client leaves a program without a window; a client
-  // leaving while others are still connected leaves the port to them.
-  if (state_.ClientCount == 0 && comm_.CommIsInit() == 1 && !MainWinLoaded())
-    CloseAll();
+  CloseWhenUnused();
 }
 
-void Startup::MainWindowUnloaded() {
-  if (comm_.CommIsInit() == 1 && !state_.ClientAttached()) CloseAll();
+void Startup::MainWindowUnloaded() { CloseWhenUnused(); }
+
+// The port closes when the last of the window and the clients has gone (a client leaving
+// while others are connected leaves the port to them). A command line still under way (a
+// wait of the window's, below the request that unloaded it) keeps the port until it ends.
+void Startup::CloseWhenUnused() {
+  closeDue_ = false;
+  if (comm_.CommIsInit() != 1 || state_.ClientAttached() || MainWinLoaded()) return;
+  if (cmds_.LinesRunning() > 0) closeDue_ = true;
+  else CloseAll();
 }
 
 bool Startup::ShouldExit() const {

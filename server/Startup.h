@@ -88,6 +88,7 @@ class Startup {
   void ApplyPortTimeout();
   // Why the axis could not be set up, after FocInit failed.
   std::string ZFailure(uint64_t mark) const;
+  void CloseWhenUnused();
   void Fail(const std::string& why) { failures_.push_back(why); }
   void ShowFailures();
 
@@ -103,6 +104,7 @@ class Startup {
   MessageTrail& messages_;
   std::vector<std::string> failures_;
   STJoy& joy_;
+  bool closeDue_ = false;  // the port closes when the command line under way ends
   // Why the configuration keeps the axis off (Z_INSTALLED not 1), as last read.
   std::string notInstalled_ = "ST_CONFIG.TXT not read";
 };

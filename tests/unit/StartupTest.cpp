@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include <filesystem>
 
 #include "ZRig.h"
@@ -140,6 +142,28 @@ TEST(Startup, UnloadWithoutClientsClosesThePort) {
   rig.Exec("Unload");
   EXPECT_FALSE(rig.port.open);
   EXPECT_TRUE(rig.core.startup.ShouldExit());
+}
+
+// A client unloads the window and leaves while the window's own line still waits (here
+// a Delay, where the pump runs): the port stays with that line and closes when it ends.
+TEST(Startup, ThePortClosesAfterTheLineStillRunningBelowTheUnload) {
+  CoreRig rig;
+  WriteConfig(rig);
+  rig.core.startup.InitAll(rig.dir);
+  auto& s = rig.core.startup;
+  rig.windows.onUnload = [&] { s.MainWindowUnloaded(); };
+  bool openAfterTheClientLeft = false, done = false;
+  rig.pump.onStopOnly = [&] {
+    if (std::exchange(done, true)) return;
+    s.ClientCreated();
+    rig.Exec("Unload");
+    s.ClientReleased();
+    openAfterTheClientLeft = rig.port.open;
+  };
+  EXPECT_EQ(rig.Exec("Delay 20"), "20 ; ");
+  EXPECT_TRUE(openAfterTheClientLeft);
+  EXPECT_FALSE(rig.port.open);
+  EXPECT_TRUE(s.ShouldExit());
 }
 
 // The standard keys first (a key given twice: the first counts, so these override the
