@@ -28,15 +28,20 @@ void STCommands::SetFlowExecutor(FlowExecutor* flow) { flow_ = flow; }
 // Cuts the trimmed line at every ";" (as GetNextToken does, but by position, so a long
 // line is not copied again for every command); an empty command ends the line.
 std::string STCommands::ExecCmdString(const std::string& text) {
-  std::string result = RunLine(text);
+  return ExecCmdString(text, StopRequest::Since(motor_.Stop()));
+}
+
+std::string STCommands::ExecCmdString(const std::string& text, const StopRequest::Since& since) {
+  std::string result = RunLine(text, since);
   if (linesRunning_ == 0 && onLinesEnded) onLinesEnded();
   return result;
 }
 
-std::string STCommands::RunLine(const std::string& text) {
+const StopRequest& STCommands::Stops() { return motor_.Stop(); }
+
+std::string STCommands::RunLine(const std::string& text, const StopRequest::Since& since) {
   const ScopedCount<int> running(linesRunning_);
   const std::string line = cmdtext::Trim(text);
-  const StopRequest::Since since(motor_.Stop());
   std::string result;
   size_t pos = 0;
   while (pos < line.size()) {

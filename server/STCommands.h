@@ -6,6 +6,8 @@
 #include <map>
 #include <string>
 
+#include "controller/StopRequest.h"
+
 class CommandFamily;
 class FlowExecutor;
 class WindowHost;
@@ -13,7 +15,6 @@ class Delay32;
 class COMM;
 class MotCon;
 class EventPump;
-class StopRequest;
 struct ProgramState;
 
 class STCommands {
@@ -29,6 +30,11 @@ class STCommands {
   // Runs every command of the line; each reply followed by " ; ". After an operator's
   // Stop the rest of the line does not run: each command left answers kStopped.
   std::string ExecCmdString(const std::string& text);
+  // The same for a line asked for earlier: a Stop since `since` (taken while events ran
+  // before the line started) keeps every command of it from running.
+  std::string ExecCmdString(const std::string& text, const StopRequest::Since& since);
+  // The operator's Stops, for a caller that notes them before it lets events run.
+  const StopRequest& Stops();
   // Runs one command and returns its reply.
   std::string ExecCmd(const std::string& command);
 
@@ -62,7 +68,7 @@ class STCommands {
   static constexpr const char* kStopped = "Error Stopped ";
 
  private:
-  std::string RunLine(const std::string& text);
+  std::string RunLine(const std::string& text, const StopRequest::Since& since);
   std::string Dispatch(const std::string& word, const std::string& args);
   std::string CmdDelay(const std::string& args);
   std::string CmdCon(const std::string& args);

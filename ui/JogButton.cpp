@@ -8,6 +8,8 @@
 #include <QPainterPath>
 #include <QStyleOptionButton>
 
+#include "platform/qt/QtEventPump.h"
+
 namespace {
 
 // The arrow pointing up in a w x h box: a triangular head over a shaft, and for the
@@ -39,6 +41,7 @@ JogButton::JogButton(Arrow arrow, bool coarse, QWidget* parent)
     : QWidget(parent), arrow_(arrow), coarse_(coarse) {
   setFocusPolicy(Qt::NoFocus);
   setAttribute(Qt::WA_Hover);
+  QtEventPump::MarkHeldControl(this);  // a jog held over a homing or Delay still ends
 }
 
 QSize JogButton::arrowSize() const { return coarse_ ? QSize(34, 50) : QSize(28, 40); }

@@ -336,6 +336,7 @@ void frmLift::DdeExecute(const std::string& text) {
 void frmLift::RunTimed(const std::string& text, bool fromBox) {
   lblMsg_->clear();
   lblTime_->clear();
+  const StopRequest::Since asked(cmds_.Stops());  // a Stop in the pump keeps the line back
   pump_.ProcessEvents();
   const uint32_t t0 = clock_.TickMs();
   std::string line = text;
@@ -345,7 +346,7 @@ void frmLift::RunTimed(const std::string& text, bool fromBox) {
   } else {
     SetCommandText(text);
   }
-  SetStatusText(cmds_.ExecCmdString(line));
+  SetStatusText(cmds_.ExecCmdString(line, asked));
   lblTime_->setText(ToQ(num::Plain(int64_t{clock_.TickMs() - t0})));
 }
 

@@ -158,12 +158,16 @@ QAction* frmInterp::AddItem(QMenu* menu, const char* name, const char* caption,
 // A row text the operator typed is stored before a button or menu acts, as leaving the
 // row would store it.
 void frmInterp::StoreTypedRow(void (frmInterp::*action)()) {
+  StoreTypedRow();
+  (this->*action)();
+}
+
+void frmInterp::StoreTypedRow() {
   const int row = RowOf(focusWidget());
   if (row >= 0 && focusWidget() == rows_[row].text && rows_[row].text->isModified()) {
     rows_[row].text->setModified(false);
     edit_.StoreEdit(int16_t(row), FromQ(rows_[row].text->text()));
   }
-  (this->*action)();
 }
 
 void frmInterp::BuildMenus(QMenuBar* bar) {
@@ -227,6 +231,9 @@ int frmInterp::RowOf(QObject* widget) const {
 
 bool frmInterp::HandleKey(int key) {
   const int16_t page = VisibleRows();
+  const bool scroll = key == Qt::Key_PageUp || key == Qt::Key_PageDown ||
+                      key == Qt::Key_Up || key == Qt::Key_Down;
+  if (scroll) StoreTypedRow();  // the rows are redrawn: a typed row is stored first
   switch (key) {
     case Qt::Key_PageUp: edit_.ScrollKey(int16_t(-page)); return true;
     case Qt::Key_PageDown: edit_.ScrollKey(page); return true;

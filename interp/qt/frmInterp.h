@@ -77,6 +77,7 @@ class frmInterp : public QWidget, public InterpWindow {
   int RowOf(QObject* widget) const;
   bool HandleKey(int key);
   void StoreTypedRow(void (frmInterp::*action)());
+  void StoreTypedRow();
   bool PrintOn(class QPrinter& printer);
 
   void Read();

@@ -9,6 +9,7 @@
 namespace {
 
 constexpr const char* kStopProperty = "kelvorinStop";
+constexpr const char* kHeldProperty = "kelvorinHeld";
 
 bool IsInput(QEvent::Type type) {
   switch (type) {
@@ -63,9 +64,15 @@ class QtEventPump::StopOnlyFilter : public QObject {
       const auto* widget = qobject_cast<const QWidget*>(watched);
       if (widget && IsStopControl(widget->window())) return false;
     }
-    // A button whose press got through before keeps no stale pressed look.
-    if (type == QEvent::MouseButtonRelease)
+    if (type == QEvent::MouseButtonRelease) {
+      // A held control's release ends what its press started: kept for later.
+      if (watched->property(kHeldProperty).toBool()) {
+        QCoreApplication::postEvent(watched, event->clone());
+        return true;
+      }
+      // A button whose press got through before keeps no stale pressed look.
       if (auto* button = qobject_cast<QAbstractButton*>(watched)) button->setDown(false);
+    }
     return true;
   }
 };
@@ -88,6 +95,8 @@ void QtEventPump::ProcessStopOnly() {
 }
 
 void QtEventPump::MarkStopControl(QObject* control) { control->setProperty(kStopProperty, true); }
+
+void QtEventPump::MarkHeldControl(QObject* control) { control->setProperty(kHeldProperty, true); }
 
 bool QtEventPump::IsStopControl(const QObject* object) {
   return object && object->property(kStopProperty).toBool();

@@ -19,6 +19,10 @@ class QtEventPump : public EventPump {
   // shortcut); on a window, Escape pressed anywhere in it gets through.
   static void MarkStopControl(QObject* control);
   static bool IsStopControl(const QObject* object);
+  // A control whose press acts at once and whose release ends what it started (a jog
+  // button): a release that comes while only the Stop may act is kept and delivered when
+  // events run again, so what the press started always ends.
+  static void MarkHeldControl(QObject* control);
 
  private:
   class StopOnlyFilter;

@@ -220,6 +220,21 @@ INSTANTIATE_TEST_SUITE_P(
                       TypedRowCase{"Step", "mnuStep", {"Z ?", "Ver", "End"}, "Z ?"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A scroll key redraws the rows: the row typed into is stored first.
+TEST(InterpWindow, AScrollKeyStoresTheTypedRowFirst) {
+  WindowRig rig;
+  rig.core.interp.SetProgram(LineList(40, "Ver"));
+  rig.Trigger("mnuFormatProg");
+  rig.form.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&rig.form));
+  QTest::mouseClick(rig.Text(0), Qt::LeftButton);
+  rig.Text(0)->selectAll();
+  QTest::keyClicks(rig.Text(0), "Z ?");
+  QTest::keyClick(rig.Text(0), Qt::Key_PageDown);
+  EXPECT_EQ(rig.core.interp.TopLine(), 11);
+  EXPECT_EQ(rig.core.interp.ProgLines().at(0), "Z ?");
+}
+
 TEST(InterpWindow, WriteOverAnExistingFileCancelledWritesNothing) {
   WindowRig rig;
   const std::string path = rig.Path("OLD.PRG");

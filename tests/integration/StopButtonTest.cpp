@@ -132,4 +132,31 @@ TEST(StopButton, OnlyTheStopGetsThroughWhileNothingElseMayRun) {
   EXPECT_TRUE(rig.Stopped());
 }
 
+// A jog pressed before a homing or Delay and let go during it still ends (its release
+// is delivered when events run again), so the joystick is not kept away for good.
+TEST(StopButton, AJogLetGoWhileOnlyTheStopMayActEndsAfterwards) {
+  StopWindowRig rig;
+  auto* jog = rig.host.MainWindow()->findChild<JogButton*>("cmdFDF");
+  ASSERT_NE(jog, nullptr);
+  QTest::mousePress(jog, Qt::LeftButton);
+  EXPECT_EQ(rig.core.cmds.CmdBusy(), 1);
+  rig.DuringStopOnly([&] { QTest::mouseRelease(jog, Qt::LeftButton); });
+  EXPECT_EQ(rig.core.cmds.CmdBusy(), 1);
+  rig.pump.ProcessEvents();
+  EXPECT_EQ(rig.core.cmds.CmdBusy(), 0);
+}
+
+// Execute, then Stop before the line has started (the Stop lands in the events that
+// Execute lets run first): the line does not run.
+TEST(StopButton, AStopRightAfterExecuteKeepsTheLineFromRunning) {
+  StopWindowRig rig;
+  rig.host.MainWindow()->findChild<QComboBox*>("cboCommand")->setEditText("Z Rel 300");
+  QMetaObject::invokeMethod(
+      qApp, [&] { QTest::mouseClick(rig.Button("cmdStop"), Qt::LeftButton); },
+      Qt::QueuedConnection);
+  QTest::mouseClick(rig.Button("cmdExecute"), Qt::LeftButton);
+  EXPECT_EQ(rig.host.MainWindow()->findChild<QLabel*>("lblMsg")->text(), "Error Stopped  ; ");
+  EXPECT_FALSE(rig.Moving());
+}
+
 }  // namespace
