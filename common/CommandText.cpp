@@ -40,3 +40,11 @@ int32_t GetFirstWord(std::string& text, std::string& word) {
   }
   return static_cast<int32_t>(word.size());
 }
+
+bool FitsACommand(const std::string& text) {
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if ((byte < 32 && c != '\t') || byte == 127) return false;
+  }
+  return true;
+}

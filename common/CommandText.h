@@ -17,3 +17,6 @@ int32_t GetNextToken(std::string& text, std::string& token, const std::string& s
 // Takes the first blank-separated word of the trimmed text; the text keeps the trimmed
 // rest. Returns the word's length (0 for an empty or blank text).
 int32_t GetFirstWord(std::string& text, std::string& word);
+// False when the text holds a byte that no command can hold: a control character (NUL,
+// CR, LF, ... and DEL), a tab excepted.
+bool FitsACommand(const std::string& text);

@@ -35,3 +35,10 @@ bool LiesInFolder(const std::string& path, const std::string& folder) {
   }
   return pi != p.end();
 }
+
+bool SameFile(const std::string& a, const std::string& b) {
+  fs::path pa, pb;
+  if (!Normal(a, pa) || !Normal(b, pb)) return false;
+  std::error_code ec;
+  return pa == pb || fs::equivalent(pa, pb, ec);
+}

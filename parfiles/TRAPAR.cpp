@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "common/CommandText.h"
 #include "common/Numbers.h"
 #include "parfiles/TextFile.h"
 #include "platform/MessageBoxes.h"
@@ -154,18 +155,47 @@ void TRAPAR::ShowMissing(const std::string& path) {
   messages_.Show("File " + path + " does not exist", kAppTitle, MsgIcon::None);
 }
 
-void TRAPAR::ShowUnreadable(const std::string& path) {
-  messages_.Show("File " + path + " cannot be read", kAppTitle, MsgIcon::Critical);
+bool TRAPAR::ReadFileLines(const std::string& path, std::vector<std::string>& lines) {
+  const auto status = textfile::ReadLines(path, lines);
+  const auto fail = [&](const std::string& why) {
+    messages_.Show("File " + path + why, kAppTitle, MsgIcon::Critical);
+    return false;
+  };
+  switch (status) {
+    case textfile::ReadStatus::Ok: return true;
+    case textfile::ReadStatus::Missing: ShowMissing(path); return false;
+    case textfile::ReadStatus::Folder: return fail(" is a folder");
+    case textfile::ReadStatus::Utf16: return fail(" is UTF-16 text: save it as Latin-1 or UTF-8");
+    case textfile::ReadStatus::Unreadable: break;
+  }
+  return fail(" cannot be read");
 }
 
-int16_t TRAPAR::ParReadFile(const std::string& path, ParTable& table) {
+std::vector<bool> TRAPAR::RefusedLines(const std::string& path,
+                                       const std::vector<std::string>& lines, Entries entries) {
+  if (entries == Entries::Any) return {};
+  std::vector<bool> refused(lines.size(), false);
+  size_t first = 0, count = 0;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    refused[i] = lines[i].size() > kMaxEntryBytes || !FitsACommand(lines[i]);
+    if (refused[i] && count++ == 0) first = i;
+  }
+  if (count == 0) return {};
+  std::string text = "File " + path + " line " + std::to_string(first + 1) +
+                     " is not a valid entry";
+  if (count > 1) text += " (and " + std::to_string(count - 1) + " more lines)";
+  messages_.Show(text, kAppTitle, MsgIcon::Critical);
+  return refused;
+}
+
+int16_t TRAPAR::ParReadFile(const std::string& path, ParTable& table, Entries entries) {
   std::vector<std::string> lines;
-  const auto status = textfile::ReadLines(path, lines);
-  if (status == textfile::ReadStatus::Missing) ShowMissing(path);
-  if (status == textfile::ReadStatus::Unreadable) ShowUnreadable(path);
-  if (status != textfile::ReadStatus::Ok) return -1;
+  if (!ReadFileLines(path, lines)) return -1;
+  const std::vector<bool> refused = RefusedLines(path, lines, entries);
   ParTable read;
-  for (const auto& line : lines) {
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (!refused.empty() && refused[i]) continue;
+    const std::string& line = lines[i];
     ParEntry entry;
     const LineKind kind = ParseParLine(line, entry);
     if (kind == LineKind::Malformed) {
@@ -180,7 +210,7 @@ int16_t TRAPAR::ParReadFile(const std::string& path, ParTable& table) {
     return -1;
   }
   table = std::move(read);
-  return 1;
+  return refused.empty() ? 1 : kLinesRefused;
 }
 
 int16_t TRAPAR::ParWriteFile(const std::string& path, const ParTable& table) {
@@ -216,7 +246,9 @@ int16_t TRAPAR::ParUpdateFile(const std::string& path, const ParTable& table) {
 }
 
 int16_t TRAPAR::ParLoad() { return ParReadFile(ParGetPath(), table_); }
-int16_t TRAPAR::ParLoadTable(ParTable& table) { return ParReadFile(ParGetPath(), table); }
+int16_t TRAPAR::ParLoadTable(ParTable& table, Entries entries) {
+  return ParReadFile(ParGetPath(), table, entries);
+}
 int16_t TRAPAR::ParSave() { return ParWriteFile(ParGetPath(), table_); }
 int16_t TRAPAR::ParSaveValues() { return ParUpdateFile(ParGetPath(), table_); }
 
@@ -316,17 +348,18 @@ int16_t TRAPAR::ParSetAt(int16_t index, const ParValue& value) {
   return 1;
 }
 
-int16_t TRAPAR::LinesReadFile(const std::string& path, LineList& list) {
+int16_t TRAPAR::LinesReadFile(const std::string& path, LineList& list, Entries entries) {
   std::vector<std::string> lines;
-  const auto status = textfile::ReadLines(path, lines);
-  if (status == textfile::ReadStatus::Missing) ShowMissing(path);
-  if (status == textfile::ReadStatus::Unreadable) ShowUnreadable(path);
-  if (status != textfile::ReadStatus::Ok) return -1;
+  if (!ReadFileLines(path, lines)) return -1;
+  const std::vector<bool> refused = RefusedLines(path, lines, entries);
   LineList read;
-  for (const auto& line : lines) AppendFields(line, read);
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (!refused.empty() && refused[i]) read.emplace_back();
+    else AppendFields(lines[i], read);
+  }
   if (read.empty()) return -1;
   list = std::move(read);
-  return ClampCount(list.size());
+  return refused.empty() ? ClampCount(list.size()) : kLinesRefused;
 }
 
 int16_t TRAPAR::LinesWriteFile(const LineList& list, const std::string& path) {
@@ -335,7 +368,9 @@ int16_t TRAPAR::LinesWriteFile(const LineList& list, const std::string& path) {
   return textfile::ReplaceAtomically(path, text) ? 1 : -1;
 }
 
-int16_t TRAPAR::LinesLoad(LineList& list) { return LinesReadFile(ParGetPath(), list); }
+int16_t TRAPAR::LinesLoad(LineList& list, Entries entries) {
+  return LinesReadFile(ParGetPath(), list, entries);
+}
 int16_t TRAPAR::LinesSave(const LineList& list) { return LinesWriteFile(list, ParGetPath()); }
 
 std::string TRAPAR::LinesJoin(const LineList& list) {

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -131,6 +132,7 @@ void SyncDirectory(const fs::path& target) {
 
 ReadStatus ReadAll(const std::string& path, std::string& bytes) {
   std::error_code ec;
+  if (fs::is_directory(fs::path(path), ec)) return ReadStatus::Folder;
   if (!fs::is_regular_file(fs::path(path), ec)) return ReadStatus::Missing;
   std::ifstream in(path, std::ios::binary);
   if (!in) return ReadStatus::Unreadable;
@@ -143,8 +145,24 @@ ReadStatus ReadAll(const std::string& path, std::string& bytes) {
 ReadStatus ReadLines(const std::string& path, std::vector<std::string>& lines) {
   std::string data;
   const ReadStatus status = ReadAll(path, data);
-  if (status == ReadStatus::Ok) SplitLines(data, lines);
+  if (status != ReadStatus::Ok) return status;
+  if (LooksUtf16(data)) return ReadStatus::Utf16;
+  SplitLines(data, lines);
   return status;
+}
+
+bool LooksUtf16(const std::string& bytes) {
+  const auto starts = [&](const char* mark) { return bytes.compare(0, 2, mark) == 0; };
+  if (starts("\xFF\xFE") || starts("\xFE\xFF")) return true;
+  const size_t n = std::min<size_t>(bytes.size(), 256) / 2 * 2;
+  if (n < 4) return false;
+  size_t nul[2] = {0, 0};
+  for (size_t i = 0; i < n; ++i)
+    if (bytes[i] == '\0') ++nul[i % 2];
+  const size_t pairs = n / 2;
+  for (int side = 0; side < 2; ++side)
+    if (nul[side] * 10 >= pairs * 9 && nul[1 - side] * 10 <= pairs) return true;
+  return false;
 }
 
 bool ReplaceAtomically(const std::string& path, const std::string& text) {

@@ -74,6 +74,10 @@ int32_t STObj::ObjListRead(const std::string& path) {
   std::error_code ec;
   const uintmax_t size = std::filesystem::file_size(path, ec);
   if (!ec && size > kMaxListFileBytes) return kTooLarge;
+  if (!ec && size == 0) {  // what ListWrite makes of an empty list
+    list_.clear();
+    return 0;
+  }
   LineList lines;
   if (par_.LinesReadFile(path, lines) < 0) return -1;
   ObjListFromLines(lines);

@@ -41,7 +41,8 @@ class STObj {
   // The longest list file read.
   static constexpr uintmax_t kMaxListFileBytes = 16u * 1024 * 1024;
   static constexpr int32_t kTooLarge = -2;
-  // The new count; -1 when the file is missing, holds no field or cannot be read,
+  // The new count (an empty file is an empty list); -1 when the file is missing, holds
+  // no field or cannot be read,
   // kTooLarge when it is longer than kMaxListFileBytes (the list then stays as it was).
   int32_t ObjListRead(const std::string& path);
   // The count; -1 when the file cannot be written (an existing file stays intact).

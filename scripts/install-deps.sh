@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-serialport-dev
-  qt6-qpa-plugins fonts-dejavu-core  # the window on a display, and a font to draw it with
+  qt6-qpa-plugins fonts-dejavu-core  # the window on a display, and its fonts (DejaVu Sans Mono in the text boxes)
   libsdl2-dev
   libgtest-dev libgmock-dev
   clang libclang-rt-14-dev  # the fuzz targets (scripts/fuzz.sh)

@@ -4,6 +4,7 @@
 
 #include "common/Numbers.h"
 #include "common/FolderPath.h"
+#include "parfiles/SettingsFiles.h"
 #include "positions/STObj.h"
 #include "common/CommandText.h"
 #include "server/ProgramState.h"
@@ -113,6 +114,9 @@ std::string CmdObj::ListRead(std::string& rest) {
 std::string CmdObj::ListWrite(std::string& rest) {
   std::string path, refusal;
   if (!TakeListPath(rest, path, refusal)) return refusal;
+  for (const char* own : settingsfiles::kAll)
+    if (SameFile(path, ResolveInFolder(state_.AppDir, own)))
+      return std::string("Error ") + own + " is a settings file of the program";
   const int32_t count = list_.ObjListWrite(path);
   return count < 0 ? kError : num::Plain(count);
 }

@@ -110,6 +110,8 @@ std::string STCommands::CmdDelay(const std::string& args) {
     reply = "Error Not a Number";
   } else if (auto ms = num::ToInt32(word); !ms) {
     reply = "Error Not a Number";  // a constant that is no number, or beyond 32 bits
+  } else if (*ms > kMaxDelayMs) {
+    reply = "Error Out of range ";
   } else {
     // A Stop ends the pause; nothing else runs during it.
     reply = delay_.DelayMs(*ms, pump_, StopRequest::Since(motor_.Stop())) ? word : kStopped;

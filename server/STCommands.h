@@ -66,6 +66,9 @@ class STCommands {
   static constexpr const char* kVersion = "1.0";
   // The reply of a wait, homing or "Delay" that the operator's Stop ended.
   static constexpr const char* kStopped = "Error Stopped ";
+  // The longest "Delay" in milliseconds (ten minutes): a longer pause would hold the
+  // window and every other client for as long.
+  static constexpr int32_t kMaxDelayMs = 600000;
 
  private:
   std::string RunLine(const std::string& text, const StopRequest::Since& since);

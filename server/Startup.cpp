@@ -5,6 +5,7 @@
 #include "controller/MotCon.h"
 #include "interp/INTERP.h"
 #include "joystick/STJoy.h"
+#include "parfiles/SettingsFiles.h"
 #include "parfiles/TRAPAR.h"
 #include "platform/WindowHost.h"
 #include "positions/STObj.h"
@@ -14,13 +15,15 @@
 #include "zaxis/STFoc.h"
 
 namespace {
-constexpr const char* kConfigFile = "ST_CONFIG.TXT";
-constexpr const char* kSymConstFile = "ST_SYMCONST.TXT";
-constexpr const char* kJoyCmdsFile = "ST_JOYCMDS.TXT";
+constexpr const char* kConfigFile = settingsfiles::kConfig;
+constexpr const char* kSymConstFile = settingsfiles::kSymConst;
+constexpr const char* kJoyCmdsFile = settingsfiles::kJoyCmds;
 constexpr const char* kIm483i = "IM483I";
 constexpr const char* kEzhr17 = "EZHR17";
 constexpr const char* kFailureSeparator = "; ";
 constexpr const char* kZOff = "Z axis off: ";
+constexpr const char* kNoPort =
+    "No port is configured (ST_CONFIG.TXT gives no MPORTNAME and no MPORT of 1 or more)";
 constexpr int32_t kTimeoutMax = INT16_MAX;
 constexpr int32_t kPosPollMax = 3600000;  // an hour
 
@@ -177,14 +180,16 @@ void Startup::GateJoystick() {
 
 int16_t Startup::ReadJoyPar() { return joy_.JoyReadPar(); }
 
+// A constant stands in for a number in a command, so its line must fit one.
 int16_t Startup::ReadSymConst() {
   par_.ParSetFile(kSymConstFile);
-  return par_.ParLoadTable(state_.SymConst);
+  return par_.ParLoadTable(state_.SymConst, TRAPAR::Entries::Commands);
 }
 
+// A line that cannot be a command is read as an empty one: it never runs.
 int16_t Startup::ReadJoyCmds() {
   par_.ParSetFile(kJoyCmdsFile);
-  const int16_t result = par_.LinesLoad(state_.JoyCmds);
+  const int16_t result = par_.LinesLoad(state_.JoyCmds, TRAPAR::Entries::Commands);
   if (!state_.JoyCmds.empty()) cmds_.ExecCmd(state_.JoyCmds[0]);
   return result;
 }
@@ -201,8 +206,16 @@ int16_t Startup::OpenControllerPort() {
   return 1;
 }
 
+bool Startup::PortConfigured() const {
+  return !state_.config.MPORTNAME.empty() || state_.config.MPORT >= 1;
+}
+
 int16_t Startup::OpenPort() {
   comm_.CommSetPortName(state_.config.MPORTNAME);
+  if (!PortConfigured()) {
+    Fail(kNoPort);
+    return -1;
+  }
   if (!comm_.CommOpenPort(state_.config.MPORT)) {
     Fail("Cannot open port " + comm_.CommDevice() + ": " + comm_.CommOpenError());
     return -1;
@@ -249,6 +262,7 @@ int16_t Startup::ZAxisInit() {
 std::string Startup::ZFailure(uint64_t mark) const {
   const auto shown = messages_.Since(mark);
   if (!shown.empty()) return Joined(shown);
+  if (!PortConfigured()) return kNoPort;
   if (comm_.CommDevice().empty() || !comm_.CommOpenError().empty())
     return "port " + comm_.CommDevice() + " is not open";
   const std::string controller = "the " + state_.config.CONTRTYPE + " controller on " +

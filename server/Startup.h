@@ -83,6 +83,8 @@ class Startup {
   // An optional text key of the current file; fallback when it is missing.
   std::string ReadText(const std::string& key, const std::string& fallback);
 
+  // MPORTNAME names a device, or MPORT numbers one (from 1).
+  bool PortConfigured() const;
   // Opens the port of MPORTNAME or MPORT; a failure says why.
   int16_t OpenPort();
   void ApplyPortTimeout();

@@ -4,6 +4,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+#include "ui/FixedFont.h"
 #include "ui/QtText.h"
 #include "ui/Twips.h"
 
@@ -15,7 +16,7 @@ frmEdit::frmEdit(QWidget* parent)
   setObjectName("frmEdit");
   setWindowTitle("Edit");
   txtText_->setObjectName("txtText");
-  txtText_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  txtText_->setFont(fixedfont::Font());
   txtText_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   txtText_->setLineWrapMode(QPlainTextEdit::NoWrap);
   cmdDone_->setObjectName("cmdDone");

@@ -13,6 +13,7 @@
 
 #include "parfiles/TextFile.h"
 #include "platform/MessageBoxes.h"
+#include "ui/FixedFont.h"
 #include "ui/QtText.h"
 
 namespace {
@@ -40,7 +41,7 @@ frmText::frmText(MessageBoxes& messages, QWidget* parent)
   setObjectName("frmText");
   setWindowFlag(Qt::Window);
   txtText_->setObjectName("txtText");
-  txtText_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  txtText_->setFont(fixedfont::Font());
   txtText_->setLineWrapMode(QPlainTextEdit::NoWrap);
   setCentralWidget(txtText_);
   BuildMenus();

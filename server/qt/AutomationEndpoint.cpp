@@ -51,12 +51,6 @@ class DescriptorListener : public Server {
 using LocalListener = DescriptorListener<QLocalServer, quintptr>;
 using TcpListener = DescriptorListener<QTcpServer, qintptr>;
 
-// True when something other than a socket sits at path (a symbolic link counts).
-bool OccupiedByNonSocket(const QString& path) {
-  struct stat st {};
-  return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && !S_ISSOCK(st.st_mode);
-}
-
 }  // namespace
 
 // One accepted socket: a KelvorinCmd object, or a "Command" topic connection.
@@ -136,10 +130,7 @@ AutomationEndpoint::~AutomationEndpoint() {
 }
 
 bool AutomationEndpoint::ListenLocal(QLocalServer*& server, const QString& path, Kind kind) {
-  if (OccupiedByNonSocket(path)) {
-    error_ = path + QStringLiteral(" exists and is not a socket; it is left alone");
-    return false;
-  }
+  if (socketpath::NotOurs(path, error_)) return false;
   if (!server) {
     server = new LocalListener([this, kind](int fd) { Incoming(fd, kind); }, this);
     server->setSocketOptions(QLocalServer::UserAccessOption);
@@ -153,10 +144,7 @@ bool AutomationEndpoint::ListenLocal(QLocalServer*& server, const QString& path,
 
 bool AutomationEndpoint::Listen(const QString& path) {
   const QString command = socketpath::CommandSocketPath(path);
-  if (OccupiedByNonSocket(command)) {  // checked first: nothing is served half-way
-    error_ = command + QStringLiteral(" exists and is not a socket; it is left alone");
-    return false;
-  }
+  if (socketpath::NotOurs(command, error_)) return false;  // first: nothing served half-way
   if (!ListenLocal(main_, path, Kind::Local)) return false;
   if (ListenLocal(command_, command, Kind::Command)) return true;
   main_->close();

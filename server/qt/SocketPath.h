@@ -51,6 +51,21 @@ inline bool PrepareSocketFolder(const QString& socketPath, QString& error) {
   return true;
 }
 
+// Whether what sits at a socket path is not ours to replace: anything that is not a
+// socket (a symbolic link counts), or a socket of another user. Says so in why.
+inline bool NotOurs(const QString& path, QString& why) {
+  struct stat st {};
+  if (::lstat(QFile::encodeName(path).constData(), &st) != 0) return false;
+  if (!S_ISSOCK(st.st_mode))
+    why = path + QStringLiteral(" exists and is not a socket; it is left alone");
+  else if (st.st_uid != ::getuid())
+    why = path + QStringLiteral(" is a socket of another user (uid %1); it is left alone")
+                     .arg(st.st_uid);
+  else
+    return false;
+  return true;
+}
+
 // The DDE-style "Command" topic sits beside the main socket.
 inline QString CommandSocketPath(const QString& path) {
   return path + QStringLiteral(".Command");

@@ -438,6 +438,26 @@ TEST_F(EndpointTest, APathThatIsNoSocketIsRefusedAndLeftAlone) {
   EXPECT_EQ(ReadAll(target), "keep me");
 }
 
+TEST_F(EndpointTest, ASocketOfAnotherUserIsRefusedInWordsAndLeftAlone) {
+  constexpr uid_t kOther = 65534;
+  for (const bool onCommandPath : {false, true}) {
+    SCOPED_TRACE(onCommandPath ? "command path" : "main path");
+    const QString p = dir.filePath(QString("theirs%1.sock").arg(onCommandPath));
+    const QString theirs = onCommandPath ? socketpath::CommandSocketPath(p) : p;
+    ASSERT_TRUE(LeaveStaleSocket(theirs));
+    if (::chown(QFile::encodeName(theirs).constData(), kOther, kOther) != 0)
+      GTEST_SKIP() << "only root can give a socket to another user";
+    FakeHost h;
+    AutomationEndpoint e(h);
+    EXPECT_FALSE(e.Listen(p));
+    EXPECT_EQ(e.ErrorString(), theirs + " is a socket of another user (uid 65534); it is left alone");
+    struct stat st {};
+    ASSERT_EQ(::lstat(QFile::encodeName(theirs).constData(), &st), 0);
+    EXPECT_TRUE(S_ISSOCK(st.st_mode));
+    EXPECT_EQ(st.st_uid, kOther);
+  }
+}
+
 TEST_F(EndpointTest, TcpOnLoopbackSpeaksTheSameProtocol) {
   ASSERT_TRUE(endpoint.ListenTcp(0)) << endpoint.ErrorString().toStdString();
   ASSERT_NE(endpoint.TcpPort(), 0);

@@ -63,6 +63,17 @@ TEST(Dispatcher, DelaySleepsWithoutSpinningAndChecksItsValue) {
   EXPECT_EQ(rig.windows.status.text, "2.5");
 }
 
+TEST(Dispatcher, DelayLongerThanTenMinutesIsRefusedWithoutWaiting) {
+  CoreRig rig;
+  rig.core.state.SymConst = {{"FOREVER", std::string("2147483647")}};
+  const uint32_t t0 = rig.clock.now;
+  for (const char* refused : {"Delay 600001", "Delay 2147483647", "Delay FOREVER"})
+    EXPECT_EQ(rig.Exec(refused), "Error Out of range  ; ") << refused;
+  EXPECT_EQ(rig.clock.now, t0);
+  EXPECT_EQ(rig.Exec("Delay 600000"), "600000 ; ");
+  EXPECT_GT(rig.clock.now - t0, 600000u);
+}
+
 TEST(Dispatcher, FlowWordsAndInterpreterMessages) {
   CoreRig rig;
   EXPECT_EQ(rig.Exec("End;Stop;Call anything"), "OK  ; OK  ; OK  ; ");

@@ -168,8 +168,6 @@ TEST_F(ObjTest, ListFileFailuresKeepListAndFile) {
   Run("Obj Add 1 2 3 a");
   EXPECT_EQ(Run("Obj ListRead " + Path("none.txt")), "Error ");
   EXPECT_EQ(messages.shown.back(), "File " + Path("none.txt") + " does not exist");
-  Put("empty.txt", "");
-  EXPECT_EQ(Run("Obj ListRead " + Path("empty.txt")), "Error ");
   EXPECT_EQ(Get(1), " 1  2  3 a");
 
   EXPECT_EQ(Run("Obj ListWrite " + Path("no/dir.txt")), "Error ");
@@ -182,7 +180,71 @@ TEST_F(ObjTest, ListFileFailuresKeepListAndFile) {
   Run("Obj ListClear");
   EXPECT_EQ(Run("Obj ListWrite " + Path("old.txt")), " 0");
   EXPECT_EQ(Read("old.txt"), "");
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 3);  // no temporaries left
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 2);  // no temporaries left
+}
+
+TEST_F(ObjTest, ListsComeBackAsTheyWereWritten) {
+  state.AppDir = Path();
+  // A name with a comma (or a quote) stays one entry, and the entries after it keep
+  // their numbers.
+  EXPECT_EQ(cmds.ExecCmdString("Obj Add 1 2 3 a,b;Obj Add 4 5 6 \"q,\"r;Obj Add 7 8 9 c"),
+            "# 1 ; # 2 ; # 3 ; ");
+  EXPECT_EQ(cmds.ExecCmdString("Obj ListWrite pos.txt;Obj ListClear;Obj ListRead pos.txt"),
+            " 3 ; Object List Cleared ;  3 ; ");
+  EXPECT_EQ(Get(1), " 1  2  3 a,b");
+  EXPECT_EQ(Get(2), " 4  5  6 \"q,\"r");
+  EXPECT_EQ(Get(3), " 7  8  9 c");
+
+  // An empty list reads back as an empty list.
+  EXPECT_EQ(cmds.ExecCmdString("Obj ListClear;Obj ListWrite none.txt;Obj Add 1 1 1 old"),
+            "Object List Cleared ;  0 ; # 1 ; ");
+  EXPECT_EQ(cmds.ExecCmdString("Obj ListRead none.txt;Obj GetNum"), " 0 ;  0 ; ");
+}
+
+// Files that a list must never replace, and names that reach them.
+struct OwnFile {
+  const char* label;
+  const char* file;   // the settings file
+  const char* given;  // the name in the request; "link" and "hardlink" are made to it
+};
+
+class ObjOwnFileTest : public ObjTest, public ::testing::WithParamInterface<OwnFile> {};
+
+TEST_P(ObjOwnFileTest, ListWriteRefusesTheProgramsOwnFiles) {
+  const OwnFile& c = GetParam();
+  state.AppDir = Path("settings/");
+  Put(std::string("settings/") + c.file, "\"MPORT\",1\r\n");
+  std::filesystem::create_symlink(Path("settings/") + c.file, Path("settings/link"));
+  std::filesystem::create_hard_link(Path("settings/") + c.file, Path("settings/hardlink"));
+  Run("Obj Add 0 0 0 x");
+  for (const bool confined : {false, true}) {
+    CmdObj::ConfinedFiles scope(obj, confined);
+    EXPECT_EQ(Run(std::string("Obj ListWrite ") + c.given),
+              std::string("Error ") + c.file + " is a settings file of the program");
+  }
+  EXPECT_EQ(Read(std::string("settings/") + c.file), "\"MPORT\",1\r\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, ObjOwnFileTest,
+    ::testing::Values(OwnFile{"Config", "ST_CONFIG.TXT", "ST_CONFIG.TXT"},
+                      OwnFile{"ParZ", "ST_PARZ.TXT", "ST_PARZ.TXT"},
+                      OwnFile{"Joy", "ST_JOY.TXT", "ST_JOY.TXT"},
+                      OwnFile{"SymConst", "ST_SYMCONST.TXT", "ST_SYMCONST.TXT"},
+                      OwnFile{"JoyCmds", "ST_JOYCMDS.TXT", "./ST_JOYCMDS.TXT"},
+                      OwnFile{"Commands", "ST_COMMANDS.TXT", "ST_COMMANDS.TXT"},
+                      OwnFile{"Detour", "ST_CONFIG.TXT", "sub/../ST_CONFIG.TXT"},
+                      OwnFile{"SymbolicLink", "ST_PARZ.TXT", "link"},
+                      OwnFile{"HardLink", "ST_JOYCMDS.TXT", "hardlink"}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+TEST_F(ObjTest, ListWriteDoesNotCreateAMissingSettingsFile) {
+  state.AppDir = Path();
+  Run("Obj Add 0 0 0 x");
+  EXPECT_EQ(Run("Obj ListWrite ST_SYMCONST.TXT"),
+            "Error ST_SYMCONST.TXT is a settings file of the program");
+  EXPECT_FALSE(Has("ST_SYMCONST.TXT"));
+  EXPECT_EQ(Run("Obj ListWrite ST_OTHER.TXT"), " 1");  // other names are lists like any
 }
 
 TEST_F(ObjTest, RelativeListFileNamesLieInTheSettingsFolder) {

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include <filesystem>
+#include <functional>
 
 #include "ZRig.h"
 #include "support/CoreRig.h"
@@ -384,5 +385,87 @@ TEST(Startup, ReconfigurationSaysWhyToo) {
   EXPECT_EQ(rig.core.startup.Failures(), why);
   EXPECT_EQ(rig.windows.status.text, Joined(why));
 }
+
+}  // namespace
+
+namespace {
+
+// A settings folder with one file spoilt: start-up names the file and what is wrong with
+// it, and a line that no command can hold never runs.
+struct Spoilt {
+  const char* name;
+  std::function<void(CoreRig&)> spoil;
+  std::vector<std::string> why;  // "DIR" stands for the settings folder
+  std::function<void(CoreRig&)> check = [](CoreRig&) {};
+};
+
+const char kNoPort[] =
+    "No port is configured (ST_CONFIG.TXT gives no MPORTNAME and no MPORT of 1 or more)";
+
+class SpoiltSettings : public ::testing::TestWithParam<Spoilt> {};
+
+TEST_P(SpoiltSettings, StartUpSaysWhichFileAndWhatIsWrong) {
+  const Spoilt& c = GetParam();
+  CoreRig rig;
+  WriteConfig(rig);
+  WriteJoy(rig);
+  rig.PutLines("ST_SYMCONST.TXT", {"\"UP\",5"});
+  rig.PutLines("ST_JOYCMDS.TXT", {"Ver"});
+  c.spoil(rig);
+  std::vector<std::string> why;
+  for (std::string w : c.why) {
+    if (const size_t at = w.find("DIR"); at != std::string::npos) w.replace(at, 3, rig.dir);
+    why.push_back(w);
+  }
+  EXPECT_EQ(rig.core.startup.InitAll(rig.dir), -1);
+  EXPECT_EQ(rig.core.startup.Failures(), why);
+  c.check(rig);
+}
+
+std::string Utf16Le(const std::string& text) {
+  std::string out = "\xFF\xFE";
+  for (const char ch : text) out += std::string{ch, '\0'};
+  return out;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Startup, SpoiltSettings,
+    ::testing::Values(
+        Spoilt{"ConfigIsAFolder",
+               [](CoreRig& rig) {
+                 std::filesystem::remove(rig.Path("ST_CONFIG.TXT"));
+                 std::filesystem::create_directory(rig.Path("ST_CONFIG.TXT"));
+               },
+               {"File DIR/ST_CONFIG.TXT is a folder", kNoPort}},
+        Spoilt{"ConfigInUtf16",
+               [](CoreRig& rig) { rig.Put("ST_CONFIG.TXT", Utf16Le(rig.Get("ST_CONFIG.TXT"))); },
+               {"File DIR/ST_CONFIG.TXT is UTF-16 text: save it as Latin-1 or UTF-8", kNoPort}},
+        Spoilt{"NoPortConfigured",
+               [](CoreRig& rig) {
+                 rig.PutLines("ST_CONFIG.TXT", {"\"MPORT\",0", "\"PORTTIMEOUT\",50",
+                                                "\"MOVETIMEOUT\",5", "\"WAITPOLLINGINTERVAL\",20"});
+               },
+               {kNoPort},
+               [](CoreRig& rig) { EXPECT_EQ(rig.port.openedName, ""); }},
+        Spoilt{"ConstantWithControlBytes",
+               [](CoreRig& rig) { rig.PutLines("ST_SYMCONST.TXT", {"\"UP\",5", "\"BAD\",1\x01"}); },
+               {"File DIR/ST_SYMCONST.TXT line 2 is not a valid entry"},
+               [](CoreRig& rig) {
+                 EXPECT_EQ(rig.Exec("Delay UP;Delay BAD"), "5 ; Error Not a Number ; ");
+               }},
+        Spoilt{"StartCommandWithControlBytes",
+               [](CoreRig& rig) { rig.PutLines("ST_JOYCMDS.TXT", {"Show \x1B[2J", "Ver"}); },
+               {"File DIR/ST_JOYCMDS.TXT line 1 is not a valid entry"},
+               [](CoreRig& rig) {
+                 EXPECT_FALSE(rig.windows.mainVisible);  // "Show" did not run
+                 EXPECT_EQ(rig.core.state.JoyCmds, (LineList{"", "Ver"}));
+               }},
+        Spoilt{"StartCommandOfAMegabyte",
+               [](CoreRig& rig) {
+                 rig.PutLines("ST_JOYCMDS.TXT", {"Show " + std::string(1 << 20, 'x')});
+               },
+               {"File DIR/ST_JOYCMDS.TXT line 1 is not a valid entry"},
+               [](CoreRig& rig) { EXPECT_FALSE(rig.windows.mainVisible); }}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "support/ScratchDir.h"
 
 namespace fs = std::filesystem;
+using namespace std::string_literals;
 
 namespace {
 
@@ -96,7 +97,92 @@ TEST_F(TraparTest, FailedLoadsLeaveTheTableAndSayWhy) {
 
   fs::create_directory(Path("SUB"));  // a directory is no file
   EXPECT_EQ(par.ParReadFile(Path("SUB"), own), -1);
-  EXPECT_EQ(messages.shown.back(), "File " + Path("SUB") + " does not exist");
+  EXPECT_EQ(messages.shown.back(), "File " + Path("SUB") + " is a folder");
+  LineList list;
+  EXPECT_EQ(par.LinesReadFile(Path("SUB"), list), -1);
+  EXPECT_EQ(messages.shown.back(), "File " + Path("SUB") + " is a folder");
+  EXPECT_EQ(own[0].Name, "KEEP");
+}
+
+// Settings saved as UTF-16 are named as such, by both readers; 8-bit text is not.
+struct Encoded {
+  const char* name;
+  std::string bytes;
+  bool utf16;
+};
+
+std::string Utf16(const std::string& text, bool bigEndian, bool mark) {
+  std::string out = mark ? (bigEndian ? "\xFE\xFF" : "\xFF\xFE") : "";
+  for (const char c : text) out += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+  return out;
+}
+
+const std::string kConfigText = "\"MPORT\",1\r\n\"PORTTIMEOUT\",50\r\n";
+
+class EncodedFile : public TraparTest, public ::testing::WithParamInterface<Encoded> {};
+
+TEST_P(EncodedFile, Utf16IsNamedAndNotRead) {
+  const Encoded& c = GetParam();
+  Put("E.TXT", c.bytes);
+  ParTable table = kSentinel;
+  LineList list{"keep"};
+  const int16_t par1 = par.ParReadFile(Path("E.TXT"), table);
+  const int16_t lines = par.LinesReadFile(Path("E.TXT"), list);
+  const std::string named = "File " + Path("E.TXT") + " is UTF-16 text: save it as Latin-1 or UTF-8";
+  if (c.utf16) {
+    EXPECT_EQ(par1, -1);
+    EXPECT_EQ(lines, -1);
+    EXPECT_EQ(messages.shown, (std::vector<std::string>{named, named}));
+    EXPECT_EQ(table[0].Name, "KEEP");
+    EXPECT_EQ(list, LineList{"keep"});
+  } else {
+    EXPECT_EQ(par1, 1);
+    EXPECT_GT(lines, 0);
+    EXPECT_TRUE(messages.shown.empty()) << messages.shown.front();
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    TraparTest, EncodedFile,
+    ::testing::Values(Encoded{"LittleEndianWithMark", Utf16(kConfigText, false, true), true},
+                      Encoded{"LittleEndian", Utf16(kConfigText, false, false), true},
+                      Encoded{"BigEndianWithMark", Utf16(kConfigText, true, true), true},
+                      Encoded{"BigEndian", Utf16(kConfigText, true, false), true},
+                      Encoded{"Latin1", "\"NAME\",\xE9t\xE9\r\n", false},
+                      Encoded{"StrayNuls", "\"A\",1\r\n\"B\",\0\0\r\n\"C\",3\r\n"s, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Files whose lines become commands: a line no command can hold is named, and is no
+// entry; the valid entries around it are read all the same.
+TEST_F(TraparTest, CommandEntriesRefuseLinesNoCommandCanHold) {
+  const std::string longLine = "\"LONG\"," + std::string(TRAPAR::kMaxEntryBytes, '1');
+  Put("C.TXT", "\"UP\",5\r\n\"NUL\",\0\x01\r\n"s + longLine + "\r\n\"TAB\",\t7\r\n");
+  ParTable table;
+  EXPECT_EQ(par.ParReadFile(Path("C.TXT"), table, TRAPAR::Entries::Commands),
+            TRAPAR::kLinesRefused);
+  ASSERT_EQ(table.size(), 2u);
+  EXPECT_EQ(table[0].Name, "UP");
+  EXPECT_EQ(table[1].Name, "TAB");
+  EXPECT_EQ(messages.shown, (std::vector<std::string>{
+                                "File " + Path("C.TXT") +
+                                " line 2 is not a valid entry (and 1 more lines)"}));
+
+  messages = FakeMessages();
+  Put("J.TXT", "Z Rel 5\x1B[2J\r\nVer\r\nDelay 1,\x7F\r\nZ ?\r\n");
+  LineList list;
+  EXPECT_EQ(par.LinesReadFile(Path("J.TXT"), list, TRAPAR::Entries::Commands),
+            TRAPAR::kLinesRefused);
+  EXPECT_EQ(list, (LineList{"", "Ver", "", "Z ?"}));  // the buttons keep their places
+  EXPECT_EQ(messages.shown, (std::vector<std::string>{
+                                "File " + Path("J.TXT") +
+                                " line 1 is not a valid entry (and 1 more lines)"}));
+
+  // Other files take their lines as they are.
+  messages = FakeMessages();
+  EXPECT_EQ(par.LinesReadFile(Path("J.TXT"), list), 5);
+  EXPECT_EQ(par.ParReadFile(Path("C.TXT"), table), 1);
+  EXPECT_EQ(table.size(), 4u);
+  EXPECT_TRUE(messages.shown.empty());
 }
 
 TEST_F(TraparTest, TransferModes) {
