@@ -25,12 +25,14 @@ inline void RunDeferredDeletes() { QCoreApplication::sendPostedEvents(nullptr, Q
 
 // The main window, its joystick menu and the interpreter wired as the program wires them,
 // on the built-in simulated controller.
+// limits: the simulated lift's limit switches are on; portName: the MPORTNAME.
 struct AppRig : ScratchDir {
-  AppRig() : ScratchDir("kelvorin-app") {
-    Put("ST_PARZ.TXT", SimParz(false));
+  explicit AppRig(bool limits = false, const std::string& portName = "sim:EZHR17")
+      : ScratchDir("kelvorin-app") {
+    Put("ST_PARZ.TXT", SimParz(limits));
     Put("ST_CONFIG.TXT", "\"MPORT\",1\r\n\"PORTTIMEOUT\",100\r\n\"MOVETIMEOUT\",10\r\n"
                          "\"WAITPOLLINGINTERVAL\",10\r\n\"CONTRTYPE\",EZHR17\r\n"
-                         "\"Z_INSTALLED\",1\r\n\"MPORTNAME\",sim:EZHR17\r\n");
+                         "\"Z_INSTALLED\",1\r\n\"MPORTNAME\"," + portName + "\r\n");
     host.SetCore(core, messages);
     host.hooks.loaded = [this](frmLift& form) {
       joy.Loaded(form.JoyFrame(), form.JoyMenu(), &form, &form.Life());
@@ -38,6 +40,7 @@ struct AppRig : ScratchDir {
     host.hooks.tick = [this] { joy.Tick(); };
     host.hooks.unloading = [this] { joy.Unloading(); };
     host.hooks.unloadInterpreter = [this] { interp.Unload(); };
+    interp.onStop = [this] { core.stopAll.Stop(); };
     host.onUnloaded = [this] { ++unloads; };
     core.startup.InitAll(dir);
     window = host.MainWindow();
@@ -52,6 +55,7 @@ struct AppRig : ScratchDir {
     EXPECT_NE(found, nullptr) << name;
     return found;
   }
+  bool Moving() { return port.Sim()->axis().IsMoving(port.NowUs()); }
   // Where the axis stands once a move under way has ended.
   int64_t Steps() {
     ksim::SimAxis& axis = port.Sim()->axis();

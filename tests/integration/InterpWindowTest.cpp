@@ -182,6 +182,15 @@ TEST(InterpWindow, EditsAreStoredExceptOnTheLastLine) {
   EXPECT_EQ(rig.Text(0)->text(), "Ver");
 }
 
+// Types into row 0 of the active window and stays in the row.
+void TypeIntoRow0(WindowRig& rig, const char* text) {
+  rig.form.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&rig.form));
+  QTest::mouseClick(rig.Text(0), Qt::LeftButton);
+  rig.Text(0)->selectAll();
+  QTest::keyClicks(rig.Text(0), text);
+}
+
 // A row text typed and not yet left is stored before a button or menu item acts.
 struct TypedRowCase {
   const char* name;
@@ -198,11 +207,7 @@ TEST_P(TypedRow, IsStoredBeforeTheAction) {
   rig.chosenFile = "T.PRG";
   rig.core.interp.SetProgram({"Ver", "Ver", "End"});
   rig.Trigger("mnuFormatProg");
-  rig.form.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&rig.form));
-  QTest::mouseClick(rig.Text(0), Qt::LeftButton);
-  rig.Text(0)->selectAll();
-  QTest::keyClicks(rig.Text(0), "Z ?");
+  TypeIntoRow0(rig, "Z ?");
   rig.Trigger(c.item);
   if (c.runLine) EXPECT_EQ(rig.core.interp.RunLine(), c.runLine);
   QTest::mouseClick(rig.Text(1), Qt::LeftButton);  // leaves the row
@@ -225,11 +230,7 @@ TEST(InterpWindow, AScrollKeyStoresTheTypedRowFirst) {
   WindowRig rig;
   rig.core.interp.SetProgram(LineList(40, "Ver"));
   rig.Trigger("mnuFormatProg");
-  rig.form.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&rig.form));
-  QTest::mouseClick(rig.Text(0), Qt::LeftButton);
-  rig.Text(0)->selectAll();
-  QTest::keyClicks(rig.Text(0), "Z ?");
+  TypeIntoRow0(rig, "Z ?");
   QTest::keyClick(rig.Text(0), Qt::Key_PageDown);
   EXPECT_EQ(rig.core.interp.TopLine(), 11);
   EXPECT_EQ(rig.core.interp.ProgLines().at(0), "Z ?");

@@ -9,36 +9,18 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include "interp/qt/InterpLauncher.h"
-#include "platform/SimSerialPort.h"
-#include "platform/SystemClock.h"
+#include "AppRig.h"
 #include "platform/qt/QtEventPump.h"
-#include "server/CoreModules.h"
-#include "support/Fakes.h"
-#include "support/ScratchDir.h"
-#include "support/SimParz.h"
 #include "ui/JogButton.h"
-#include "ui/MainWindowHost.h"
 
 namespace {
 
-struct StopWindowRig : ScratchDir {
-  StopWindowRig() : ScratchDir("kelvorin-stopwin") {
-    Put("ST_PARZ.TXT", SimParz(true));
-    Put("ST_CONFIG.TXT", "\"MPORT\",1\r\n\"PORTTIMEOUT\",100\r\n\"MOVETIMEOUT\",10\r\n"
-                         "\"WAITPOLLINGINTERVAL\",10\r\n\"CONTRTYPE\",EZHR17\r\n"
-                         "\"Z_INSTALLED\",1\r\n\"MPORTNAME\",sim:EZHR17:nowire\r\n");
-    host.SetCore(core, messages);
-    core.startup.InitAll(dir);
-    launcher.onStop = [this] { core.stopAll.Stop(); };
+// The windows shown and active, on a simulated lift with limit switches and no wire time.
+struct StopWindowRig : AppRig {
+  StopWindowRig() : AppRig(true, "sim:EZHR17:nowire") {
     host.ShowMainWindow();
     QApplication::setActiveWindow(host.MainWindow());
     EXPECT_TRUE(QTest::qWaitForWindowActive(host.MainWindow()));
-  }
-  ~StopWindowRig() {
-    launcher.Unload();
-    host.UnloadMainWindow();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   }
   QPushButton* Button(const char* name) {
     return host.MainWindow()->findChild<QPushButton*>(name);
@@ -50,7 +32,6 @@ struct StopWindowRig : ScratchDir {
     stops = core.motor.Stop().Count();
   }
   bool Stopped() { return core.motor.Stop().Count() > stops && !Moving(); }
-  bool Moving() { return port.Sim()->axis().IsMoving(port.NowUs()); }
   // Runs the action from the event loop inside one ProcessStopOnly, as input that
   // arrives during a homing or a "Delay" is delivered.
   void DuringStopOnly(std::function<void()> action) {
@@ -58,13 +39,7 @@ struct StopWindowRig : ScratchDir {
     pump.ProcessStopOnly();
   }
 
-  SystemClock clock;
-  SimSerialPort port{clock};
-  QtEventPump pump;
-  FakeMessages messages;
-  MainWindowHost host{clock, pump};
-  CoreModules core{port, clock, pump, messages, host};
-  InterpLauncher launcher{core.interp, core.progEdit, messages};
+  InterpLauncher& launcher = interp;
   uint32_t stops = 0;
 };
 
