@@ -197,6 +197,7 @@ struct TypedRowCase {
   const char* item;
   LineList program;  // after the action and leaving the row
   const char* runLine;
+  friend void PrintTo(const TypedRowCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class TypedRow : public ::testing::TestWithParam<TypedRowCase> {};

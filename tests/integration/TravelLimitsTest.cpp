@@ -16,6 +16,7 @@ namespace {
 struct Family {
   const char* name;
   const char* position;  // the position query as the log shows it
+  friend void PrintTo(const Family& c, std::ostream* os) { *os << c.name; }
 };
 
 class TravelLimits : public ::testing::TestWithParam<Family> {

@@ -13,6 +13,7 @@ struct Family {
   const char* name;
   const char* relMove;   // the relative move of 5 user units (8 microsteps) on the wire
   const char* position;  // the position query on the wire
+  friend void PrintTo(const Family& c, std::ostream* os) { *os << c.name; }
 };
 
 class TypicalRequest : public ::testing::TestWithParam<Family> {

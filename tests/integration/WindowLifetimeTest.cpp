@@ -37,7 +37,8 @@ TEST_P(UnloadUnderAModal, ClosesItAndDestroysTheWindowAfterTheMenuHandler) {
 
 INSTANTIATE_TEST_SUITE_P(Menus, UnloadUnderAModal,
                          ::testing::Values("mnuConfig", "mnuZPar", "mnuZReadPar", "mnuJoyPar",
-                                           "mnuJoyAssgnCmd"));
+                                           "mnuJoyAssgnCmd"),
+                         [](const auto& info) { return std::string(info.param); });
 
 // The operator's Execute runs a wait; a client unloads the window (or the operator quits)
 // while the wait pumps events. The line goes on to its end and its reply lands in the
@@ -65,7 +66,8 @@ TEST_P(UnloadDuringAWait, TheExecuteHandlerFinishesOnAHiddenWindow) {
   rig.ExpectUnloadedAndGone();
 }
 
-INSTANTIATE_TEST_SUITE_P(Ways, UnloadDuringAWait, ::testing::Values("ClientUnload", "Quit"));
+INSTANTIATE_TEST_SUITE_P(Ways, UnloadDuringAWait, ::testing::Values("ClientUnload", "Quit"),
+                         [](const auto& info) { return std::string(info.param); });
 
 // The interpreter window goes with the main window while its own dialogs are open.
 class UnloadUnderAnInterpreterDialog : public ::testing::TestWithParam<const char*> {};
@@ -97,7 +99,8 @@ TEST_P(UnloadUnderAnInterpreterDialog, ClosesItAndDestroysTheWindowAfterTheHandl
 }
 
 INSTANTIATE_TEST_SUITE_P(Dialogs, UnloadUnderAnInterpreterDialog,
-                         ::testing::Values("mnuRead", "mnuWrite", "mnuPrint"));
+                         ::testing::Values("mnuRead", "mnuWrite", "mnuPrint"),
+                         [](const auto& info) { return std::string(info.param); });
 
 // The whole program: a DDE-style execute runs a long wait in the hidden main window, a
 // second client unloads it meanwhile. The program answers both, ends by itself when the

@@ -264,6 +264,7 @@ struct ClientCase {
   const char* client;  // sent before every tick and every Step press
   int clientTimes;
   int64_t steps;
+  friend void PrintTo(const ClientCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class ClientDuringRun : public ::testing::TestWithParam<ClientCase> {};

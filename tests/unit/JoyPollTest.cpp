@@ -153,7 +153,8 @@ TEST_P(JoyPoll, PollingThatStopsStopsTheLift) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(BothFamilies, JoyPoll, testing::Values("EZHR17", "IM483I"));
+INSTANTIATE_TEST_SUITE_P(BothFamilies, JoyPoll, testing::Values("EZHR17", "IM483I"),
+                         [](const auto& info) { return std::string(info.param); });
 
 TEST(JoyButtons, FireOncePerPress) {
   JoyRig rig("EZHR17");

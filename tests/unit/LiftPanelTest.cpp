@@ -285,7 +285,8 @@ TEST_P(LiftPanelSteps, AStepDuringARunIsNotSentAndSaysSo) {
   EXPECT_TRUE(rig.port.Sim()->axis().IsRunning(rig.port.NowUs()));
 }
 
-INSTANTIATE_TEST_SUITE_P(Families, LiftPanelSteps, ::testing::Values("EZHR17", "IM483I"));
+INSTANTIATE_TEST_SUITE_P(Families, LiftPanelSteps, ::testing::Values("EZHR17", "IM483I"),
+                         [](const auto& info) { return std::string(info.param); });
 
 TEST(LiftPanel, ConfigurationEditsTheConfigurationAndAppliesIt) {
   PanelRig rig;

@@ -206,6 +206,7 @@ struct OwnFile {
   const char* label;
   const char* file;   // the settings file
   const char* given;  // the name in the request; "link" and "hardlink" are made to it
+  friend void PrintTo(const OwnFile& c, std::ostream* os) { *os << c.label; }
 };
 
 class ObjOwnFileTest : public ObjTest, public ::testing::WithParamInterface<OwnFile> {};

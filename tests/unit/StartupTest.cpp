@@ -397,6 +397,7 @@ struct Spoilt {
   std::function<void(CoreRig&)> spoil;
   std::vector<std::string> why;  // "DIR" stands for the settings folder
   std::function<void(CoreRig&)> check = [](CoreRig&) {};
+  friend void PrintTo(const Spoilt& c, std::ostream* os) { *os << c.name; }
 };
 
 const char kNoPort[] =

@@ -109,6 +109,7 @@ struct Encoded {
   const char* name;
   std::string bytes;
   bool utf16;
+  friend void PrintTo(const Encoded& c, std::ostream* os) { *os << c.name; }
 };
 
 std::string Utf16(const std::string& text, bool bigEndian, bool mark) {
@@ -345,6 +346,7 @@ TEST_F(TraparTest, LineListsReadFieldsAndWriteLines) {
 struct WrittenElement {
   const char* name;
   std::string element, line, readBack;
+  friend void PrintTo(const WrittenElement& c, std::ostream* os) { *os << c.name; }
 };
 
 class LineListElement : public TraparTest, public ::testing::WithParamInterface<WrittenElement> {};
