@@ -79,7 +79,8 @@ bool Kelvorin::Start(const Options& options) {
                  qPrintable(endpoint_->ErrorString()));
     return false;
   }
-  std::printf("kelvorin: serving on %s\n", qPrintable(options.socketPath));
+  std::printf("kelvorin: serving on %s\nkelvorin: settings in %s\n",
+              qPrintable(options.socketPath), qPrintable(options.dir));
   std::fflush(stdout);
   int16_t init;
   {

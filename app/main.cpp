@@ -2,16 +2,33 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QFile>
 #include <cstdio>
 #include <cstring>
 
 #include "app/Kelvorin.h"
+#include "common/SettingsHome.h"
 #include "platform/qt/QtMessageBoxes.h"
+#include "platform/qt/SerialPortNames.h"
 #include "server/STCommands.h"
 #include "server/qt/InstanceLock.h"
 #include "server/qt/SocketPath.h"
 
 namespace {
+
+// Where the settings are when --dir is not given (or is, with explicitDir).
+settingshome::Choice SettingsFolder(const QString& explicitDir = {}) {
+  const QByteArray configHome = qgetenv("XDG_CONFIG_HOME"), home = qgetenv("HOME");
+  const QString programDir = QCoreApplication::applicationDirPath();
+  return settingshome::Choose({QFile::encodeName(explicitDir).toStdString(),
+                               QFile::encodeName(programDir).toStdString(),
+                               configHome.toStdString(), home.toStdString()});
+}
+
+// The shipped settings that fill a user's folder: share/kelvorin/settings beside bin/.
+QString ShippedSettings() {
+  return QDir::cleanPath(QCoreApplication::applicationDirPath() + "/../share/kelvorin/settings");
+}
 
 struct Parser {
   Parser() {
@@ -20,30 +37,46 @@ struct Parser {
         "Qt's own options work too: -platform offscreen runs without a display.");
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addOptions({dir, automation, socket});
+    parser.addOptions({dir, automation, socket, listPorts});
   }
   QCommandLineParser parser;
-  QCommandLineOption dir{"dir", "Settings folder (default: the program's folder).", "DIR"};
+  QCommandLineOption dir{"dir",
+                         "Settings folder (default: the program's folder when it holds "
+                         "ST_CONFIG.TXT, else the user's folder; here: " +
+                             QFile::decodeName(SettingsFolder().folder.c_str()) + ").",
+                         "DIR"};
   QCommandLineOption automation{"automation", "Started for a client: stay hidden."};
   QCommandLineOption socket{"socket", "Automation socket path.", "PATH"};
+  QCommandLineOption listPorts{"list-ports",
+                               "Print the serial ports (device, description, manufacturer, "
+                               "serial number, USB vendor:product) and exit."};
 };
 
-// --help and --version need no display: answered before any window system is touched.
+void ListPorts() {
+  const QStringList ports = serialportnames::Table();
+  for (const QString& line : ports) std::printf("%s\n", qPrintable(line));
+  if (ports.isEmpty()) std::fprintf(stderr, "kelvorin: this system has no serial ports\n");
+}
+
+// --help, --version and --list-ports need no display: answered before any window system
+// is touched.
 bool AnswerInfoOptions(int argc, char** argv) {
-  bool help = false, version = false;
+  bool help = false, version = false, listPorts = false;
   for (int i = 1; i < argc; ++i) {
     const char* a = argv[i];
     help = help || !std::strcmp(a, "-h") || !std::strcmp(a, "--help") || !std::strcmp(a, "-?") ||
            !std::strcmp(a, "--help-all");
     version = version || !std::strcmp(a, "-v") || !std::strcmp(a, "--version");
+    listPorts = listPorts || !std::strcmp(a, "--list-ports");
   }
-  if (!help && !version) return false;
+  if (!help && !version && !listPorts) return false;
   QCoreApplication app(argc, argv);
   app.setApplicationName("kelvorin");
   app.setApplicationVersion(STCommands::kVersion);
   Parser p;
   if (help) p.parser.showHelp(0);
-  p.parser.showVersion();
+  if (version) p.parser.showVersion();
+  ListPorts();
   return true;
 }
 
@@ -51,8 +84,13 @@ Options ParseOptions(const QApplication& app) {
   Parser p;
   p.parser.process(app);
   Options o;
-  o.dir = p.parser.isSet(p.dir) ? QDir(p.parser.value(p.dir)).absolutePath()
-                                : QCoreApplication::applicationDirPath();
+  const auto settings =
+      SettingsFolder(p.parser.isSet(p.dir) ? QDir(p.parser.value(p.dir)).absolutePath() : "");
+  o.dir = QFile::decodeName(settings.folder.c_str());
+  if (settings.userFolder)  // the first start fills it; a file already there stays
+    for (const auto& why :
+         settingshome::Fill(settings.folder, QFile::encodeName(ShippedSettings()).toStdString()))
+      std::fprintf(stderr, "kelvorin: %s\n", why.c_str());
   o.socketPath =
       p.parser.isSet(p.socket) ? p.parser.value(p.socket) : socketpath::DefaultSocketPath();
   o.automation = p.parser.isSet(p.automation);

@@ -12,6 +12,7 @@ packages=(
   libgtest-dev libgmock-dev
   clang libclang-rt-14-dev  # the fuzz targets (scripts/fuzz.sh)
   python3
+  dpkg-dev file  # the package (scripts/package.sh): dependencies of the programs
 )
 
 missing=()

@@ -217,7 +217,9 @@ int16_t Startup::OpenPort() {
     return -1;
   }
   if (!comm_.CommOpenPort(state_.config.MPORT)) {
-    Fail("Cannot open port " + comm_.CommDevice() + ": " + comm_.CommOpenError());
+    const std::string& why = comm_.CommOpenError();  // it may name the device itself
+    const bool whole = why.find(comm_.CommDevice()) != std::string::npos;
+    Fail(whole ? why : "Cannot open port " + comm_.CommDevice() + ": " + why);
     return -1;
   }
   return 1;

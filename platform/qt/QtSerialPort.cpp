@@ -1,5 +1,7 @@
 #include "platform/qt/QtSerialPort.h"
 
+#include "platform/qt/SerialPortNames.h"
+
 #include <linux/serial.h>
 #include <poll.h>
 #include <sys/ioctl.h>
@@ -62,10 +64,21 @@ bool QtSerialPort::Open(const std::string& name, PortError& err) {
   port_.setFlowControl(QSerialPort::NoFlowControl);
   if (!port_.open(QIODevice::ReadWrite)) {
     err = CurrentError();
+    Explain(name, err);
     return false;
   }
+  explained_ = {};
   StartLineErrorWatch();
   return true;
+}
+
+// A missing device, or one without permission, is explained in words; a device that keeps
+// failing the same way (opened again every second while it is away) is explained once.
+void QtSerialPort::Explain(const std::string& name, PortError& err) {
+  if (explained_.device != name || explained_.code != err.code)
+    explained_ = {name, err.code,
+                  serialportnames::Explain(name, static_cast<QSerialPort::SerialPortError>(err.code))};
+  if (!explained_.text.empty()) err.description = explained_.text;
 }
 
 bool QtSerialPort::Close(PortError& err) {

@@ -34,6 +34,7 @@ class QtSerialPort : public SerialPort {
 
   using Clock = std::chrono::steady_clock;
 
+  void Explain(const std::string& name, PortError& err);
   void OnError(QSerialPort::SerialPortError error);
   void MarkLost(int code, const std::string& text);
   bool WriteFailed(int error, PortError& err);
@@ -56,4 +57,9 @@ class QtSerialPort : public SerialPort {
   PortError lostError_;
   bool countersSupported_ = false;  // TIOCGICOUNT works (real UARTs; not ptys)
   Counters counters_{};
+  struct Explained {
+    std::string device;
+    int code = 0;
+    std::string text;
+  } explained_;  // the last open failure put in words
 };

@@ -1,6 +1,8 @@
 // The serial link over a real pseudo-terminal: COMM on QtSerialPort at the slave side,
 // the test playing the controller on the master side.
 #include <fcntl.h>
+#include <grp.h>
+#include <sys/stat.h>
 #include <poll.h>
 #include <termios.h>
 #include <unistd.h>
@@ -11,6 +13,7 @@
 #include <gtest/gtest.h>
 #include <thread>
 
+#include <QProcess>
 #include <QTemporaryDir>
 #include <memory>
 
@@ -238,6 +241,61 @@ TEST(SerialPtyReopen, LostDeviceIsOpenedAgainByTheNextExchange) {
   EXPECT_EQ(Count(lines, "CommPort device lost: "), 1) << comm.CommGetLog();
   EXPECT_EQ(Count(lines, "CommPort reopened: " + tty.toStdString()), 1) << comm.CommGetLog();
   EXPECT_EQ(lines.back(), "CommPort reopened: " + tty.toStdString());
+}
+
+}  // namespace
+
+namespace {
+
+// A pty slave this process cannot open: no modes for anyone, and for root the test
+// drops its effective user id to nobody's around the open.
+class ClosedDevice {
+ public:
+  ClosedDevice() {
+    ::chmod(pty_.SlaveName().c_str(), 0);
+    if (::geteuid() == 0) asRoot_ = ::seteuid(kNobody) == 0;
+  }
+  ~ClosedDevice() {
+    if (asRoot_) (void)::seteuid(0);
+  }
+  const std::string& Name() const { return pty_.SlaveName(); }
+  std::string Group() const {
+    struct stat st {};
+    ::stat(Name().c_str(), &st);
+    const group* g = ::getgrgid(st.st_gid);
+    return g ? g->gr_name : std::to_string(st.st_gid);
+  }
+
+ private:
+  static constexpr uid_t kNobody = 65534;
+  PtyMaster pty_;
+  bool asRoot_ = false;
+};
+
+TEST(SerialPortWords, APortThatCannotBeOpenedIsExplained) {
+  QtSerialPort port;
+  PortError err;
+  EXPECT_FALSE(port.Open("/dev/no-such-tty", err));
+  EXPECT_EQ(err.description.rfind("No port /dev/no-such-tty; ports here: ", 0), 0u)
+      << err.description;
+  ClosedDevice closed;
+  const std::string group = closed.Group();
+  EXPECT_FALSE(port.Open(closed.Name(), err));
+  EXPECT_EQ(err.description, "Permission denied on " + closed.Name() +
+                                 ": add your user to the group '" + group +
+                                 "' (sudo usermod -aG " + group + " $USER) and log in again");
+}
+
+TEST(SerialPortWords, ListPortsPrintsOneTabbedLinePerPortAndExits) {
+  QTemporaryDir dir;
+  programs::Sim sim("EZHR17", dir.filePath("lift-tty"), dir.filePath("sim.log"));
+  ASSERT_TRUE(sim.ok());
+  QProcess k;
+  k.start(programs::Bin("kelvorin"), {"--list-ports"});
+  ASSERT_TRUE(k.waitForFinished(10000));
+  EXPECT_EQ(k.exitCode(), 0);
+  for (const QByteArray& line : k.readAllStandardOutput().split('\n'))
+    if (!line.isEmpty()) EXPECT_EQ(line.count('\t'), 4) << line.toStdString();
 }
 
 }  // namespace

@@ -357,6 +357,7 @@ TEST_F(SocketEndToEndTest, KelvorinAnswersHelpAndVersionWithoutADisplayAndSaysWh
   CmdRun r = Run("kelvorin", {"--help"}, {}, noQt);
   EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
   EXPECT_TRUE(r.out.contains("--socket")) << r.out.toStdString();
+  EXPECT_TRUE(r.out.contains(QFile::encodeName(kBinDir) + ").")) << r.out.toStdString();  // the folder in use
   r = Run("kelvorin", {"--version"}, {}, noQt);
   EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
   EXPECT_EQ(r.out, "kelvorin 1.0\n");
@@ -366,6 +367,9 @@ TEST_F(SocketEndToEndTest, KelvorinAnswersHelpAndVersionWithoutADisplayAndSaysWh
   k.start(kBinDir + "/kelvorin", ServerArgs());
   ASSERT_TRUE(k.waitForReadyRead(kStartMs));
   EXPECT_EQ(k.readLine(), "kelvorin: serving on " + QFile::encodeName(socketPath) + "\n");
+  while (!k.canReadLine() && k.waitForReadyRead(kStartMs)) {
+  }
+  EXPECT_EQ(k.readLine(), "kelvorin: settings in " + QFile::encodeName(dir.path()) + "\n");
   Client c;
   ASSERT_TRUE(c.Connect(socketPath));
   EXPECT_EQ(c.Ask("Unload"), "OK  ; ");

@@ -28,7 +28,7 @@ TEST(StartupMessages, EveryFailedStepIsOneLineOnStderr) {
   };
   EXPECT_TRUE(has("kelvorin: Unknown controller type FOO in ST_CONFIG.TXT (EZHR17 or IM483I)"))
       << lines.join('\n').toStdString();
-  EXPECT_TRUE(has("kelvorin: Cannot open port " + device + ": ")) << lines.join('\n').toStdString();
+  EXPECT_TRUE(has("kelvorin: No port " + device + "; ports here: ")) << lines.join('\n').toStdString();
   EXPECT_TRUE(has("kelvorin: Z axis off: unknown controller type FOO"))
       << lines.join('\n').toStdString();
 }

@@ -37,10 +37,11 @@ class FakePort : public SerialPort {
  public:
   explicit FakePort(FakeClock& clock) : clock_(clock) {}
 
+  std::string openError = "No such file or directory";  // what a failing open reports
   bool Open(const std::string& name, PortError& err) override {
     openedName = name;
     if (failOpen) {
-      err = {2, "No such file or directory"};
+      err = {2, openError};
       return false;
     }
     open = true;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <utility>
 
 #include <filesystem>
@@ -110,6 +112,18 @@ TEST(Startup, FailedPortOpenIsAFailedStep) {
   EXPECT_EQ(rig.core.startup.InitAll(rig.dir), -1);
   EXPECT_EQ(rig.core.comm.CommTimeout(), 1000);
   EXPECT_NE(rig.core.comm.CommGetLog().find("CommOpenPort"), std::string::npos);
+}
+
+TEST(Startup, AnOpenErrorNamingItsDeviceIsTheWholeMessage) {
+  CoreRig rig;
+  WriteConfig(rig);
+  rig.port.failOpen = true;
+  rig.port.openError = "No port fake-port; ports here: /dev/ttyUSB1 (FT232R USB UART)";
+  EXPECT_EQ(rig.core.startup.InitAll(rig.dir), -1);
+  const auto& failures = rig.core.startup.Failures();
+  EXPECT_NE(std::find(failures.begin(), failures.end(), rig.port.openError), failures.end())
+      << failures.size();
+  EXPECT_NE(rig.windows.status.text.find(rig.port.openError), std::string::npos);
 }
 
 TEST(Startup, LastOfWindowAndClientsClosesThePort) {
