@@ -185,7 +185,8 @@ int16_t AllMotionCntrl::ReadMaxSpeed(int32_t& speed) {
 }
 
 // Steps 4-7: the input value once a masked input is active, or a negative status.
-// Between the polls the windows repaint and a Stop ends the run.
+// The polls are WAITPOLLINGINTERVAL apart; meanwhile the windows repaint and a Stop ends
+// the run.
 int16_t AllMotionCntrl::RunUntilInput(int16_t mask, int32_t speed, int32_t startSeconds,
                                       const StopRequest::Since& since) {
   int16_t inputs = 0;
@@ -199,8 +200,7 @@ int16_t AllMotionCntrl::RunUntilInput(int16_t mask, int32_t speed, int32_t start
     r = EZHR17_GetInputs(inputs);
     if (r < 0) return r;
     if ((inputs & mask) != 0) return inputs;
-    pump_.ProcessStopOnly();
-    if (since.Stopped()) return kMotorStopped;
+    if (!delay_.DelayMs(config_.WAITPOLLINGINTERVAL, pump_, since)) return kMotorStopped;
   }
 }
 

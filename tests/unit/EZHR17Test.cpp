@@ -326,6 +326,21 @@ TEST_F(EZHR17Driver, MotorToLimitRunsUntilTheMaskedInput) {
   EXPECT_EQ(pump.calls, 0);
 }
 
+// One input read per poll interval, sleeping in between.
+TEST_F(EZHR17Driver, MotorToLimitReadsTheInputsOncePerInterval) {
+  std::vector<uint32_t> readAt;
+  port.responder = [&](const std::string& w) {
+    if (w == "/1?2\r") return Wire(96, "5000");
+    if (w != "/1?4\r") return Wire(96);
+    readAt.push_back(clock.now);
+    return Wire(96, readAt.size() < 5 ? "00" : "04");
+  };
+  EXPECT_EQ(drv.EZHR17_MotorToLimit(1, 800), 1);
+  ASSERT_EQ(readAt.size(), 5u);
+  for (size_t i = 2; i < readAt.size(); ++i) EXPECT_GT(readAt[i] - readAt[i - 1], 100u) << i;
+  EXPECT_GE(clock.sleptMs, 3 * 100u);
+}
+
 TEST_F(EZHR17Driver, MotorToLimitTimesOutAndStillStopsAndRestores) {
   port.responder = [&](const std::string& w) {
     clock.now += 100;  // each exchange takes a while
