@@ -200,7 +200,8 @@ int16_t AllMotionCntrl::RunUntilInput(int16_t mask, int32_t speed, int32_t start
     r = EZHR17_GetInputs(inputs);
     if (r < 0) return r;
     if ((inputs & mask) != 0) return inputs;
-    if (!delay_.DelayMs(config_.WAITPOLLINGINTERVAL, pump_, since)) return kMotorStopped;
+    if (!delay_.DelayMs(config_.WAITPOLLINGINTERVAL, pump_, since, Delay32::kRunStopLookMs))
+      return kMotorStopped;
   }
 }
 

@@ -172,7 +172,7 @@ int16_t IMSCNTRL::IM483I_SetInitVel(int32_t speed) {
 }
 
 bool IMSCNTRL::StoppedBetweenPasses(const StopRequest::Since& since) {
-  return !delay_.DelayMs(config_.WAITPOLLINGINTERVAL, pump_, since);
+  return !delay_.DelayMs(config_.WAITPOLLINGINTERVAL, pump_, since, Delay32::kRunStopLookMs);
 }
 
 int16_t IMSCNTRL::RunToInput(int16_t mask, int32_t speed, int32_t startSeconds,

@@ -339,6 +339,9 @@ TEST_F(EZHR17Driver, MotorToLimitReadsTheInputsOncePerInterval) {
   ASSERT_EQ(readAt.size(), 5u);
   for (size_t i = 2; i < readAt.size(); ++i) EXPECT_GT(readAt[i] - readAt[i - 1], 100u) << i;
   EXPECT_GE(clock.sleptMs, 3 * 100u);
+  // Looking for a Stop during the pauses wakes it every 10 ms, not more often.
+  EXPECT_GE(pump.stopOnlyCalls, 3 * 10);
+  EXPECT_LE(pump.stopOnlyCalls, 3 * 12);
 }
 
 TEST_F(EZHR17Driver, MotorToLimitTimesOutAndStillStopsAndRestores) {
