@@ -220,8 +220,9 @@ int16_t AllMotionCntrl::EZHR17_MotorToLimit(int16_t mask, int32_t speed) {
 }
 
 int16_t AllMotionCntrl::EZHR17_Probe() {
-  // Nobody reads these replies: no waiting for late ones between the queries.
-  COMM::IgnoredReplies ignored(comm_);
+  // Nobody reads these replies: no waiting for late ones between the queries, and no
+  // longer for one than it takes on the wire, whatever the link's time-out.
+  COMM::IgnoredReplies ignored(comm_, ezhr17::kProbeReplyWithinMs);
   for (const auto& text : ezhr17::ProbeTexts()) {
     std::string reply;
     comm_.CommOutIn2(text, reply);

@@ -224,7 +224,9 @@ int16_t IMSCNTRL::IM483I_MotorToLimit(int16_t mask, int32_t speed) {
   return result;
 }
 
+// Nobody reads the reply: it is waited for no longer than it takes on the wire.
 int16_t IMSCNTRL::IM483I_Probe() {
+  COMM::IgnoredReplies ignored(comm_, im483i::kProbeReplyWithinMs);
   std::string reply;
   return comm_.CommOutIn(im483i::kProbe, reply);
 }

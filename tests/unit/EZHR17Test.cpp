@@ -393,3 +393,14 @@ TEST_F(EZHR17Driver, ProbeAsksEveryAddressAndIgnoresSilence) {
   EXPECT_EQ(lines.size(), 14u);
   EXPECT_EQ(lines.back(), "Port TimeOut");
 }
+
+// A slow link's time-out does not stretch the probe: each silent address costs what a
+// reply takes on the wire.
+TEST_F(EZHR17Driver, ProbeWaitsForEachAddressOnlyAsLongAsAReplyTakes) {
+  port.responder = [](const std::string& w) { return w == "/1?Q\r" ? Wire(96) : ""; };
+  comm.CommSetTimeout(300);
+  const uint32_t start = clock.now;
+  EXPECT_EQ(drv.EZHR17_Probe(), 1);
+  EXPECT_LE(clock.now - start, 14 * (ezhr17::kProbeReplyWithinMs + 1u));
+  EXPECT_EQ(port.written.size(), 15u);
+}

@@ -315,8 +315,11 @@ TEST_F(IM483IDriver, ProbeSendsRawText) {
   EXPECT_EQ(drv.IM483I_Probe(), 1);
   EXPECT_EQ(port.written, std::vector<std::string>{"AX\n"});
   port.responder = nullptr;
+  const uint32_t start = clock.now;
   EXPECT_EQ(drv.IM483I_Probe(), -1);
   EXPECT_EQ(LastLog(), "Port TimeOut");
+  // Unanswered, it is given up after a reply's time on the wire, not the 500 ms time-out.
+  EXPECT_LE(clock.now - start, im483i::kProbeReplyWithinMs + 1u);
 }
 
 namespace {
