@@ -4,6 +4,9 @@
 #include <QDir>
 #include <cstdio>
 #include <cstring>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 #include "app/Kelvorin.h"
 #include "platform/qt/QtMessageBoxes.h"
@@ -75,10 +78,20 @@ int RefuseSecondCopy(const Options& options) {
   return 1;
 }
 
+// Large blocks (a request line of up to 1 MiB, its copies) are mapped on their own, so
+// that freeing them gives the memory back at once; otherwise the allocator raises this
+// bound after the first such block and keeps the rest in its heap for good.
+void GiveLargeBlocksBack() {
+#ifdef __GLIBC__
+  mallopt(M_MMAP_THRESHOLD, 256 * 1024);
+#endif
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (AnswerInfoOptions(argc, argv)) return 0;
+  GiveLargeBlocksBack();
   QApplication app(argc, argv);
   app.setApplicationName("kelvorin");
   app.setApplicationVersion(STCommands::kVersion);
