@@ -123,10 +123,10 @@ void COMM::LogDiscarded(const std::string& bytes) {
 
 // The reply to a read that gave up may still be on its way, and dropping what is already
 // waiting does not catch it: it comes during the next read. So the line must be quiet (no
-// byte for as long as that read waited), and either a late reply (its terminator) has come or the time in
-// which one can come has passed. What came meanwhile is dropped and logged once. Bounded
-// by two time-outs past that time (or past now, when it has gone by): a line that never
-// falls quiet cannot hold the link up for longer.
+// byte for as long as that read waited), and either a late reply (its terminator) has
+// come or the time in which one can come has passed. What came meanwhile is dropped and
+// logged once. Bounded by two such waits past that time (or past now, when it has gone
+// by): a line that never falls quiet cannot hold the link up for longer.
 void COMM::WaitForQuietLine() {
   replyOutstanding_ = false;
   if (!port_.IsOpen()) return;
