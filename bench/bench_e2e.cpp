@@ -1,44 +1,35 @@
-// The typical request end to end against the wire alone: "Z ?" through the automation
-// socket to a headless kelvorin whose controller is a kelvorin-sim on a pseudo-terminal
-// (9600 baud wire time on), against a direct exchange of the same bytes with a second,
-// identical simulator. The two alternate; the figure is the median of the per-pair
-// ratios (1.00: the program adds nothing to the wire time).
-#include <fcntl.h>
-#include <poll.h>
+// The typical request end to end against the wire alone and against the floor of any
+// socket design: "Z ?" through the automation socket to a headless kelvorin whose
+// controller is a kelvorin-sim on a pseudo-terminal (9600 baud wire time on), against a
+// direct exchange of the same bytes with a second, identical simulator, and against a
+// bare relay (one poll loop that copies socket bytes to the port of a third simulator
+// and the reply back). The three alternate; the figures are medians of the per-round
+// ratios (1.00: the program adds nothing).
 #include <sys/socket.h>
 #include <sys/un.h>
-#include <termios.h>
-#include <unistd.h>
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QThread>
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "integration/Programs.h"
+#include "BenchSupport.h"
 
 namespace {
 
 constexpr const char* kUsage =
     "usage: bench_e2e [--pairs N] [--family EZHR17|IM483I]\n"
     "  Times \"Z ?\" through the socket to kelvorin on a kelvorin-sim against a direct\n"
-    "  exchange of the same bytes with a second simulator, alternating; prints the\n"
-    "  medians and the median of the per-pair ratios. Default: 200 pairs, EZHR17.\n";
+    "  exchange of the same bytes with a second simulator and against a bare relay to a\n"
+    "  third, in turn; prints the medians, the added microseconds and the medians of\n"
+    "  the per-round ratios. Default: 200 rounds, EZHR17. Goal: kelvorin / relay at\n"
+    "  most 1.005.\n";
 constexpr int kWarmUp = 20;
-const QString kBinDir = QStringLiteral(KELVORIN_BIN_DIR);
-
-using Clk = std::chrono::steady_clock;
 
 struct Options {
   int pairs = 200;
@@ -61,77 +52,82 @@ bool ParseArgs(int argc, char** argv, Options& o) {
   return true;
 }
 
+// The bare relay: serves one client on a Unix-domain socket and copies whatever comes
+// from it to the tty and whatever comes from the tty back, in one poll loop.
+int RunRelay(const char* socketPath, const char* ttyPath) {
+  const int tty = bench::OpenTty(ttyPath);
+  const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un addr{};
+  addr.sun_family = AF_UNIX;
+  std::strncpy(addr.sun_path, socketPath, sizeof addr.sun_path - 1);
+  if (tty < 0 || ::bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+      ::listen(listener, 1) != 0)
+    return 1;
+  const int client = ::accept(listener, nullptr, nullptr);
+  char buf[4096];
+  pollfd fds[2] = {{client, POLLIN, 0}, {tty, POLLIN, 0}};
+  while (::poll(fds, 2, -1) > 0) {
+    for (int i = 0; i < 2; ++i) {
+      if (!(fds[i].revents & (POLLIN | POLLHUP))) continue;
+      const ssize_t n = ::read(fds[i].fd, buf, sizeof buf);
+      if (n <= 0 || ::write(fds[1 - i].fd, buf, size_t(n)) != n) return 0;
+    }
+  }
+  return 0;
+}
 
-// Reads from fd until an LF has come (kept in `got`); false on time-out or error.
-bool ReadLine(int fd, std::string& got) {
-  char buf[256];
-  while (got.find('\n') == std::string::npos) {
-    pollfd pfd{fd, POLLIN, 0};
-    if (::poll(&pfd, 1, 2000) <= 0) return false;
-    const ssize_t n = ::read(fd, buf, sizeof buf);
-    if (n <= 0) return false;
-    got.append(buf, size_t(n));
+// Alternates the three ways; each round starts with another one.
+struct Rounds {
+  std::vector<double> program, direct, relay;
+};
+
+bool Measure(int rounds, int sock, int tty, int relay, const std::string& request,
+             const std::string& wire, Rounds& r) {
+  for (int i = 0; i < rounds; ++i) {
+    double t[3];
+    for (int k = 0; k < 3; ++k) {
+      const int way = (i + k) % 3;
+      t[way] = way == 0 ? bench::Exchange(sock, request)
+                        : bench::Exchange(way == 1 ? tty : relay, wire);
+      if (t[way] < 0) return false;
+    }
+    r.program.push_back(t[0]);
+    r.direct.push_back(t[1]);
+    r.relay.push_back(t[2]);
   }
   return true;
 }
 
-// One exchange on fd: the bytes out, a line back. Microseconds; negative on failure.
-double Exchange(int fd, const std::string& out, std::string* answer = nullptr) {
-  std::string got;
-  const auto t0 = Clk::now();
-  if (::write(fd, out.data(), out.size()) != ssize_t(out.size()) || !ReadLine(fd, got))
-    return -1;
-  const double us = std::chrono::duration<double, std::micro>(Clk::now() - t0).count();
-  if (answer) *answer = got;
-  return us;
-}
-
-int OpenTty(const QString& path) {
-  const int fd = ::open(path.toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
-  termios tio{};
-  if (fd < 0 || ::tcgetattr(fd, &tio) != 0) return -1;
-  ::cfmakeraw(&tio);
-  ::cfsetispeed(&tio, B9600);
-  ::cfsetospeed(&tio, B9600);
-  tio.c_cflag |= CLOCAL | CREAD;
-  return ::tcsetattr(fd, TCSANOW, &tio) == 0 ? fd : -1;
-}
-
-int ConnectSocket(const QString& path) {
-  sockaddr_un addr{};
-  addr.sun_family = AF_UNIX;
-  const QByteArray p = path.toLocal8Bit();
-  if (size_t(p.size()) >= sizeof addr.sun_path) return -1;
-  std::memcpy(addr.sun_path, p.constData(), size_t(p.size()));
-  for (int i = 0; i < 400; ++i) {  // until the server listens (20 s)
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0) return fd;
-    ::close(fd);
-    QThread::msleep(50);
-  }
-  return -1;
-}
-
-void WriteSettings(const QString& dir, const QString& family, const QString& tty) {
-  programs::WriteSettings(dir, {"\"MPORT\",1", "\"PORTTIMEOUT\",100", "\"MOVETIMEOUT\",30",
-                                "\"WAITPOLLINGINTERVAL\",50", "\"CONTRTYPE\"," + family,
-                                "\"Z_INSTALLED\",1", "\"MPORTNAME\"," + tty});
-}
-
-int CommandLines(const QString& log) {
-  QFile f(log);
-  f.open(QIODevice::ReadOnly);
-  return int(f.readAll().count("\n> "));
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
+void Report(const Options& o, const std::string& wire, const Rounds& r, int linesPerRequest) {
+  const auto ratio = [](const std::vector<double>& a, const std::vector<double>& b) {
+    std::vector<double> q(a.size());
+    for (size_t i = 0; i < a.size(); ++i) q[i] = a[i] / b[i];
+    return bench::Median(q);
+  };
+  const auto added = [](const std::vector<double>& a, const std::vector<double>& b) {
+    std::vector<double> d(a.size());
+    for (size_t i = 0; i < a.size(); ++i) d[i] = a[i] - b[i];
+    return bench::Median(d);
+  };
+  std::printf("\"Z ?\" (%s, wire %s), %zu rounds\n", qPrintable(o.family),
+              wire == "/1?0\r" ? "\"/1?0\\r\"" : "\"1Z\\n\"", r.program.size());
+  std::printf("  through kelvorin:   median %7.0f us\n", bench::Median(r.program));
+  std::printf("  through the relay:  median %7.0f us\n", bench::Median(r.relay));
+  std::printf("  direct exchange:    median %7.0f us\n", bench::Median(r.direct));
+  std::printf("  added by kelvorin over the relay: median %5.0f us; over the wire: %5.0f us\n",
+              added(r.program, r.relay), added(r.program, r.direct));
+  std::printf("  ratio kelvorin / relay:  %.3f   (goal <= 1.005)\n", ratio(r.program, r.relay));
+  std::printf("  ratio kelvorin / direct: %.3f;  relay / direct: %.3f\n",
+              ratio(r.program, r.direct), ratio(r.relay, r.direct));
+  if (linesPerRequest != 1)
+    std::printf("  note: each request sent %d command lines to the controller\n",
+                linesPerRequest);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 4 && !std::strcmp(argv[1], "--relay")) return RunRelay(argv[2], argv[3]);
   Options o;
   if (!ParseArgs(argc, argv, o)) {
     const bool help = argc > 1 && (!std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h"));
@@ -141,68 +137,49 @@ int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   QTemporaryDir dir;
   const QString ttyA = dir.filePath("ttyA"), ttyB = dir.filePath("ttyB");
-  const QString logA = dir.filePath("simA.log");
+  const QString ttyC = dir.filePath("ttyC"), logA = dir.filePath("simA.log");
   const QStringList limits{"--lower-limit", "-1600", "--upper-limit", "160000"};
-  programs::Sim served(o.family, ttyA, logA, limits);
-  programs::Sim direct(o.family, ttyB, dir.filePath("simB.log"), limits);
-  if (!served.ok() || !direct.ok()) {
+  bench::Sim served(o.family, ttyA, logA, limits);
+  bench::Sim direct(o.family, ttyB, dir.filePath("simB.log"), limits);
+  bench::Sim relayed(o.family, ttyC, dir.filePath("simC.log"), limits);
+  if (!served.ok() || !direct.ok() || !relayed.ok()) {
     std::fprintf(stderr, "bench_e2e: kelvorin-sim did not start\n");
     return 1;
   }
-  WriteSettings(dir.path(), o.family, ttyA);
-  const QString socketPath = dir.filePath("k.sock");
-  QProcess server;
-  server.setStandardOutputFile(QProcess::nullDevice());
-  server.setStandardErrorFile(QProcess::nullDevice());
-  server.start(kBinDir + "/kelvorin", {"-platform", "offscreen", "--automation", "--socket",
-                                       socketPath, "--dir", dir.path()});
-  const int sock = server.waitForStarted(10000) ? ConnectSocket(socketPath) : -1;
-  const int tty = OpenTty(ttyB);
+  bench::WriteSettings(dir.path(), {"\"MPORT\",1", "\"PORTTIMEOUT\",100", "\"MOVETIMEOUT\",30",
+                                    "\"WAITPOLLINGINTERVAL\",50", "\"CONTRTYPE\"," + o.family,
+                                    "\"Z_INSTALLED\",1", "\"MPORTNAME\"," + ttyA});
+  const QString socketPath = dir.filePath("k.sock"), relayPath = dir.filePath("r.sock");
+  bench::Server server(dir.path(), socketPath);
+  QProcess relayProc;
+  relayProc.start(QCoreApplication::applicationFilePath(), {"--relay", relayPath, ttyC});
+  const int sock = bench::ConnectSocket(socketPath);
+  const int relay = bench::ConnectSocket(relayPath);
+  const int tty = bench::OpenTty(ttyB);
   const std::string request = "Z ?\n";
   const std::string wire = o.family == "EZHR17" ? "/1?0\r" : "1Z\n";
   std::string answer;
-  if (sock < 0 || tty < 0 || Exchange(sock, request, &answer) < 0 ||
+  if (sock < 0 || tty < 0 || relay < 0 || bench::Exchange(sock, request, &answer) < 0 ||
       answer.find("Error") != std::string::npos || answer.find("Off") != std::string::npos) {
     std::fprintf(stderr, "bench_e2e: no answer to \"Z ?\" (%s)\n", answer.c_str());
-    server.kill();
-    server.waitForFinished(5000);
+    relayProc.kill();
+    relayProc.waitForFinished(3000);
     return 1;
   }
-  for (int i = 0; i < kWarmUp; ++i) Exchange(sock, request), Exchange(tty, wire);
+  for (int i = 0; i < kWarmUp; ++i)
+    bench::Exchange(sock, request), bench::Exchange(tty, wire), bench::Exchange(relay, wire);
 
-  const int linesBefore = CommandLines(logA);
-  std::vector<double> viaSocket, viaWire, ratios;
-  for (int i = 0; i < o.pairs; ++i) {
-    const bool socketFirst = i % 2 == 0;
-    const double a = socketFirst ? Exchange(sock, request) : Exchange(tty, wire);
-    const double b = socketFirst ? Exchange(tty, wire) : Exchange(sock, request);
-    const double s = socketFirst ? a : b, w = socketFirst ? b : a;
-    if (s < 0 || w < 0) {
-      std::fprintf(stderr, "bench_e2e: an exchange failed\n");
-      break;
-    }
-    viaSocket.push_back(s);
-    viaWire.push_back(w);
-    ratios.push_back(s / w);
-  }
+  const int linesBefore = bench::ReceivedLines(logA);
+  Rounds r;
+  if (!Measure(o.pairs, sock, tty, relay, request, wire, r))
+    std::fprintf(stderr, "bench_e2e: an exchange failed\n");
   const int linesPerRequest =
-      viaSocket.empty() ? 0 : (CommandLines(logA) - linesBefore) / int(viaSocket.size());
+      r.program.empty() ? 0 : (bench::ReceivedLines(logA) - linesBefore) / int(r.program.size());
   ::close(sock);
   ::close(tty);
-  server.kill();
-  server.waitForFinished(5000);
-  if (ratios.empty()) return 1;
-
-  std::printf("\"Z ?\" (%s, wire %s), %zu pairs\n", qPrintable(o.family),
-              wire == "/1?0\r" ? "\"/1?0\\r\"" : "\"1Z\\n\"", ratios.size());
-  std::printf("  through the socket: median %7.0f us\n", Median(viaSocket));
-  std::printf("  direct exchange:    median %7.0f us\n", Median(viaWire));
-  std::vector<double> added(viaSocket.size());
-  for (size_t i = 0; i < added.size(); ++i) added[i] = viaSocket[i] - viaWire[i];
-  std::printf("  added by the program: median %5.0f us\n", Median(added));
-  std::printf("  ratio (median of the pairs): %.3f\n", Median(ratios));
-  if (linesPerRequest != 1)
-    std::printf("  note: each request sent %d command lines to the controller\n",
-                linesPerRequest);
+  ::close(relay);
+  relayProc.waitForFinished(3000);
+  if (r.program.empty()) return 1;
+  Report(o, wire, r, linesPerRequest);
   return 0;
 }

@@ -185,7 +185,8 @@ int16_t AllMotionCntrl::ReadMaxSpeed(int32_t& speed) {
 }
 
 // Steps 4-7: the input value once a masked input is active, or a negative status.
-// Between the polls the windows repaint and a Stop ends the run.
+// The polls are WAITPOLLINGINTERVAL apart; meanwhile the windows repaint and a Stop ends
+// the run.
 int16_t AllMotionCntrl::RunUntilInput(int16_t mask, int32_t speed, int32_t startSeconds,
                                       const StopRequest::Since& since) {
   int16_t inputs = 0;
@@ -199,8 +200,8 @@ int16_t AllMotionCntrl::RunUntilInput(int16_t mask, int32_t speed, int32_t start
     r = EZHR17_GetInputs(inputs);
     if (r < 0) return r;
     if ((inputs & mask) != 0) return inputs;
-    pump_.ProcessStopOnly();
-    if (since.Stopped()) return kMotorStopped;
+    if (!delay_.DelayMs(config_.WAITPOLLINGINTERVAL, pump_, since, Delay32::kRunStopLookMs))
+      return kMotorStopped;
   }
 }
 
@@ -219,8 +220,9 @@ int16_t AllMotionCntrl::EZHR17_MotorToLimit(int16_t mask, int32_t speed) {
 }
 
 int16_t AllMotionCntrl::EZHR17_Probe() {
-  // Nobody reads these replies: no waiting for late ones between the queries.
-  COMM::IgnoredReplies ignored(comm_);
+  // Nobody reads these replies: no waiting for late ones between the queries, and no
+  // longer for one than it takes on the wire, whatever the link's time-out.
+  COMM::IgnoredReplies ignored(comm_, ezhr17::kProbeReplyWithinMs);
   for (const auto& text : ezhr17::ProbeTexts()) {
     std::string reply;
     comm_.CommOutIn2(text, reply);

@@ -15,7 +15,8 @@ class EventPump;
 
 class AllMotionCntrl {
  public:
-  // config.WAITPOLLINGINTERVAL is the pause between status polls of EZHR17_Wait.
+  // config.WAITPOLLINGINTERVAL is the pause between the status polls of EZHR17_Wait
+  // and between the input polls of the limit run.
   // A Stop (shared.stop) ends a wait, the limit run and the pause after setting the
   // position; those then return kMotorStopped, after the stop command went out.
   AllMotionCntrl(COMM& comm, Delay32& delay, EventPump& pump, MotorShared& shared,

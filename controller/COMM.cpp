@@ -123,17 +123,17 @@ void COMM::LogDiscarded(const std::string& bytes) {
 
 // The reply to a read that gave up may still be on its way, and dropping what is already
 // waiting does not catch it: it comes during the next read. So the line must be quiet (no
-// byte for one time-out), and either a late reply (its terminator) has come or the time in
-// which one can come has passed. What came meanwhile is dropped and logged once. Bounded
-// by two time-outs past that time (or past now, when it has gone by): a line that never
-// falls quiet cannot hold the link up for longer.
+// byte for as long as that read waited), and either a late reply (its terminator) has
+// come or the time in which one can come has passed. What came meanwhile is dropped and
+// logged once. Bounded by two such waits past that time (or past now, when it has gone
+// by): a line that never falls quiet cannot hold the link up for longer.
 void COMM::WaitForQuietLine() {
   replyOutstanding_ = false;
   if (!port_.IsOpen()) return;
   // Times in milliseconds since the read gave up. Bytes stay waiting until read, so none
   // can have come unseen before it gave up.
   const auto since = [this] { return clock_.TickMs() - gaveUpMs_; };
-  const uint32_t quietMs = static_cast<uint32_t>(std::max<int16_t>(timeout_, 0));
+  const uint32_t quietMs = quietMs_;
   const uint32_t endMs = std::max(since(), lateWindowMs_) + 2 * quietMs;
   uint32_t lastByteMs = 0;
   bool replySeen = false;
@@ -198,11 +198,14 @@ bool COMM::EndsWithTerms(std::string& reply) const {
 int16_t COMM::ReadReply(std::string& reply, Completion complete, const char* failPrefix,
                         bool fresh) {
   reply.clear();
-  if (fresh) readStartMs_ = clock_.TickMs();
+  if (fresh) {
+    readStartMs_ = clock_.TickMs();
+    readTimeoutMs_ = ReadTimeoutMs();
+  }
   bool failureLogged = false;
   for (;;) {
     const uint32_t elapsed = clock_.TickMs() - readStartMs_;  // unsigned: survives the wrap
-    if (static_cast<int64_t>(elapsed) > timeout_) {
+    if (static_cast<int64_t>(elapsed) > readTimeoutMs_) {
       // A reply that has arrived is never a time-out, however late this thread got to
       // look: what is waiting is taken once more.
       if (PollReply(reply, complete, failPrefix, failureLogged) == Poll::kComplete) return 1;
@@ -213,8 +216,13 @@ int16_t COMM::ReadReply(std::string& reply, Completion complete, const char* fai
     const Poll poll = PollReply(reply, complete, failPrefix, failureLogged);
     if (poll == Poll::kComplete) return 1;
     if (poll == Poll::kClosed) return -1;
-    WaitOnPort(static_cast<int64_t>(timeout_) - elapsed + 1);
+    WaitOnPort(static_cast<int64_t>(readTimeoutMs_) - elapsed + 1);
   }
+}
+
+int16_t COMM::ReadTimeoutMs() const {
+  if (ignoring_ > 0 && ignoredWithinMs_ > 0) return std::min(timeout_, ignoredWithinMs_);
+  return timeout_;
 }
 
 // Takes what is waiting into reply and checks it for the end of the reply.
@@ -252,6 +260,7 @@ void COMM::NoteReadGaveUp() {
   gaveUpMs_ = clock_.TickMs();
   const uint32_t timeout = static_cast<uint32_t>(std::max<int16_t>(timeout_, 0));
   lateWindowMs_ = ignoring_ > 0 ? 0 : kLateReplyTimeouts * timeout;
+  quietMs_ = static_cast<uint32_t>(std::max<int16_t>(readTimeoutMs_, 0));
 }
 
 int16_t COMM::CommOutIn(const std::string& text, std::string& reply) {

@@ -64,10 +64,20 @@ class COMM {
 
   // While one of these lives, exchanges do not wait for late replies of the ones before
   // (the start-up probe, whose replies nobody reads); the first exchange after it waits
-  // for a quiet line (no byte for one time-out).
+  // for a quiet line (no byte for one time-out). With replyWithinMs above 0 such a reply
+  // comes within that time if at all: a read waits no longer (nor longer than the
+  // time-out), and the quiet line after them is that long.
   class IgnoredReplies : ScopedCount<int> {
    public:
-    explicit IgnoredReplies(COMM& comm) : ScopedCount(comm.ignoring_) {}
+    explicit IgnoredReplies(COMM& comm, int16_t replyWithinMs = 0)
+        : ScopedCount(comm.ignoring_), comm_(comm), saved_(comm.ignoredWithinMs_) {
+      if (replyWithinMs > 0) comm.ignoredWithinMs_ = replyWithinMs;
+    }
+    ~IgnoredReplies() { comm_.ignoredWithinMs_ = saved_; }
+
+   private:
+    COMM& comm_;
+    int16_t saved_;
   };
 
   // The longest line the log keeps; a longer one is cut there.
@@ -88,6 +98,8 @@ class COMM {
   bool EndsWithTerm(std::string& reply) const;
   bool EndsWithTerms(std::string& reply) const;
   void WaitOnPort(int64_t ms);
+  // How long the read starting now may wait: the time-out, or less for ignored replies.
+  int16_t ReadTimeoutMs() const;
   void NoteReadGaveUp();
   void PrepareLine();
   void WaitForQuietLine();
@@ -126,4 +138,7 @@ class COMM {
   uint32_t gaveUpMs_ = 0;
   uint32_t lateWindowMs_ = 0;
   int ignoring_ = 0;  // IgnoredReplies scopes alive
+  int16_t ignoredWithinMs_ = 0;  // their bound on a reply's time, 0: none
+  int16_t readTimeoutMs_ = 1000;  // of the last read
+  uint32_t quietMs_ = 0;  // how long the line must be quiet after a read that gave up
 };

@@ -8,7 +8,6 @@
 
 namespace {
 constexpr int32_t kSecondsPerDay = 24 * 3600;
-constexpr uint32_t kStopCheckMs = 5;  // longest sleep between two looks for a Stop
 }
 
 void Delay32::DelayMs(int32_t ms) {
@@ -23,7 +22,8 @@ void Delay32::DelayMs(int32_t ms) {
   }
 }
 
-bool Delay32::DelayMs(int32_t ms, EventPump& pump, const StopRequest::Since& since) {
+bool Delay32::DelayMs(int32_t ms, EventPump& pump, const StopRequest::Since& since,
+                      uint32_t stopLookMs) {
   const uint32_t start = clock_.TickMs();
   const auto wanted = static_cast<uint32_t>(std::max(ms, -1));
   for (;;) {
@@ -32,7 +32,7 @@ bool Delay32::DelayMs(int32_t ms, EventPump& pump, const StopRequest::Since& sin
     if (ms < 0) return true;
     const uint32_t elapsed = clock_.TickMs() - start;
     if (elapsed > wanted) return true;
-    clock_.SleepMs(std::min(wanted - elapsed + 1, kStopCheckMs));
+    clock_.SleepMs(std::min(wanted - elapsed + 1, std::max(stopLookMs, 1u)));
   }
 }
 

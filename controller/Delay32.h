@@ -15,8 +15,14 @@ class Delay32 {
   // deadline instead of spinning.
   void DelayMs(int32_t ms);
   // The same pause, during which only a Stop is taken (EventPump::ProcessStopOnly, every
-  // few milliseconds): false, at once, when a Stop came since `since` was noted.
-  bool DelayMs(int32_t ms, EventPump& pump, const StopRequest::Since& since);
+  // stopLookMs milliseconds at most): false, at once, when a Stop came since `since` was
+  // noted.
+  bool DelayMs(int32_t ms, EventPump& pump, const StopRequest::Since& since,
+               uint32_t stopLookMs = kStopLookMs);
+  static constexpr uint32_t kStopLookMs = 5;
+  // For the pauses that repeat through a whole run (the polls of a homing): fewer
+  // wake-ups, a Stop still taken well within a human's notice.
+  static constexpr uint32_t kRunStopLookMs = 10;
   uint32_t GetTickMs();
   // Whole seconds of the time of day, rounded; for the move time-outs.
   int32_t SecondsOfDay();

@@ -53,6 +53,9 @@ int16_t ModeWithLimitMode(int16_t mode, int16_t kind);
 
 // The 15 raw address queries of the start-up probe, "/1?Q" to "/F?Q".
 std::array<std::string, 15> ProbeTexts();
+// A probe query and a status reply take 12 bytes on the wire, 12.5 ms at 9600 baud; a
+// controller that is there has answered within this, its turn-around included.
+inline constexpr int16_t kProbeReplyWithinMs = 32;
 
 // Checks a reply frame. kOk or kControllerError hand the reply data to data and the
 // status character's error code to code; kMalformed: no "/0" at positions 2-3, or no

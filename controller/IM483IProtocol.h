@@ -41,6 +41,9 @@ inline constexpr const char* kQueryMoving = "^";
 inline constexpr const char* kSetOrigin = "O";
 inline constexpr const char* kResetDivide = "H 0";
 inline constexpr const char* kProbe = "AX";
+// The probe and its echo take 6 bytes on the wire, 6.3 ms at 9600 baud; a controller
+// that is there has answered within this, its turn-around included.
+inline constexpr int16_t kProbeReplyWithinMs = 26;
 
 // Speed of the move off a limit: half the magnitude (halves to even), at least 20,
 // against the direction of the run; 0 for 0.

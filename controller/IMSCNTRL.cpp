@@ -1,5 +1,6 @@
 #include "controller/IMSCNTRL.h"
 
+#include "common/Config.h"
 #include "controller/COMM.h"
 #include "controller/Delay32.h"
 #include "controller/IM483IProtocol.h"
@@ -10,8 +11,9 @@ namespace {
 constexpr int32_t kWaitPollMs = 20;
 }
 
-IMSCNTRL::IMSCNTRL(COMM& comm, Delay32& delay, EventPump& pump, MotorShared& shared)
-    : comm_(comm), delay_(delay), pump_(pump), shared_(shared) {}
+IMSCNTRL::IMSCNTRL(COMM& comm, Delay32& delay, EventPump& pump, MotorShared& shared,
+                   const Config& config)
+    : comm_(comm), delay_(delay), pump_(pump), shared_(shared), config_(config) {}
 
 void IMSCNTRL::IM483I_Init() {
   comm_.CommSetOutTerm(10);
@@ -170,8 +172,7 @@ int16_t IMSCNTRL::IM483I_SetInitVel(int32_t speed) {
 }
 
 bool IMSCNTRL::StoppedBetweenPasses(const StopRequest::Since& since) {
-  pump_.ProcessStopOnly();
-  return since.Stopped();
+  return !delay_.DelayMs(config_.WAITPOLLINGINTERVAL, pump_, since, Delay32::kRunStopLookMs);
 }
 
 int16_t IMSCNTRL::RunToInput(int16_t mask, int32_t speed, int32_t startSeconds,
@@ -223,7 +224,9 @@ int16_t IMSCNTRL::IM483I_MotorToLimit(int16_t mask, int32_t speed) {
   return result;
 }
 
+// Nobody reads the reply: it is waited for no longer than it takes on the wire.
 int16_t IMSCNTRL::IM483I_Probe() {
+  COMM::IgnoredReplies ignored(comm_, im483i::kProbeReplyWithinMs);
   std::string reply;
   return comm_.CommOutIn(im483i::kProbe, reply);
 }

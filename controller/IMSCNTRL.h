@@ -7,6 +7,7 @@
 
 #include "controller/StopRequest.h"
 
+struct Config;
 struct MotorShared;
 class COMM;
 class Delay32;
@@ -15,8 +16,10 @@ class EventPump;
 class IMSCNTRL {
  public:
   // A Stop (shared.stop) ends a wait, the limit run and the settling pause; those then
-  // return kMotorStopped, after the stop command went out.
-  IMSCNTRL(COMM& comm, Delay32& delay, EventPump& pump, MotorShared& shared);
+  // return kMotorStopped, after the stop command went out. config.WAITPOLLINGINTERVAL
+  // is the pause between the passes of the limit run.
+  IMSCNTRL(COMM& comm, Delay32& delay, EventPump& pump, MotorShared& shared,
+           const Config& config);
 
   // Link terminators: commands and replies end with LF.
   void IM483I_Init();
@@ -51,7 +54,8 @@ class IMSCNTRL {
                      const StopRequest::Since& since);
   // Runs at speed until no input is active: 1, or a negative status.
   int16_t RunOffInputs(int32_t speed, int32_t startSeconds, const StopRequest::Since& since);
-  // Between two passes of a limit run: the windows repaint; true when a Stop came.
+  // Between two passes of a limit run: a pause of WAITPOLLINGINTERVAL, during which the
+  // windows repaint; true when a Stop came.
   bool StoppedBetweenPasses(const StopRequest::Since& since);
   // A Stop came since `since`: sends the stop command when nobody has sent it yet.
   bool StopTaken(const StopRequest::Since& since);
@@ -61,5 +65,6 @@ class IMSCNTRL {
   Delay32& delay_;
   EventPump& pump_;
   MotorShared& shared_;
+  const Config& config_;
   int16_t inProgress_ = 0;  // guards the exchange against nesting
 };

@@ -45,7 +45,7 @@ struct CoreModules {
         par(messages),
         comm(port, clock),
         ezhr17(comm, comm.Delay(), pump, shared, state.config),
-        im483i(comm, comm.Delay(), pump, shared),
+        im483i(comm, comm.Delay(), pump, shared, state.config),
         motor(state.config, shared, comm, ezhr17, im483i),
         foc(par, motor, comm.Delay(), messages),
         cmds(state, windows, comm.Delay(), comm, motor, pump),

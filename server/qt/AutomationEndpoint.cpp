@@ -31,6 +31,9 @@ constexpr qsizetype kOutCap = 1024 * 1024;
 constexpr int kCloseGraceMs = 5000;
 // Input thrown away per wake-up of a refused connection.
 constexpr int kDiscardChunks = 16;
+// A connection's emptied line buffer is kept for its next request up to this size, and
+// given back beyond it (after a large line).
+constexpr qsizetype kKeptBuffer = 2 * kReadChunk;
 
 const char kTooLong[] = "Error Line too long\n";
 
@@ -98,11 +101,15 @@ class AutomationEndpoint::Connection : public QObject {
     std::string line(p, size_t(len));
     start += lf + 1;
     scanned = 0;
-    if (start == pending.size()) {
-      pending.resize(0);
-      start = 0;
-    }
+    if (start == pending.size()) ReleaseInput();
     return line;
+  }
+
+  // Empties the line buffer; a large one is given back.
+  void ReleaseInput() {
+    if (pending.capacity() > kKeptBuffer) pending = QByteArray();
+    else pending.resize(0);
+    start = scanned = 0;
   }
 
   ClientLink Link() const { return kind == Kind::Tcp ? ClientLink::Tcp : ClientLink::Local; }
@@ -118,6 +125,8 @@ class AutomationEndpoint::Connection : public QObject {
   bool closing = false;    // refused; the rest is discarded
   bool ending = false;     // input ended and all answered; closes once sent
   bool finished = false;   // released; deleted later
+  bool parked = false;     // waits for the input buffered by all clients to drain
+  qsizetype counted = 0;   // its buffer as counted in the endpoint's total
 };
 
 AutomationEndpoint::AutomationEndpoint(AutomationHost& host, QObject* parent)
@@ -206,7 +215,8 @@ void AutomationEndpoint::Accept(int fd, Kind kind) {
 // and the socket turns readable is reading switched off (OnReadable), which spares the
 // typical short request two changes of the event loop's descriptor set.
 void AutomationEndpoint::UpdateInput(Connection* conn) {
-  const bool ready = !conn->busy && !conn->scheduled && !conn->stalled && !conn->ending;
+  const bool ready =
+      !conn->busy && !conn->scheduled && !conn->stalled && !conn->ending && !conn->parked;
   conn->stream->WantInput(!conn->finished && (conn->closing || ready));
 }
 
@@ -248,7 +258,14 @@ void AutomationEndpoint::ProcessNext(Connection* conn) {
     UpdateInput(conn);
     return;
   }
-  conn->Fill();
+  if (conn->FindLf() < 0) {  // no whole line buffered yet: more input is needed
+    if (!MayRead(conn)) {
+      Park(conn);
+      return;
+    }
+    conn->Fill();
+    Count(conn);
+  }
   if (conn->stream->Broken()) {
     Finish(conn);
     return;
@@ -258,8 +275,13 @@ void AutomationEndpoint::ProcessNext(Connection* conn) {
     RefuseLongLine(conn);
   } else if (lf >= 0) {
     // After the end of input, a client that has closed altogether gets nothing more.
-    if (conn->stream->InputEnded() && conn->stream->PeerClosed()) Finish(conn);
-    else RunLine(conn, conn->TakeLine(lf));
+    if (conn->stream->InputEnded() && conn->stream->PeerClosed()) {
+      Finish(conn);
+    } else {
+      std::string line = conn->TakeLine(lf);
+      Count(conn);
+      RunLine(conn, std::move(line));
+    }
   } else if (conn->stream->InputEnded()) {
     EndWhenSent(conn);  // every complete request is answered; a partial one is dropped
   } else {
@@ -290,6 +312,7 @@ void AutomationEndpoint::RefuseLongLine(Connection* conn) {
   conn->closing = true;
   conn->pending = QByteArray();
   conn->start = conn->scanned = 0;
+  Count(conn);
   conn->stream->Write(kTooLong, qsizetype(sizeof(kTooLong) - 1));
   if (conn->stream->Unsent() == 0) conn->stream->EndOutput();
   QTimer::singleShot(kCloseGraceMs, conn, [this, conn] { Finish(conn); });
@@ -319,10 +342,48 @@ void AutomationEndpoint::ScheduleNext(Connection* conn) {
 void AutomationEndpoint::Finish(Connection* conn) {
   if (conn->finished) return;
   conn->finished = true;
+  conn->pending = QByteArray();
+  Count(conn);
   conn->stream->Close();
   conn->deleteLater();
   if (conn->kind != Kind::Command) {
     --clients_;
     host_.ClientReleased();
+  }
+}
+
+// Input buffered by all clients is bounded: past the bound, one connection at a time (the
+// first that asked) goes on reading, so its line can complete and be answered, and the
+// others wait with their bytes in their sockets until the total has drained.
+bool AutomationEndpoint::MayRead(Connection* conn) {
+  const auto queued = std::find(overBudget_.begin(), overBudget_.end(), conn);
+  if (buffered_ < kInputBudget && queued == overBudget_.end()) return true;
+  if (queued == overBudget_.end()) overBudget_.push_back(conn);
+  return buffered_ < kInputBudget || overBudget_.front() == conn;
+}
+
+void AutomationEndpoint::Park(Connection* conn) {
+  conn->parked = true;
+  UpdateInput(conn);
+}
+
+// Keeps the total of buffered input up to date after a connection's buffer changed. A
+// connection whose buffer is empty (its line taken) leaves the queue; when the total
+// went down or another connection is first in the queue, the parked ones look again.
+void AutomationEndpoint::Count(Connection* conn) {
+  const qsizetype now = conn->pending.capacity();
+  const qsizetype change = now - conn->counted;
+  buffered_ += change;
+  conn->counted = now;
+  const Connection* first = overBudget_.empty() ? nullptr : overBudget_.front();
+  if (conn->finished || conn->Unconsumed() == 0)
+    overBudget_.erase(std::remove(overBudget_.begin(), overBudget_.end(), conn),
+                      overBudget_.end());
+  const bool firstChanged = !overBudget_.empty() && overBudget_.front() != first;
+  if (change >= 0 && !firstChanged) return;
+  for (Connection* waiting : overBudget_) {
+    if (!waiting->parked) continue;
+    waiting->parked = false;
+    ScheduleNext(waiting);
   }
 }

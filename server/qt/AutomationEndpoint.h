@@ -12,6 +12,7 @@
 #include <QObject>
 #include <QString>
 
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,9 @@ class AutomationEndpoint : public QObject {
  public:
   // The longest request line, without its LF.
   static constexpr qsizetype kMaxLineBytes = 1048576;
+  // Request input buffered across all clients; past it, reading pauses (one connection
+  // at a time goes on) until answered lines have freed room.
+  static constexpr qsizetype kInputBudget = 16 * kMaxLineBytes;
 
   explicit AutomationEndpoint(AutomationHost& host, QObject* parent = nullptr);
   ~AutomationEndpoint() override;
@@ -49,6 +53,8 @@ class AutomationEndpoint : public QObject {
 
   // Open connections that count as KelvorinCmd objects.
   int ClientCount() const { return clients_; }
+  // Bytes held in the connections' line buffers, all together.
+  qsizetype BufferedInput() const { return buffered_; }
 
  private:
   class Connection;
@@ -66,6 +72,9 @@ class AutomationEndpoint : public QObject {
   void EndWhenSent(Connection* conn);
   void ScheduleNext(Connection* conn);
   void Finish(Connection* conn);
+  bool MayRead(Connection* conn);
+  void Park(Connection* conn);
+  void Count(Connection* conn);
 
   AutomationHost& host_;
   QLocalServer* main_ = nullptr;
@@ -75,4 +84,7 @@ class AutomationEndpoint : public QObject {
   int clients_ = 0;
   bool held_ = false;
   std::vector<std::pair<int, Kind>> waiting_;  // accepted while held
+  qsizetype buffered_ = 0;  // capacity of all connections' line buffers
+  // Connections that asked to read while the total was past kInputBudget, first first.
+  std::deque<Connection*> overBudget_;
 };

@@ -56,6 +56,7 @@ class FakeHost : public AutomationHost {
   void ClientReleased() override { log.push_back("released"); }
   std::string Exec(const std::string& cmd, ClientLink link) override {
     links.push_back(link);
+    if (onExec) onExec();
     const std::string shown = cmd.size() > 200 ? "len " + std::to_string(cmd.size()) : cmd;
     log.push_back("begin " + shown);
     if (cmd.rfind("sleep ", 0) == 0) {
@@ -86,7 +87,7 @@ class FakeHost : public AutomationHost {
   std::vector<std::string> log;
   std::vector<std::string> dde;
   std::vector<ClientLink> links;
-  std::function<void()> onSleep, onHold;
+  std::function<void()> onSleep, onHold, onExec;
   std::function<bool()> holdUntil = [] { return false; };
   bool holdReached = false;
   bool held = false;
@@ -310,6 +311,31 @@ TEST_F(EndpointTest, LineLimitIsOneMebibyteAndALongerLineClosesTheConnection) {
   EXPECT_TRUE(unterminated->Closed());
   EXPECT_TRUE(RunEventsUntil([&] { return host.Count("released") == 2; }));
   EXPECT_EQ(endpoint.ClientCount(), 1);
+}
+
+// Past a bound on the input buffered for all clients together, the others wait in their
+// sockets while one line at a time completes; every line is answered, and a connection
+// keeps no large buffer after its line.
+TEST_F(EndpointTest, InputBufferedAcrossClientsIsBoundedAndEveryLineIsAnswered) {
+  const qsizetype max = AutomationEndpoint::kMaxLineBytes;
+  const int n = int(AutomationEndpoint::kInputBudget / max) + 8;
+  qsizetype most = 0;
+  host.onExec = [&] { most = std::max(most, endpoint.BufferedInput()); };
+  std::vector<std::unique_ptr<Client>> clients;
+  for (int i = 0; i < n; ++i) clients.push_back(Connect());
+  // Every client's line is all there but its LF: nothing can be answered yet.
+  for (auto& c : clients) c->Send(QByteArray(max, 'x'));
+  RunEventsUntil([&] {
+    most = std::max(most, endpoint.BufferedInput());
+    return false;
+  }, 500);
+  for (auto& c : clients) c->Send("\n");
+  for (auto& c : clients) EXPECT_EQ(c->Answer(20000), "len 1048576");
+  EXPECT_LE(most, AutomationEndpoint::kInputBudget + 3 * max);
+  EXPECT_EQ(host.Count("begin len 1048576"), n);
+  EXPECT_EQ(endpoint.BufferedInput(), 0);
+  clients.front()->Send("small\n");
+  EXPECT_EQ(clients.front()->Answer(), "small");
 }
 
 TEST_F(EndpointTest, SeveralClientsEachGetTheirOwnAnswers) {

@@ -128,7 +128,7 @@ struct LinkRig {
   MotorShared shared;
   Config config;
   AllMotionCntrl ezhr17{comm, delay, pump, shared, config};
-  IMSCNTRL im483i{comm, delay, pump, shared};
+  IMSCNTRL im483i{comm, delay, pump, shared, config};
   MotCon mot{config, shared, comm, ezhr17, im483i};
   bool opened = false;
 };

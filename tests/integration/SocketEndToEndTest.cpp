@@ -456,8 +456,8 @@ TEST_F(SocketEndToEndTest, AClientThatEndsItsInputGetsEveryAnswer) {
 }
 
 TEST_F(SocketEndToEndTest, RequestsWaitForNobodyDuringAStartUp) {
-  // A silent controller: every probe waits out the port time-out.
-  WriteConfig("\"CONTRTYPE\",EZHR17\r\n\"MPORTNAME\",sim:EZHR17:silent\r\n\"PORTTIMEOUT\",150\r\n"
+  // A silent controller: the first command of the axis set-up waits out the port time-out.
+  WriteConfig("\"CONTRTYPE\",EZHR17\r\n\"MPORTNAME\",sim:EZHR17:silent\r\n\"PORTTIMEOUT\",1500\r\n"
               "\"MOVETIMEOUT\",10\r\n\"WAITPOLLINGINTERVAL\",20\r\n\"Z_INSTALLED\",1\r\n"
               "\"MPORT\",1\r\n");
   QElapsedTimer t;
@@ -468,7 +468,7 @@ TEST_F(SocketEndToEndTest, RequestsWaitForNobodyDuringAStartUp) {
   ASSERT_TRUE(c.Connect(socketPath));
   EXPECT_EQ(c.Ask("Ver;Z ?"), "1.0 ; Off  ; ");
   const qint64 answered = t.elapsed();
-  // The socket was there long before the probes ended (14 of them at 150 ms).
+  // The socket was there long before the start-up ended (after that 1.5 s time-out).
   EXPECT_LT(connected + 1000, answered) << connected << " ms, " << answered << " ms";
 }
 

@@ -389,6 +389,26 @@ TEST_F(TimedLink, IgnoredRepliesDoNotWaitBetweenThemButTheNextCommandDoes) {
   EXPECT_EQ(port.writeTimes.back(), gaveUp + kT / 2 + kT);
 }
 
+// Ignored replies with a bound on their time: each read waits that long (not the whole
+// time-out), and so does the quiet line before the next command.
+TEST_F(TimedLink, IgnoredRepliesWithABoundWaitNoLonger) {
+  constexpr int16_t kWithin = 30;
+  {
+    COMM::IgnoredReplies ignored(comm, kWithin);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(comm.CommOutIn2("/2?Q", reply), -1);
+  }
+  EXPECT_EQ(port.writeTimes, (std::vector<uint32_t>{0, kWithin + 1, 2 * (kWithin + 1)}));
+  const uint32_t gaveUp = clock.now;
+  port.responder = [](const std::string&) { return std::string("/0`7\x03\r\n"); };
+  EXPECT_EQ(comm.CommOutIn2("/1?0", reply), 1);
+  EXPECT_EQ(port.writeTimes.back(), gaveUp + kWithin);
+  // Outside the scope the time-out is whole again.
+  port.responder = nullptr;
+  const uint32_t start = clock.now;
+  EXPECT_EQ(comm.CommIn2(reply), -1);
+  EXPECT_EQ(clock.now - start, kT + 1);
+}
+
 namespace {
 
 struct DeadlineCase {

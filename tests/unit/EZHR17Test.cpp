@@ -326,6 +326,24 @@ TEST_F(EZHR17Driver, MotorToLimitRunsUntilTheMaskedInput) {
   EXPECT_EQ(pump.calls, 0);
 }
 
+// One input read per poll interval, sleeping in between.
+TEST_F(EZHR17Driver, MotorToLimitReadsTheInputsOncePerInterval) {
+  std::vector<uint32_t> readAt;
+  port.responder = [&](const std::string& w) {
+    if (w == "/1?2\r") return Wire(96, "5000");
+    if (w != "/1?4\r") return Wire(96);
+    readAt.push_back(clock.now);
+    return Wire(96, readAt.size() < 5 ? "00" : "04");
+  };
+  EXPECT_EQ(drv.EZHR17_MotorToLimit(1, 800), 1);
+  ASSERT_EQ(readAt.size(), 5u);
+  for (size_t i = 2; i < readAt.size(); ++i) EXPECT_GT(readAt[i] - readAt[i - 1], 100u) << i;
+  EXPECT_GE(clock.sleptMs, 3 * 100u);
+  // Looking for a Stop during the pauses wakes it every 10 ms, not more often.
+  EXPECT_GE(pump.stopOnlyCalls, 3 * 10);
+  EXPECT_LE(pump.stopOnlyCalls, 3 * 12);
+}
+
 TEST_F(EZHR17Driver, MotorToLimitTimesOutAndStillStopsAndRestores) {
   port.responder = [&](const std::string& w) {
     clock.now += 100;  // each exchange takes a while
@@ -374,4 +392,15 @@ TEST_F(EZHR17Driver, ProbeAsksEveryAddressAndIgnoresSilence) {
   const auto lines = LogLines(comm);
   EXPECT_EQ(lines.size(), 14u);
   EXPECT_EQ(lines.back(), "Port TimeOut");
+}
+
+// A slow link's time-out does not stretch the probe: each silent address costs what a
+// reply takes on the wire.
+TEST_F(EZHR17Driver, ProbeWaitsForEachAddressOnlyAsLongAsAReplyTakes) {
+  port.responder = [](const std::string& w) { return w == "/1?Q\r" ? Wire(96) : ""; };
+  comm.CommSetTimeout(300);
+  const uint32_t start = clock.now;
+  EXPECT_EQ(drv.EZHR17_Probe(), 1);
+  EXPECT_LE(clock.now - start, 14 * (ezhr17::kProbeReplyWithinMs + 1u));
+  EXPECT_EQ(port.written.size(), 15u);
 }

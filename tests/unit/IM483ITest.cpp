@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "common/Config.h"
 #include "controller/COMM.h"
 #include "controller/Delay32.h"
 #include "controller/IM483IProtocol.h"
@@ -37,6 +38,7 @@ class IM483IDriver : public ::testing::Test {
   IM483IDriver() {
     shared.MotorAddr = '1';
     shared.MotorMoveTimeout = 2;
+    config.WAITPOLLINGINTERVAL = 40;
     comm.CommInit();
     comm.CommOpenPort(1);
     comm.CommSetTimeout(500);
@@ -52,7 +54,8 @@ class IM483IDriver : public ::testing::Test {
   COMM comm{port, clock};
   Delay32 delay{clock};
   MotorShared shared;
-  IMSCNTRL drv{comm, delay, pump, shared};
+  Config config;
+  IMSCNTRL drv{comm, delay, pump, shared, config};
 };
 
 }  // namespace
@@ -258,6 +261,25 @@ TEST_F(IM483IDriver, MotorToLimitRunsThenBacksOff) {
   EXPECT_EQ(pump.calls, 0);
 }
 
+// Each pass (the run command again, then the inputs) comes one poll interval after the
+// one before, on the way to the limit and off it; the pauses sleep.
+TEST_F(IM483IDriver, MotorToLimitPacesItsPasses) {
+  const std::vector<std::string> inputs = {"0", "0", "2", "2", "0"};
+  size_t next = 0;
+  std::vector<uint32_t> passAt;
+  port.responder = [&](const std::string& w) {
+    if (w != "1] 0\n") return Echo(w);
+    passAt.push_back(clock.now);
+    return Echo(w, inputs.at(next++));
+  };
+  EXPECT_EQ(drv.IM483I_MotorToLimit(3, 1000), 2);
+  ASSERT_EQ(passAt.size(), inputs.size());
+  for (size_t i : {1, 2, 4}) EXPECT_GT(passAt[i] - passAt[i - 1], 40u) << i;
+  EXPECT_EQ(passAt[3], passAt[2]);  // at the limit it turns back at once
+  EXPECT_GE(clock.sleptMs, 3 * 40u);
+  EXPECT_EQ(port.written.size(), 12u);  // the run command once per pass, no more
+}
+
 TEST_F(IM483IDriver, MotorToLimitSlowSpeedAndFailures) {
   bool atLimit = true;
   port.responder = [&](const std::string& w) {
@@ -293,8 +315,11 @@ TEST_F(IM483IDriver, ProbeSendsRawText) {
   EXPECT_EQ(drv.IM483I_Probe(), 1);
   EXPECT_EQ(port.written, std::vector<std::string>{"AX\n"});
   port.responder = nullptr;
+  const uint32_t start = clock.now;
   EXPECT_EQ(drv.IM483I_Probe(), -1);
   EXPECT_EQ(LastLog(), "Port TimeOut");
+  // Unanswered, it is given up after a reply's time on the wire, not the 500 ms time-out.
+  EXPECT_LE(clock.now - start, im483i::kProbeReplyWithinMs + 1u);
 }
 
 namespace {

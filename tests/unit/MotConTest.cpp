@@ -43,7 +43,7 @@ class MotConDispatch : public ::testing::Test {
   MotorShared shared;
   Config config;
   AllMotionCntrl ezhr17{comm, delay, pump, shared, config};
-  IMSCNTRL im483i{comm, delay, pump, shared};
+  IMSCNTRL im483i{comm, delay, pump, shared, config};
   MotCon mot{config, shared, comm, ezhr17, im483i};
 };
 

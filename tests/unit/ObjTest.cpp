@@ -39,7 +39,7 @@ class ObjTest : public ::testing::Test, protected ScratchDir {
   COMM comm{port, clock};
   MotorShared shared;
   AllMotionCntrl ezhr17{comm, comm.Delay(), pump, shared, state.config};
-  IMSCNTRL im483i{comm, comm.Delay(), pump, shared};
+  IMSCNTRL im483i{comm, comm.Delay(), pump, shared, state.config};
   MotCon motor{state.config, shared, comm, ezhr17, im483i};
   STCommands cmds{state, windows, comm.Delay(), comm, motor, pump};
   STObj list{par};

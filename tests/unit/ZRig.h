@@ -121,7 +121,7 @@ class ZRig : public ScratchDir {
   COMM comm{port, clock};
   MotorShared shared;
   AllMotionCntrl ezhr17{comm, comm.Delay(), pump, shared, state.config};
-  IMSCNTRL im483i{comm, comm.Delay(), pump, shared};
+  IMSCNTRL im483i{comm, comm.Delay(), pump, shared, state.config};
   MotCon motor{state.config, shared, comm, ezhr17, im483i};
   STFoc foc{par, motor, comm.Delay(), messages};
   FakeController controller;
