@@ -10,7 +10,7 @@ filter=${1:-'*Unload*:WindowLifetime*:OperatorInput*:StopButton*:InterpWindow*:M
 
 bash scripts/install-deps.sh
 [ -f build-asan/build.ninja ] || cmake -S . -B build-asan -G Ninja \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELVORIN_ASAN=ON >/dev/null
+  -DCMAKE_BUILD_TYPE=Debug -DKELVORIN_ASAN=ON >/dev/null
 cmake --build build-asan --target integration_tests
 
 # Qt and the font libraries keep some memory to the end of the process: leaks are not
