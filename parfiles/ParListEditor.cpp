@@ -19,14 +19,17 @@ std::string ShownText(const ParValue& value) {
 
 bool ParListEditor::Load() {
   rows_.clear();
+  entries_.clear();
+  path_ = store_.ParGetPath();
   loaded_ = store_.ParLoad() == 1;
   if (!loaded_) return false;
   const int16_t n = store_.ParCount();
+  entries_.resize(static_cast<size_t>(n));
   rows_.resize(static_cast<size_t>(n));
   for (int16_t i = 0; i < n; ++i) {
-    ParValue value;
-    store_.ParGetAt(i, rows_[static_cast<size_t>(i)].Name, value);
-    rows_[static_cast<size_t>(i)].Value = ShownText(value);
+    ParEntry& entry = entries_[static_cast<size_t>(i)];
+    store_.ParGetAt(i, entry.Name, entry.Value);
+    rows_[static_cast<size_t>(i)] = {entry.Name, ShownText(entry.Value)};
   }
   return true;
 }
@@ -45,16 +48,14 @@ ParGridSize ParListEditor::GridSize(int count) {
 int16_t ParListEditor::WriteBack(const std::vector<ParRow>& shown) {
   if (!loaded_) return 0;
   bool changed = false;
-  const size_t n = std::min({static_cast<size_t>(store_.ParCount()), shown.size(), rows_.size()});
-  for (int16_t i = 0; static_cast<size_t>(i) < n; ++i) {
-    std::string name;
-    ParValue value;
-    if (store_.ParGetAt(i, name, value) != 1) break;
-    const ParRow& row = shown[static_cast<size_t>(i)];
-    if (row.Name != name || row.Value == rows_[static_cast<size_t>(i)].Value) continue;
-    if (store_.ParSetAt(i, ParValue(row.Value)) != 1) break;
+  const size_t n = std::min(shown.size(), rows_.size());
+  for (size_t i = 0; i < n; ++i) {
+    ParEntry& entry = entries_[i];
+    const ParRow& row = shown[i];
+    if (row.Name != entry.Name || row.Value == rows_[i].Value) continue;
+    entry.Value = row.Value;
     changed = true;
   }
   if (!changed) return 1;
-  return store_.ParSaveValues() == 1 ? 1 : -1;
+  return store_.ParUpdateFile(path_, entries_) == 1 ? 1 : -1;
 }

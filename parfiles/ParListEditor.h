@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-class TRAPAR;
+#include "parfiles/TRAPAR.h"
 
 struct ParRow {
   std::string Name;
@@ -42,13 +42,16 @@ class ParListEditor {
   static int Centre(int screen, int size) { return (screen - size) / 2; }
 
   // Stores the shown values into the entries whose names still match and writes them
-  // into the file, which keeps everything else. 1 after the write, and when no value
+  // into the file it loaded (whatever file the store has moved on to while the editor
+  // was open), which keeps everything else. 1 after the write, and when no value
   // changed (nothing is written then); -1 when the write failed; 0 when nothing was
   // loaded.
   int16_t WriteBack(const std::vector<ParRow>& shown);
 
  private:
   TRAPAR& store_;
+  std::string path_;  // the file loaded, and its entries as loaded
+  ParTable entries_;
   std::vector<ParRow> rows_;
   bool loaded_ = false;
 };

@@ -47,6 +47,20 @@ TEST_F(ParListEditorTest, OnlyAChangeIsWrittenAndTheFileKeepsItsRemarks) {
             "\"ZCONTR\",1, address\r\n\r\n\"ZJUMPSIZE\" , 2.5 , jog step\r\n");
 }
 
+// While the editor is open, other requests use the store (a client's command reads the
+// Z parameters): the editor still writes the file it loaded, with its own entries.
+TEST_F(ParListEditorTest, WritesTheFileItLoadedWhateverTheStoreReadSince) {
+  Put("ST_CONFIG.TXT", "\"MPORT\",1\r\n\"PORTTIMEOUT\",30\r\n");
+  Put("ST_PARZ.TXT", "\"ZCONTR\",1\r\n");
+  store.ParSetFile("ST_CONFIG.TXT");
+  ASSERT_TRUE(editor.Load());
+  store.ParSetFile("ST_PARZ.TXT");
+  ASSERT_EQ(store.ParLoad(), 1);
+  EXPECT_EQ(editor.WriteBack({{"MPORT", "1"}, {"PORTTIMEOUT", "100"}}), 1);
+  EXPECT_EQ(Get("ST_CONFIG.TXT"), "\"MPORT\",1\r\n\"PORTTIMEOUT\",100\r\n");
+  EXPECT_EQ(Get("ST_PARZ.TXT"), "\"ZCONTR\",1\r\n");
+}
+
 TEST_F(ParListEditorTest, AFileThatCannotBeLoadedShowsNothingAndWritesNothing) {
   Put("ST_CONFIG.TXT", "\"MPORT\",1\r\n\"CONTRTYPE\",EZHR17\r\n");
   Put("BAD.TXT", "Z axis settings\r\n\"A\",1\r\n");
