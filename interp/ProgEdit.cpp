@@ -8,6 +8,7 @@
 #include "interp/ProgFormat.h"
 #include "parfiles/TRAPAR.h"
 #include "platform/InterpWindow.h"
+#include "platform/MessageBoxes.h"
 #include "server/ProgramState.h"
 
 namespace {
@@ -70,9 +71,14 @@ void ProgEdit::Read() {
 
 void ProgEdit::Write() {
   LineList out;
-  std::string path;
-  if (prog::ProgToFile(interp_.ProgLines(), out, messages_) == -1 ||
-      !ChooseProgramFile("Give a Name to the Program (*.PRG)", path)) {
+  std::string path, error;
+  if (prog::ProgToFile(interp_.ProgLines(), out, error) == -1) {
+    messages_.Show(error, kAppTitle, MsgIcon::None);
+    if (!interp_.Window()) return;  // closed while the box was up
+    interp_.ShowInterpMsg(kNotWritten);
+    return;
+  }
+  if (!ChooseProgramFile("Give a Name to the Program (*.PRG)", path)) {
     interp_.ShowInterpMsg(kNotWritten);
     return;
   }

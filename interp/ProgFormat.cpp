@@ -2,7 +2,6 @@
 
 #include "common/CommandText.h"
 #include "common/Numbers.h"
-#include "platform/MessageBoxes.h"
 
 namespace prog {
 
@@ -30,7 +29,7 @@ int16_t FormatProgram(LineList& lines) {
 
 std::optional<int16_t> CountValue(const std::string& word) { return num::ToInt16(word); }
 
-int16_t ProgToFile(const LineList& lines, LineList& out, MessageBoxes& messages) {
+int16_t ProgToFile(const LineList& lines, LineList& out, std::string& error) {
   out.assign(lines.size(), std::string());
   for (size_t i = 0; i < lines.size(); ++i) {
     std::string rest = cmdtext::Trim(lines[i]), word, count;
@@ -43,8 +42,7 @@ int16_t ProgToFile(const LineList& lines, LineList& out, MessageBoxes& messages)
     GetFirstWord(rest, count);
     const auto n = CountValue(count);
     if (!n) {
-      messages.Show("Error in Command #" + num::Plain(static_cast<int64_t>(i)) + "\r\n" + lines[i],
-                    kAppTitle, MsgIcon::None);
+      error = "Error in Command #" + num::Plain(static_cast<int64_t>(i)) + "\r\n" + lines[i];
       return -1;
     }
     out[i] = RepeatLine(0, *n);

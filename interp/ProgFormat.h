@@ -7,7 +7,6 @@
 
 #include "parfiles/TRAPAR.h"
 
-class MessageBoxes;
 
 namespace prog {
 
@@ -22,9 +21,9 @@ std::string FirstWord(const std::string& line);
 int16_t FormatProgram(LineList& lines);
 
 // The lines as written to a file: Repeat lines become "Repeat n Times" at the left
-// margin, every other line stays as it is. 1; -1 after the message box
-// "Error in Command # i" + CR LF + line when a Repeat line has no valid count.
-int16_t ProgToFile(const LineList& lines, LineList& out, MessageBoxes& messages);
+// margin, every other line stays as it is. 1; -1 when a Repeat line has no valid count,
+// with error = "Error in Command # i" + CR LF + line (the caller shows it).
+int16_t ProgToFile(const LineList& lines, LineList& out, std::string& error);
 
 // A Repeat count or pass number: a 16-bit integer, decimals rounded half to even.
 std::optional<int16_t> CountValue(const std::string& word);

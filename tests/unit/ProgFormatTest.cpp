@@ -67,23 +67,22 @@ TEST(ProgFormat, RepeatLinesAreNormalisedBeforeWriting) {
       {"   ", ""},
       {"Endrepeat   ", "Endrepeat   "},
   };
-  FakeMessages messages;
   for (const auto& c : cases) {
     LineList out;
-    ASSERT_EQ(prog::ProgToFile({"End", c.line}, out, messages), 1) << c.line;
+    std::string error;
+    ASSERT_EQ(prog::ProgToFile({"End", c.line}, out, error), 1) << c.line;
     EXPECT_EQ(out, (LineList{"End", c.written})) << c.line;
+    EXPECT_TRUE(error.empty());
   }
-  EXPECT_TRUE(messages.shown.empty());
 }
 
 TEST(ProgFormat, RepeatWithoutValidCountBlocksWritingWithItsLineNumber) {
   const char* bad[] = {"Repeat x Times", "Repeat", "    Repeat 40000 Times", "Repeat 1,5 Times"};
   for (const char* line : bad) {
-    FakeMessages messages;
     LineList out;
-    EXPECT_EQ(prog::ProgToFile({"Ver", "Ver", "Ver", "Ver", line, "Repeat y"}, out, messages), -1);
-    ASSERT_EQ(messages.shown.size(), 1u) << line;
-    EXPECT_EQ(messages.shown[0], std::string("Error in Command # 4\r\n") + line);
+    std::string error;
+    EXPECT_EQ(prog::ProgToFile({"Ver", "Ver", "Ver", "Ver", line, "Repeat y"}, out, error), -1);
+    EXPECT_EQ(error, std::string("Error in Command # 4\r\n") + line);
   }
 }
 
