@@ -12,14 +12,16 @@
 #include <string>
 #include <string_view>
 
+#include "controller/MotorStatus.h"
+
 namespace ezhr17 {
 
 // Status codes of the EZHR17 driver.
-inline constexpr int16_t kOk = 1;
-inline constexpr int16_t kLinkFailure = -1;
-inline constexpr int16_t kControllerError = -2;
-inline constexpr int16_t kMalformed = -3;
-inline constexpr int16_t kInProgress = -4;
+inline constexpr int16_t kOk = motorstatus::kOk;
+inline constexpr int16_t kLinkFailure = motorstatus::kLinkFailure;
+inline constexpr int16_t kControllerError = motorstatus::kControllerError;
+inline constexpr int16_t kMalformed = motorstatus::kMalformed;
+inline constexpr int16_t kInProgress = motorstatus::kInProgress;
 
 // Status character bits.
 inline constexpr int kErrorMask = 15;

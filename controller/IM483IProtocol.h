@@ -7,14 +7,17 @@
 #include <string>
 #include <string_view>
 
+#include "controller/MotorStatus.h"
+
 namespace im483i {
 
 // Status codes of the IM483I driver.
-inline constexpr int16_t kOk = 1;
-inline constexpr int16_t kLinkFailure = -1;
-inline constexpr int16_t kEchoMismatch = -2;
-inline constexpr int16_t kTooShort = -3;
-inline constexpr int16_t kInProgress = -4;
+inline constexpr int16_t kOk = motorstatus::kOk;
+inline constexpr int16_t kLinkFailure = motorstatus::kLinkFailure;
+inline constexpr int16_t kEchoMismatch = motorstatus::kControllerError;
+inline constexpr int16_t kMoveTimedOut = motorstatus::kControllerError;
+inline constexpr int16_t kTooShort = motorstatus::kMalformed;
+inline constexpr int16_t kInProgress = motorstatus::kInProgress;
 
 std::string CommandLine(int16_t addr, std::string_view text);
 

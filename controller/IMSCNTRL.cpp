@@ -121,7 +121,7 @@ bool IMSCNTRL::StopTaken(const StopRequest::Since& since) {
 int16_t IMSCNTRL::IM483I_Wait() {
   const StopRequest::Since since(shared_.stop);
   const int32_t start = delay_.SecondsOfDay();
-  if (MoveTimedOut(start)) return im483i::kEchoMismatch;
+  if (MoveTimedOut(start)) return im483i::kMoveTimedOut;
   for (;;) {
     const int16_t moving = IM483I_GetMoving();
     if (moving < 0) return im483i::kLinkFailure;
@@ -129,7 +129,7 @@ int16_t IMSCNTRL::IM483I_Wait() {
     pump_.ProcessEvents();
     if (StopTaken(since)) return kMotorStopped;
     delay_.DelayMs(kWaitPollMs);
-    if (MoveTimedOut(start)) return im483i::kEchoMismatch;
+    if (MoveTimedOut(start)) return im483i::kMoveTimedOut;
   }
 }
 
@@ -184,14 +184,14 @@ int16_t IMSCNTRL::RunToInput(int16_t mask, int32_t speed, int32_t startSeconds,
     r = IM483I_GetInputs(inputs);
     if (r < 0) return r;
     if ((inputs & mask) != 0) return inputs;
-    if (MoveTimedOut(startSeconds)) return im483i::kEchoMismatch;
+    if (MoveTimedOut(startSeconds)) return im483i::kMoveTimedOut;
     if (StoppedBetweenPasses(since)) return kMotorStopped;
   }
 }
 
 int16_t IMSCNTRL::RunOffInputs(int32_t speed, int32_t startSeconds,
                                const StopRequest::Since& since) {
-  if (MoveTimedOut(startSeconds)) return im483i::kEchoMismatch;
+  if (MoveTimedOut(startSeconds)) return im483i::kMoveTimedOut;
   for (;;) {
     int16_t inputs = 0;
     int16_t r = IM483I_MoveVel(speed);
@@ -199,7 +199,7 @@ int16_t IMSCNTRL::RunOffInputs(int32_t speed, int32_t startSeconds,
     r = IM483I_GetInputs(inputs);
     if (r < 0) return r;
     if (inputs == 0) return im483i::kOk;
-    if (MoveTimedOut(startSeconds)) return im483i::kEchoMismatch;
+    if (MoveTimedOut(startSeconds)) return im483i::kMoveTimedOut;
     if (StoppedBetweenPasses(since)) return kMotorStopped;
   }
 }
@@ -209,7 +209,7 @@ int16_t IMSCNTRL::IM483I_MotorToLimit(int16_t mask, int32_t speed) {
   const int32_t start = delay_.SecondsOfDay();
   if (MoveTimedOut(start)) {
     StopMotor();
-    return im483i::kEchoMismatch;
+    return im483i::kMoveTimedOut;
   }
   int16_t result = RunToInput(mask, speed, start, since);
   if (result > 0) {

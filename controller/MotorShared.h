@@ -5,8 +5,10 @@
 
 #include "controller/StopRequest.h"
 
+#include "controller/MotorStatus.h"
+
 // A wait, pause or limit run that ended because the operator pressed Stop.
-constexpr int16_t kMotorStopped = -6;
+constexpr int16_t kMotorStopped = motorstatus::kStopped;
 
 struct MotorShared {
   int16_t MotorAddr = 0;         // character code of the controller address ('1' = 49)

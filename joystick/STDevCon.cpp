@@ -1,6 +1,7 @@
 #include "joystick/STDevCon.h"
 
 #include "common/Numbers.h"
+#include "controller/MotorStatus.h"
 #include "joystick/STJoy.h"
 #include "platform/Beeper.h"
 #include "server/ProgramState.h"
@@ -9,7 +10,6 @@
 
 namespace {
 constexpr int16_t kFullScale = 1000;
-constexpr int16_t kRefused = -4;  // another controller exchange was in progress
 }  // namespace
 
 STDevCon::STDevCon(ProgramState& state, STCommands& cmds, STFoc& foc, STJoy& joy,
@@ -67,5 +67,5 @@ void STDevCon::DevJoyCalibrate() {
 // sends it again.
 void STDevCon::DevJoyStop() {
   if (lastDeflection_ == 0) return;
-  if (foc_.FocJoyMove(0, kFullScale) != kRefused) lastDeflection_ = 0;
+  if (foc_.FocJoyMove(0, kFullScale) != motorstatus::kInProgress) lastDeflection_ = 0;
 }
