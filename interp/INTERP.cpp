@@ -101,7 +101,7 @@ int16_t INTERP::CmdEndrepeat(int indent) {
 }
 
 int16_t INTERP::CmdStop() {
-  runMode_ = 0;
+  runMode_ = Mode::Idle;
   editEnabled_ = 1;
   if (window_) window_->SetRunIndicator(false);
   return 1;
@@ -146,13 +146,13 @@ bool INTERP::DeleteProgLine(int16_t index) {
 // ---- the run ----
 
 bool INTERP::TickProgramStep() {
-  if (runMode_ != 1 && runMode_ != 2) return false;
+  if (runMode_ == Mode::Idle) return false;
   return TickProgramStep(clock_.TickMs());
 }
 
 bool INTERP::TickProgramStep(uint32_t now) {
-  if (runMode_ != 1 && runMode_ != 2) return false;
-  if (runMode_ == 1) ShowRunTime(now - runStartTime_);
+  if (runMode_ == Mode::Idle) return false;
+  if (runMode_ == Mode::Running) ShowRunTime(now - runStartTime_);
   cmds_.ShowMsg("");
   interrupted_ = false;
   pump_.ProcessEvents();
@@ -167,8 +167,8 @@ bool INTERP::TickProgramStep(uint32_t now) {
   // A failure ends the run as stopped, also on the last line or the one before "End";
   // interrupted during its line, the run has ended already and says so.
   if ((failed || finished) && !interrupted_) EndRun(failed ? kStopped : kFinished);
-  if (runMode_ == 2) runMode_ = 0;
-  if (runMode_ == 0) editEnabled_ = 1;
+  if (runMode_ == Mode::Stepping) runMode_ = Mode::Idle;
+  if (runMode_ == Mode::Idle) editEnabled_ = 1;
   return true;
 }
 
@@ -202,7 +202,7 @@ void INTERP::ShowInterpMsg(const std::string& text) {
 }
 
 void INTERP::EndRun(const std::string& message) {
-  runMode_ = 0;
+  runMode_ = Mode::Idle;
   if (window_) {
     window_->SetRunIndicator(false);
     window_->SetControlsEnabled(true);
@@ -213,7 +213,7 @@ void INTERP::EndRun(const std::string& message) {
 void INTERP::StartRun() {
   TakeTypedLine();
   if (window_) window_->SetControlsEnabled(false);
-  runMode_ = 1;
+  runMode_ = Mode::Running;
   editEnabled_ = 0;
   if (window_) window_->SetRunIndicator(true);
   runStartTime_ = clock_.TickMs();
@@ -222,7 +222,7 @@ void INTERP::StartRun() {
 
 void INTERP::StartStep() {
   TakeTypedLine();
-  runMode_ = 2;
+  runMode_ = Mode::Stepping;
   editEnabled_ = 0;
   if (window_) window_->SetRunIndicator(false);
 }
@@ -246,7 +246,7 @@ void INTERP::AttachWindow(InterpWindow* window, int16_t visibleRows) {
 }
 
 void INTERP::DetachWindow() {
-  if (runMode_ != 0) CmdStop();
+  if (runMode_ != Mode::Idle) CmdStop();
   window_ = nullptr;
   std::fill(rowLines_.begin(), rowLines_.end(), -1);
 }

@@ -96,7 +96,8 @@ class INTERP : public FlowExecutor {
   // The decimal separator of the run-time label.
   void SetDecimalSeparator(char decimal) { decimal_ = decimal; }
 
-  int16_t RunMode() const { return runMode_; }
+  // The run mode as a number (0 idle, 1 running, 2 single step), for the timer's tick.
+  int16_t RunMode() const { return static_cast<int16_t>(runMode_); }
   int16_t NextLine() const { return nextLine_; }
   void SetNextLine(int16_t line) { nextLine_ = line; }
   int16_t TopLine() const { return topLine_; }
@@ -129,7 +130,8 @@ class INTERP : public FlowExecutor {
   bool edited_ = false;
   std::vector<int16_t> rowLines_;  // program index shown in each row, -1 blank
   bool interrupted_ = false;       // InterruptRun during the running line
-  int16_t runMode_ = 0;            // 0 idle, 1 running, 2 single step
+  enum class Mode : int16_t { Idle = 0, Running = 1, Stepping = 2 };
+  Mode runMode_ = Mode::Idle;
   int16_t nextLine_ = 0;
   int16_t topLine_ = 0;
   int16_t visibleRows_ = 0;

@@ -10,12 +10,11 @@ CmdJoy::CmdJoy(STCommands& cmds, ProgramState& state, STDevCon& devcon, WindowHo
     : cmds_(cmds), state_(state), devcon_(devcon), windows_(windows) {}
 
 std::string CmdJoy::Exec(const std::string& args) {
-  cmds_.SetCmdBusy(1);
+  const STCommands::BusyScope busy(cmds_);
   const std::string reply = Run(args);
   // The display follows the switches, also after an error.
   if (cmds_.IsFormLoaded(WindowHost::kMainWindow)) windows_.JoyVisibility();
   cmds_.ShowCmdAndReply("Joy " + args, reply);
-  cmds_.SetCmdBusy(0);
   return reply;
 }
 

@@ -21,7 +21,7 @@ CmdObj::CmdObj(STCommands& cmds, ProgramState& state, STObj& list,
     : cmds_(cmds), state_(state), list_(list), getZPos_(std::move(getZPos)) {}
 
 std::string CmdObj::Exec(const std::string& args) {
-  cmds_.SetCmdBusy(1);
+  const STCommands::BusyScope busy(cmds_);
   std::string rest = args, word, reply;
   if (GetFirstWord(rest, word) == 0) {
     reply = "Error Missing Argument ";
@@ -31,7 +31,6 @@ std::string CmdObj::Exec(const std::string& args) {
     reply = Run(word, rest, show);
     if (show) cmds_.ShowCmdAndReply("Obj " + args, reply);
   }
-  cmds_.SetCmdBusy(0);
   return reply;
 }
 

@@ -22,11 +22,10 @@ CmdZ::CmdZ(STCommands& cmds, ProgramState& state, STFoc& foc)
     : cmds_(cmds), state_(state), foc_(foc) {}
 
 std::string CmdZ::Exec(const std::string& args) {
-  cmds_.SetCmdBusy(1);
+  const STCommands::BusyScope busy(cmds_);
   const std::string reply = state_.ZEnabled == 0 ? "Off " : Run(args);
   cmds_.ShowCmdAndReply("Z " + args, reply);
   cmds_.SetLastAxis("Z");
-  cmds_.SetCmdBusy(0);
   return reply;
 }
 

@@ -56,7 +56,7 @@ std::string STCommands::RunLine(const std::string& text, const StopRequest::Sinc
 }
 
 std::string STCommands::ExecCmd(const std::string& command) {
-  cmdBusy_ = 1;
+  const BusyScope busy(*this);
   cmdCounter_ = static_cast<int32_t>(static_cast<uint32_t>(cmdCounter_) + 1u);
   std::string reply;
   const int16_t flow = flow_ ? flow_->ExecFlowCmd(command) : 0;
@@ -68,7 +68,6 @@ std::string STCommands::ExecCmd(const std::string& command) {
     std::string args = command, word;
     if (GetFirstWord(args, word) > 0) reply = Dispatch(word, args);
   }
-  cmdBusy_ = 0;
   return reply;
 }
 
@@ -102,7 +101,7 @@ std::string STCommands::Dispatch(const std::string& word, const std::string& arg
 }
 
 std::string STCommands::CmdDelay(const std::string& args) {
-  cmdBusy_ = 1;
+  const BusyScope busy(*this);
   std::string rest = args, word, reply;
   if (GetFirstWord(rest, word) == 0) {
     reply = "Error Missing Argument ";
@@ -117,7 +116,6 @@ std::string STCommands::CmdDelay(const std::string& args) {
     reply = delay_.DelayMs(*ms, pump_, StopRequest::Since(motor_.Stop())) ? word : kStopped;
   }
   ShowCmdAndReply("Delay " + args, reply);
-  cmdBusy_ = 0;
   return reply;
 }
 
@@ -127,14 +125,13 @@ std::string STCommands::CmdWait() {
 }
 
 std::string STCommands::CmdCon(const std::string& args) {
-  cmdBusy_ = 1;
+  const BusyScope busy(*this);
   std::string reply;
   if (motor_.MotorCmd(args, reply) < 0) {
     comm_.CommLogMsgAppend("CON " + args + "\\" + reply);
     reply = "Error " + reply;
   }
   ShowCmdAndReply("CON " + args, reply);
-  cmdBusy_ = 0;
   return reply;
 }
 

@@ -58,7 +58,21 @@ class STCommands {
   std::function<void()> onLinesEnded;
 
   int16_t CmdBusy() const { return cmdBusy_; }
-  void SetCmdBusy(int16_t busy) { cmdBusy_ = busy; }
+  void SetCmdBusy(int16_t busy) { cmdBusy_ = busy; }  // the jog buttons' press and release
+  // CmdBusy for the run of one command or family handler: set on entry, cleared on exit
+  // however the handler ends. It is a flag, not a count: a command nested in another's
+  // wait clears it when it ends, while the outer one still runs, so the joystick poll
+  // may come back inside that wait; the tick's own guard keeps that safe.
+  class BusyScope {
+   public:
+    explicit BusyScope(STCommands& cmds) : cmds_(cmds) { cmds_.cmdBusy_ = 1; }
+    ~BusyScope() { cmds_.cmdBusy_ = 0; }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+   private:
+    STCommands& cmds_;
+  };
   int32_t CmdCounter() const { return cmdCounter_; }
   const std::string& LastAxis() const { return lastAxis_; }
   void SetLastAxis(const std::string& axis) { lastAxis_ = axis; }
