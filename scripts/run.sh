@@ -3,7 +3,7 @@
 # (the built-in simulated EZHR17 unless they are changed). Extra arguments go to kelvorin.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/build.sh
+bash scripts/build.sh kelvorin kelvorin-cmd kelvorin-sim kelvorin_settings  # the programs only
 args=("$@")
 if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [[ " ${args[*]} " != *" -platform "* ]]; then
   echo "run: no display; starting without a window (-platform offscreen)"
