@@ -4,5 +4,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
-[ -f build/build.ninja ] || cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# KELVORIN_CMAKE_ARGS: more options for a first configuration (CI: -DKELVORIN_WERROR=ON).
+# shellcheck disable=SC2086
+[ -f build/build.ninja ] || cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  ${KELVORIN_CMAKE_ARGS:-}
 if [ $# -gt 0 ]; then cmake --build build --target "$@"; else cmake --build build; fi
