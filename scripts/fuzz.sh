@@ -26,7 +26,7 @@ fi
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(dispatcher settings replies numbers)
 
-bash scripts/install-deps.sh
+bash scripts/install-deps.sh fuzz
 [ -f build-fuzz/build.ninja ] || cmake -S . -B build-fuzz -G Ninja \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DKELVORIN_FUZZ=ON >/dev/null
 cmake --build build-fuzz

@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building and testing need. Idempotent and quick
+# Installs the Debian packages that building and testing need, and with "fuzz" or
+# "package" also those of scripts/fuzz.sh or scripts/package.sh. Idempotent and quick
 # when everything is present: it only calls apt-get for what is missing, so any user
 # can run it (and scripts/run.sh) once the packages are there.
+#
+#   bash scripts/install-deps.sh [fuzz] [package]
 set -euo pipefail
 
 packages=(
@@ -10,10 +13,15 @@ packages=(
   qt6-qpa-plugins fonts-dejavu-core  # the window on a display, and its fonts (DejaVu Sans Mono in the text boxes)
   libsdl2-dev
   libgtest-dev libgmock-dev
-  clang libclang-rt-14-dev  # the fuzz targets (scripts/fuzz.sh)
   python3
-  dpkg-dev file  # the package (scripts/package.sh): dependencies of the programs
 )
+for extra in "$@"; do
+  case "$extra" in
+    fuzz) packages+=(clang libclang-rt-14-dev) ;;  # the fuzz targets
+    package) packages+=(dpkg-dev file) ;;  # the package: dependencies of the programs
+    *) echo "install-deps: unknown group '$extra' (fuzz, package)" >&2; exit 2 ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do

@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 check=0
 [ "${1:-}" = --check ] && check=1
-bash scripts/install-deps.sh
+bash scripts/install-deps.sh package
 [ -f build/build.ninja ] || cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake build >/dev/null  # takes up install rules added since the folder was configured
 cmake --build build --target kelvorin kelvorin-cmd kelvorin-sim kelvorin_package_files

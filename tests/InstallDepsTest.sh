@@ -20,4 +20,12 @@ case "$(id -u):$out" in
   [1-9]*:*"missing packages (qt6-serialport-dev)"*) ;;
   *) echo "FAIL: missing package not named: $out"; exit 1 ;;
 esac
+# The fuzz toolchain is asked for only by the fuzz build: without clang the build still goes.
+printf '#!/bin/sh\nfor a; do last=$a; done\n[ "$last" = clang ] && exit 1\nexec /usr/bin/dpkg-query "$@"\n' > "$fake/dpkg-query"
+PATH="$fake:$PATH" bash "$script" || { echo "FAIL: the build asked for clang"; exit 1; }
+out=$(PATH="$fake:$PATH" bash "$script" fuzz 2>&1)
+case "$out" in
+  *"clang"*) ;;
+  *) echo "FAIL: the fuzz build did not ask for clang: $out"; exit 1 ;;
+esac
 echo "ok"
