@@ -29,6 +29,14 @@ namespace bench {
 
 using Clk = std::chrono::steady_clock;
 
+// Arguments that did not parse: the usage on standard output for --help or -h (status
+// 0), else on standard error (status 2).
+inline int Usage(int argc, char** argv, const char* usage) {
+  const bool help = argc > 1 && (!std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h"));
+  std::fputs(usage, help ? stdout : stderr);
+  return help ? 0 : 2;
+}
+
 inline QString BinDir() {
   const char* other = std::getenv("KELVORIN_BENCH_BIN");
   return (other && *other) ? QString::fromLocal8Bit(other) : QStringLiteral(KELVORIN_BIN_DIR);

@@ -129,11 +129,7 @@ void Report(const Options& o, const std::string& wire, const Rounds& r, int line
 int main(int argc, char** argv) {
   if (argc == 4 && !std::strcmp(argv[1], "--relay")) return RunRelay(argv[2], argv[3]);
   Options o;
-  if (!ParseArgs(argc, argv, o)) {
-    const bool help = argc > 1 && (!std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h"));
-    std::fputs(kUsage, help ? stdout : stderr);
-    return help ? 0 : 2;
-  }
+  if (!ParseArgs(argc, argv, o)) return bench::Usage(argc, argv, kUsage);
   QCoreApplication app(argc, argv);
   QTemporaryDir dir;
   const QString ttyA = dir.filePath("ttyA"), ttyB = dir.filePath("ttyB");

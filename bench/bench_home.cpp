@@ -90,11 +90,7 @@ bool HomeOnce(const Options& o, Run& run) {
 
 int main(int argc, char** argv) {
   Options o;
-  if (!ParseArgs(argc, argv, o)) {
-    const bool help = argc > 1 && (!std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h"));
-    std::fputs(kUsage, help ? stdout : stderr);
-    return help ? 0 : 2;
-  }
+  if (!ParseArgs(argc, argv, o)) return bench::Usage(argc, argv, kUsage);
   QCoreApplication app(argc, argv);
   std::vector<double> wall, cpu, perSecond, perPoll;
   for (int i = 0; i < o.runs; ++i) {

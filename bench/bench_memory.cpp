@@ -46,11 +46,7 @@ void SendLine(int fd, const std::string& line, bool& answered) {
 
 int main(int argc, char** argv) {
   int clients = 32;
-  if (!ParseArgs(argc, argv, clients)) {
-    const bool help = argc > 1 && (!std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h"));
-    std::fputs(kUsage, help ? stdout : stderr);
-    return help ? 0 : 2;
-  }
+  if (!ParseArgs(argc, argv, clients)) return bench::Usage(argc, argv, kUsage);
   QCoreApplication app(argc, argv);
   QTemporaryDir dir;
   bench::WriteSettings(dir.path(),

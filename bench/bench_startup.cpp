@@ -68,11 +68,7 @@ double FirstAnswer(const Options& o, int timeoutMs) {
 
 int main(int argc, char** argv) {
   Options o;
-  if (!ParseArgs(argc, argv, o)) {
-    const bool help = argc > 1 && (!std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h"));
-    std::fputs(kUsage, help ? stdout : stderr);
-    return help ? 0 : 2;
-  }
+  if (!ParseArgs(argc, argv, o)) return bench::Usage(argc, argv, kUsage);
   QCoreApplication app(argc, argv);
   std::printf("start to first answer (%s on a pty, 9600 baud), %d runs, medians\n",
               qPrintable(o.family), o.runs);

@@ -82,17 +82,12 @@ bool AllMotionCntrl::MoveTimedOut(int32_t startSeconds) {
   return Delay32::SecondsSince(startSeconds, delay_.SecondsOfDay()) > shared_.MotorMoveTimeout;
 }
 
-// A stop command that went out answers every Stop made so far.
 int16_t AllMotionCntrl::StopMotor() {
-  const int16_t result = EZHR17_MoveVel(0);
-  if (result > 0) shared_.stop.MotorStopped();
-  return result;
+  return shared_.stop.SendStop([this] { return EZHR17_MoveVel(0); });
 }
 
 bool AllMotionCntrl::StopTaken(const StopRequest::Since& since) {
-  if (!since.Stopped()) return false;
-  if (shared_.stop.MotorStopDue()) StopMotor();
-  return true;
+  return shared_.stop.Taken(since, [this] { return EZHR17_MoveVel(0); });
 }
 
 int16_t AllMotionCntrl::EZHR17_Wait() {

@@ -105,17 +105,12 @@ bool IMSCNTRL::MoveTimedOut(int32_t startSeconds) {
   return Delay32::SecondsSince(startSeconds, delay_.SecondsOfDay()) > shared_.MotorMoveTimeout;
 }
 
-// A stop command that went out answers every Stop made so far.
 int16_t IMSCNTRL::StopMotor() {
-  const int16_t result = IM483I_MoveVel(0);
-  if (result > 0) shared_.stop.MotorStopped();
-  return result;
+  return shared_.stop.SendStop([this] { return IM483I_MoveVel(0); });
 }
 
 bool IMSCNTRL::StopTaken(const StopRequest::Since& since) {
-  if (!since.Stopped()) return false;
-  if (shared_.stop.MotorStopDue()) StopMotor();
-  return true;
+  return shared_.stop.Taken(since, [this] { return IM483I_MoveVel(0); });
 }
 
 int16_t IMSCNTRL::IM483I_Wait() {

@@ -27,6 +27,23 @@ class StopRequest {
     uint32_t start_;
   };
 
+  // Sends the stop command (send returns its status); once it went out it answers every
+  // Stop made so far.
+  template <typename Send>
+  int16_t SendStop(Send send) {
+    const int16_t result = send();
+    if (result > 0) MotorStopped();
+    return result;
+  }
+  // A waiting loop's look: true when a Stop came since `since`, after the stop command
+  // still owed for it went out.
+  template <typename Send>
+  bool Taken(const Since& since, Send send) {
+    if (!since.Stopped()) return false;
+    if (MotorStopDue()) SendStop(send);
+    return true;
+  }
+
  private:
   uint32_t count_ = 0;
   uint32_t sentFor_ = 0;
