@@ -8,8 +8,8 @@
 #include "platform/PortSelector.h"
 #include "platform/SimSerialPort.h"
 #include "platform/qt/QtSerialPort.h"
-#include "interp/qt/InterpLauncher.h"
-#include "server/CoreModules.h"
+#include "ui/InterpLauncher.h"
+#include "core/CoreModules.h"
 #include "server/qt/AutomationEndpoint.h"
 #include <QGroupBox>
 #include <QMenu>
@@ -42,7 +42,7 @@ Kelvorin::Kelvorin()
 // window through the main window's hooks; it is unloaded with the main window.
 void Kelvorin::WireInterpreter() {
   auto& hooks = windows_->hooks;
-  hooks.openInterpreter = [this](int16_t top, int16_t left) { interp_->OpenAt(top, left); };
+  hooks.openInterpreter = [this](QWidget* mainWindow) { interp_->Open(mainWindow); };
   interp_->onStop = [this] { core_->stopAll.Stop(); };
   hooks.unloadInterpreter = [this] { interp_->Unload(); };
   hooks.interpreterLoaded = [this] { return interp_->IsLoaded(); };
@@ -50,11 +50,11 @@ void Kelvorin::WireInterpreter() {
   core_->interp.SetCommandTextSource([this] { return windows_->TypedCommandText(); });
 }
 
-// The joystick's indicator and menu fill the main window at each load; its timer ticks
-// the joystick poll and the program step.
+// The joystick's indicator and menu fill the main window at each load and follow the
+// switches after every tick.
 void Kelvorin::WireJoystick() {
   auto& hooks = windows_->hooks;
-  hooks.tick = [this] { joyParts_->Tick(); };
+  hooks.tick = [this] { joyParts_->Follow(); };
   hooks.loaded = [this](frmLift& form) {
     joyParts_->Loaded(form.JoyFrame(), form.JoyMenu(), &form, &form.Life());
   };

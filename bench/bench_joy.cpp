@@ -21,7 +21,7 @@
 #include "platform/qt/QtBeeper.h"
 #include "platform/qt/QtEventPump.h"
 #include "platform/sdl/SdlJoystick.h"
-#include "server/CoreModules.h"
+#include "core/CoreModules.h"
 #include "support/Fakes.h"
 #include "ui/JoyIndicator.h"
 

@@ -19,7 +19,7 @@
 
 #include "platform/SimSerialPort.h"
 #include "platform/SystemClock.h"
-#include "server/CoreModules.h"
+#include "core/CoreModules.h"
 #include "support/Fakes.h"
 #include "support/ScratchDir.h"
 

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "platform/SimSerialPort.h"
-#include "server/CoreModules.h"
+#include "core/CoreModules.h"
 #include "support/Fakes.h"
 
 namespace fuzzrig {

@@ -9,7 +9,7 @@
 #include "platform/Clock.h"
 #include "platform/EventPump.h"
 #include "platform/InterpWindow.h"
-#include "server/STCommands.h"
+#include "domain/CommandRunner.h"
 
 namespace {
 constexpr const char* kFailed = "Error ";
@@ -19,7 +19,7 @@ constexpr const char* kFinished = "PROGRAM FINISHED";
 int16_t I16(int v) { return static_cast<int16_t>(v); }
 }  // namespace
 
-INTERP::INTERP(STCommands& cmds, Clock& clock, EventPump& pump)
+INTERP::INTERP(CommandRunner& cmds, Clock& clock, EventPump& pump)
     : cmds_(cmds), clock_(clock), pump_(pump) {}
 
 // ---- flow statements ----

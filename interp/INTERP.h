@@ -9,16 +9,16 @@
 #include <vector>
 
 #include "parfiles/TRAPAR.h"
-#include "server/CommandFamily.h"
+#include "domain/CommandFamily.h"
 
-class STCommands;
+class CommandRunner;
 class Clock;
 class EventPump;
 class InterpWindow;
 
 class INTERP : public FlowExecutor {
  public:
-  INTERP(STCommands& cmds, Clock& clock, EventPump& pump);
+  INTERP(CommandRunner& cmds, Clock& clock, EventPump& pump);
 
   // 0: not a flow statement; 1: carried out; -1: rejected. "Repeat" and "Endrepeat"
   // rewrite program lines, so they are carried out only as the program line that the
@@ -117,7 +117,7 @@ class INTERP : public FlowExecutor {
   void EndRun(const std::string& message);
   void RedrawLine(int16_t line);
 
-  STCommands& cmds_;
+  CommandRunner& cmds_;
   Clock& clock_;
   EventPump& pump_;
   InterpWindow* window_ = nullptr;

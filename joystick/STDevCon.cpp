@@ -4,15 +4,15 @@
 #include "controller/MotorStatus.h"
 #include "joystick/STJoy.h"
 #include "platform/Beeper.h"
-#include "server/ProgramState.h"
-#include "server/STCommands.h"
+#include "domain/ProgramState.h"
+#include "domain/CommandRunner.h"
 #include "zaxis/STFoc.h"
 
 namespace {
 constexpr int16_t kFullScale = 1000;
 }  // namespace
 
-STDevCon::STDevCon(ProgramState& state, STCommands& cmds, STFoc& foc, STJoy& joy,
+STDevCon::STDevCon(ProgramState& state, CommandRunner& cmds, STFoc& foc, STJoy& joy,
                    Beeper& beeper)
     : state_(state), cmds_(cmds), foc_(foc), joy_(joy), beeper_(beeper) {}
 

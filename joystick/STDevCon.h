@@ -7,13 +7,13 @@
 
 class STJoy;
 class STFoc;
-class STCommands;
+class CommandRunner;
 class Beeper;
 struct ProgramState;
 
 class STDevCon {
  public:
-  STDevCon(ProgramState& state, STCommands& cmds, STFoc& foc, STJoy& joy, Beeper& beeper);
+  STDevCon(ProgramState& state, CommandRunner& cmds, STFoc& foc, STJoy& joy, Beeper& beeper);
 
   // Drives Z from axis 2; the Z operation's status, or 0 when Z is not enabled.
   int16_t DevJoyMove(int16_t xDefl, int16_t yDefl, int16_t fullScale, int16_t button);
@@ -36,7 +36,7 @@ class STDevCon {
 
  private:
   ProgramState& state_;
-  STCommands& cmds_;
+  CommandRunner& cmds_;
   STFoc& foc_;
   STJoy& joy_;
   Beeper& beeper_;

@@ -3,7 +3,7 @@
 #include "common/CommandText.h"
 #include "joystick/STDevCon.h"
 #include "platform/WindowHost.h"
-#include "server/ProgramState.h"
+#include "domain/ProgramState.h"
 #include "server/STCommands.h"
 
 CmdJoy::CmdJoy(STCommands& cmds, ProgramState& state, STDevCon& devcon, WindowHost& windows)

@@ -3,7 +3,7 @@
 // pair the joystick display shows.
 #include <string>
 
-#include "server/CommandFamily.h"
+#include "domain/CommandFamily.h"
 
 class STCommands;
 class STDevCon;

@@ -7,7 +7,7 @@
 #include "parfiles/SettingsFiles.h"
 #include "positions/STObj.h"
 #include "common/CommandText.h"
-#include "server/ProgramState.h"
+#include "domain/ProgramState.h"
 #include "server/STCommands.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "server/CommandFamily.h"
+#include "domain/CommandFamily.h"
 
 class STCommands;
 class STObj;

@@ -2,7 +2,7 @@
 
 #include "common/Numbers.h"
 #include "common/CommandText.h"
-#include "server/ProgramState.h"
+#include "domain/ProgramState.h"
 #include "server/STCommands.h"
 #include "zaxis/STFoc.h"
 

@@ -3,7 +3,7 @@
 // after the command word and answers "OK ", a position, "Error ..." or "Off ".
 #include <string>
 
-#include "server/CommandFamily.h"
+#include "domain/CommandFamily.h"
 
 class STCommands;
 class STFoc;

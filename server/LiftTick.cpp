@@ -6,7 +6,7 @@
 #include "joystick/STDevCon.h"
 #include "joystick/STJoy.h"
 #include "platform/Clock.h"
-#include "server/ProgramState.h"
+#include "domain/ProgramState.h"
 #include "server/STCommands.h"
 
 LiftTick::LiftTick(Clock& clock, STCommands& cmds, ProgramState& state,

@@ -6,9 +6,9 @@
 #include "controller/COMM.h"
 #include "controller/MotCon.h"
 #include "platform/WindowHost.h"
-#include "server/CommandFamily.h"
+#include "domain/CommandFamily.h"
 #include "common/CommandText.h"
-#include "server/ProgramState.h"
+#include "domain/ProgramState.h"
 
 namespace {
 constexpr const char* kMainWindow = WindowHost::kMainWindow;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "controller/StopRequest.h"
+#include "domain/CommandRunner.h"
 
 class CommandFamily;
 class FlowExecutor;
@@ -17,7 +18,7 @@ class MotCon;
 class EventPump;
 struct ProgramState;
 
-class STCommands {
+class STCommands : public CommandRunner {
  public:
   // The pump lets a Stop end a "Delay" (nothing else runs during one).
   STCommands(ProgramState& state, WindowHost& windows, Delay32& delay, COMM& comm,
@@ -29,18 +30,18 @@ class STCommands {
 
   // Runs every command of the line; each reply followed by " ; ". After an operator's
   // Stop the rest of the line does not run: each command left answers kStopped.
-  std::string ExecCmdString(const std::string& text);
+  std::string ExecCmdString(const std::string& text) override;
   // The same for a line asked for earlier: a Stop since `since` (taken while events ran
   // before the line started) keeps every command of it from running.
   std::string ExecCmdString(const std::string& text, const StopRequest::Since& since);
   // The operator's Stops, for a caller that notes them before it lets events run.
   const StopRequest& Stops();
   // Runs one command and returns its reply.
-  std::string ExecCmd(const std::string& command);
+  std::string ExecCmd(const std::string& command) override;
 
   // "Wait": waits for the axis moved last ("1" when there is none). Joystick buttons
   // call it directly after their command, so only the wait itself is counted.
-  std::string CmdWait();
+  std::string CmdWait() override;
 
   // True when the word is a number or names a symbolic constant (then replaced by
   // the constant's value).
@@ -48,8 +49,8 @@ class STCommands {
   // A value word: a number, or a symbolic constant whose value is a number.
   bool ResolveValue(std::string word, double& value) const;
   void ShowCmdAndReply(const std::string& command, const std::string& reply);
-  void ShowMsg(const std::string& text);
-  void ShowCmdText(const std::string& text);
+  void ShowMsg(const std::string& text) override;
+  void ShowCmdText(const std::string& text) override;
   bool IsFormLoaded(const std::string& name);
 
   // Command lines under way (a line runs nested inside another one's wait); when the

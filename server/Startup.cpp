@@ -3,14 +3,13 @@
 #include "common/Numbers.h"
 #include "controller/COMM.h"
 #include "controller/MotCon.h"
-#include "interp/INTERP.h"
 #include "joystick/STJoy.h"
 #include "parfiles/SettingsFiles.h"
 #include "parfiles/TRAPAR.h"
 #include "platform/WindowHost.h"
 #include "positions/STObj.h"
 #include "server/MessageTrail.h"
-#include "server/ProgramState.h"
+#include "domain/ProgramState.h"
 #include "server/STCommands.h"
 #include "zaxis/STFoc.h"
 
@@ -51,7 +50,7 @@ struct Startup::NumberKey {
 };
 
 Startup::Startup(ProgramState& state, TRAPAR& par, COMM& comm, MotCon& motor, STFoc& foc,
-                 STCommands& cmds, STObj& positions, INTERP& interp, WindowHost& windows,
+                 STCommands& cmds, STObj& positions, WindowHost& windows,
                  MessageTrail& messages, STJoy& joy)
     : state_(state),
       par_(par),
@@ -60,7 +59,6 @@ Startup::Startup(ProgramState& state, TRAPAR& par, COMM& comm, MotCon& motor, ST
       foc_(foc),
       cmds_(cmds),
       positions_(positions),
-      interp_(interp),
       windows_(windows),
       messages_(messages),
       joy_(joy) {
@@ -88,7 +86,7 @@ int16_t Startup::InitAll(const std::string& programDir) {
   comm_.CommSetMsgLabel(windows_.MainStatusLine());
   GateJoystick();
   ShowFailures();
-  interp_.ResetProgram();
+  if (resetProgram) resetProgram();
   positions_.ObjListClear();
   return result;
 }

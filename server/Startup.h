@@ -2,6 +2,7 @@
 // Start-up, configuration, re-configuration, shut-down and the lifetime rules of the
 // program: it runs while its main window is loaded or a client object exists.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -12,7 +13,6 @@ class MotCon;
 class STFoc;
 class STCommands;
 class STObj;
-class INTERP;
 class STJoy;
 class WindowHost;
 class MessageTrail;
@@ -21,12 +21,15 @@ struct ProgramState;
 class Startup {
  public:
   Startup(ProgramState& state, TRAPAR& par, COMM& comm, MotCon& motor, STFoc& foc,
-          STCommands& cmds, STObj& positions, INTERP& interp, WindowHost& windows,
+          STCommands& cmds, STObj& positions, WindowHost& windows,
           MessageTrail& messages, STJoy& joy);
 
   // The start-up sequence; every step is attempted. 1, or -1 when any step failed.
   // Why each step failed goes to the main window's status line and to Failures().
   int16_t InitAll(const std::string& programDir);
+  // Run at the end of every InitAll: clears the interpreter's program (the composition
+  // root wires it; empty: nothing to clear).
+  std::function<void()> resetProgram;
   // Why the steps of the last InitAll or ApplyConfiguration failed, one line each, in
   // order; empty when all went well.
   const std::vector<std::string>& Failures() const { return failures_; }
@@ -101,7 +104,6 @@ class Startup {
   STFoc& foc_;
   STCommands& cmds_;
   STObj& positions_;
-  INTERP& interp_;
   WindowHost& windows_;
   MessageTrail& messages_;
   std::vector<std::string> failures_;

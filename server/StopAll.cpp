@@ -3,7 +3,7 @@
 #include "controller/StopRequest.h"
 #include "interp/INTERP.h"
 #include "joystick/STDevCon.h"
-#include "server/ProgramState.h"
+#include "domain/ProgramState.h"
 #include "server/STCommands.h"
 #include "zaxis/STFoc.h"
 

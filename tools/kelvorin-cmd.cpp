@@ -19,7 +19,8 @@
 #include <string>
 #include <vector>
 
-#include "../server/qt/SocketPath.h"
+#include "common/WireLimits.h"
+#include "server/qt/SocketPath.h"
 
 namespace {
 
@@ -27,7 +28,7 @@ constexpr int kExitErrorAnswer = 1;
 constexpr int kExitNoServer = 2;
 constexpr int kStartWaitMs = 30000;
 constexpr int kRetryPauseMs = 50;
-constexpr qsizetype kMaxLineBytes = 1048576;  // the server refuses longer lines
+constexpr qsizetype kMaxLineBytes = wire::kMaxLineBytes;
 
 struct Options {
   QString socket;

@@ -4,8 +4,8 @@
 #include <QMenu>
 
 #include "joystick/STJoy.h"
-#include "server/JoyMenuActions.h"
-#include "server/ProgramState.h"
+#include "panels/JoyMenuActions.h"
+#include "domain/ProgramState.h"
 #include "ui/JoyIndicator.h"
 #include "ui/ModalDialog.h"
 #include "ui/WindowLife.h"

@@ -1,6 +1,6 @@
 #include "ui/JoyParts.h"
 
-#include "server/CoreModules.h"
+#include "core/CoreModules.h"
 #include "ui/JoyIndicator.h"
 #include "ui/JoyMenu.h"
 
@@ -15,19 +15,16 @@ void JoyParts::Loaded(QWidget* fraJoy, QMenu* mnuJoy, QWidget* dialogParent,
   core_.tick.joyDisplay = [this](int16_t x, int16_t y, int16_t fullScale) {
     if (indicator_) indicator_->JoyDisplay(x, y, fullScale);
   };
-  core_.tick.Start();
 }
 
 void JoyParts::JoyVisibility() {
   if (menu_ && indicator_) menu_->JoyVisibility();
 }
 
-void JoyParts::Tick() {
-  core_.tick.Tick();
+void JoyParts::Follow() {
   if (menu_ && indicator_) menu_->Follow();
 }
 
 void JoyParts::Unloading() {
-  core_.tick.Stop();
   core_.tick.joyDisplay = nullptr;
 }

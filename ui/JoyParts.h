@@ -1,7 +1,8 @@
 #pragma once
 // The joystick's parts of the main window, for the window's host: at each load it fills
-// the "Joystick" frame with the indicator and the "Joystick" menu with its items and
-// starts the tick; at unload it stops the tick (and a run the stick left going).
+// the "Joystick" frame with the indicator and the "Joystick" menu with its items; the
+// indicator draws what the core's tick read. They only draw and forward clicks: the
+// host runs the tick.
 #include <QPointer>
 
 class QMenu;
@@ -23,9 +24,8 @@ class JoyParts {
               WindowLife* life = nullptr);
   // WindowHost::JoyVisibility while the window is loaded.
   void JoyVisibility();
-  // Every tick of the window's 300 ms timer; the menu and the indicator then follow
-  // the switches.
-  void Tick();
+  // After every tick: the menu and the indicator follow the switches.
+  void Follow();
   // Before the window goes.
   void Unloading();
 

@@ -4,7 +4,7 @@
 #include <QLabel>
 #include <string>
 
-#include "server/PosPoll.h"
+#include "panels/PosPoll.h"
 
 LiveStatus::LiveStatus(PosPoll& poll) : poll_(poll) {}
 

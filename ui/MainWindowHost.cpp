@@ -1,7 +1,7 @@
 #include "ui/MainWindowHost.h"
 
-#include "server/CoreModules.h"
-#include "server/LiftPanel.h"
+#include "core/CoreModules.h"
+#include "panels/LiftPanel.h"
 #include "ui/LiveStatus.h"
 #include "ui/QtPanelDialogs.h"
 #include "ui/frmLift.h"
@@ -42,16 +42,18 @@ void MainWindowHost::LoadMainWindow() {
   form_ = new frmLift(*panel_, core_->cmds, clock_, pump_, Startup::kHistMax);
   form_->onCloseRequested = [this] { UnloadMainWindow(); };
   form_->onTick = [this] {
+    core_->tick.Tick();
     if (hooks.tick) hooks.tick();
     if (live_) live_->Refresh();  // draws only what a tick changed
   };
-  form_->onInterpreter = [this](int16_t top, int16_t left) {
-    if (hooks.openInterpreter) hooks.openInterpreter(top, left);
+  form_->onInterpreter = [this] {
+    if (hooks.openInterpreter && form_) hooks.openInterpreter(form_.data());
   };
   form_->onStop = [this] { core_->stopAll.Stop(); };
   if (live_) live_->Attach(form_->LiftFrame(), form_->LinkIndicator());
   if (hooks.loaded) hooks.loaded(*form_);
   if (hooks.joyVisibility) hooks.joyVisibility();
+  core_->tick.Start();
   form_->Load();
 }
 
@@ -69,6 +71,7 @@ void MainWindowHost::UnloadMainWindow() {
   if (!form_) return;
   frmLift* form = form_;
   form->Unloading();
+  core_->tick.Stop();  // also stops a speed the joystick left running
   if (hooks.unloading) hooks.unloading();
   if (hooks.unloadInterpreter) hooks.unloadInterpreter();
   form_ = nullptr;

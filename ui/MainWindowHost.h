@@ -12,6 +12,7 @@
 
 #include "ui/frmLift.h"
 class Clock;
+class QWidget;
 class EventPump;
 class LiftPanel;
 class LiveStatus;
@@ -19,10 +20,12 @@ class PanelDialogs;
 class MessageBoxes;
 struct CoreModules;
 
-// Where the joystick and the interpreter plug into the main window. Set them before
+// Where the joystick and the interpreter plug into the main window; the host itself
+// runs the core's tick (LiftTick) from the window's load to its unload. Set them before
 // start-up loads the window; each one may stay empty.
 struct MainWindowHooks {
-  // Every 300 ms while the main window is loaded, also while it is hidden.
+  // After each tick of the core's engine (every 300 ms while the main window is
+  // loaded, also while it is hidden): the joystick's menu follows the switches.
   std::function<void()> tick;
   // After every load of the main window: fill the "Joystick" frame and menu.
   std::function<void(frmLift&)> loaded;
@@ -30,8 +33,8 @@ struct MainWindowHooks {
   std::function<void()> joyVisibility;
   // Before the main window goes: anything that must stop with it.
   std::function<void()> unloading;
-  // "Interpreter": show the interpreter window at top/left (twips), not modal.
-  std::function<void(int16_t top, int16_t left)> openInterpreter;
+  // "Interpreter": show the interpreter window beside the main window, not modal.
+  std::function<void(QWidget* mainWindow)> openInterpreter;
   // Unloading the main window unloads the interpreter window too.
   std::function<void()> unloadInterpreter;
   // IsFormLoaded("frmInterp") and ShowInterpMsg.

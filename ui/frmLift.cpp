@@ -17,7 +17,7 @@
 #include "common/Numbers.h"
 #include "platform/Clock.h"
 #include "platform/EventPump.h"
-#include "server/LiftPanel.h"
+#include "panels/LiftPanel.h"
 #include "server/STCommands.h"
 #include "ui/JogButton.h"
 #include "platform/qt/QtEventPump.h"
@@ -270,14 +270,9 @@ void frmLift::BuildZMenu() {
 void frmLift::BuildInterpMenu() {
   QMenu* interp = AddMenu(menuBar(), nullptr, "mnuInterp", "Interp.");
   AddItem(life_, interp, "mnuInterpCmds", "Commands", [this] { panel_.Commands(); });
-  AddItem(life_, interp, "mnuInterpEdit", "Interpreter", [this] { OpenInterpreter(); });
-}
-
-// The main window goes to the left screen edge and the interpreter opens right of it.
-void frmLift::OpenInterpreter() {
-  move(0, pos().y());
-  const int widthTwips = twips::ToTwips(frameGeometry().width(), this);
-  if (onInterpreter) onInterpreter(0, int16_t(std::clamp(widthTwips, -32768, 32767)));
+  AddItem(life_, interp, "mnuInterpEdit", "Interpreter", [this] {
+    if (onInterpreter) onInterpreter();
+  });
 }
 
 bool frmLift::TakeStepText() {

@@ -33,9 +33,8 @@ class frmLift : public QMainWindow {
   std::function<void()> onCloseRequested;
   // Every tick of tmrST (300 ms, from load to unload, also while hidden).
   std::function<void()> onTick;
-  // "Interpreter": the main window has moved to the left screen edge; top and left (twips)
-  // where the interpreter window goes, to the right of this one.
-  std::function<void(int16_t top, int16_t left)> onInterpreter;
+  // "Interpreter": open the interpreter window beside this one.
+  std::function<void()> onInterpreter;
   // The operator's Stop: the cmdStop button or Escape.
   std::function<void()> onStop;
 
@@ -84,7 +83,6 @@ class frmLift : public QMainWindow {
   void BuildConfigMenu();
   void BuildZMenu();
   void BuildInterpMenu();
-  void OpenInterpreter();
   void Execute();
   // A jog takes the step size box's text when it is a number, typed or not confirmed yet;
   // false when the box holds no number (the jog is not sent: it would not be what is shown).

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "common/WireLimits.h"
 #include "server/AutomationHost.h"
 
 class QLocalServer;
@@ -26,7 +27,7 @@ class AutomationEndpoint : public QObject {
 
  public:
   // The longest request line, without its LF.
-  static constexpr qsizetype kMaxLineBytes = 1048576;
+  static constexpr qsizetype kMaxLineBytes = wire::kMaxLineBytes;
   // Request input buffered across all clients; past it, reading pauses (one connection
   // at a time goes on) until answered lines have freed room.
   static constexpr qsizetype kInputBudget = 16 * kMaxLineBytes;

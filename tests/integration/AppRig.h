@@ -10,11 +10,11 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include "interp/qt/InterpLauncher.h"
+#include "ui/InterpLauncher.h"
 #include "platform/SimSerialPort.h"
 #include "platform/SystemClock.h"
 #include "platform/qt/QtEventPump.h"
-#include "server/CoreModules.h"
+#include "core/CoreModules.h"
 #include "support/Fakes.h"
 #include "support/ScratchDir.h"
 #include "support/SimParz.h"
@@ -37,7 +37,7 @@ struct AppRig : ScratchDir {
     host.hooks.loaded = [this](frmLift& form) {
       joy.Loaded(form.JoyFrame(), form.JoyMenu(), &form, &form.Life());
     };
-    host.hooks.tick = [this] { joy.Tick(); };
+    host.hooks.tick = [this] { joy.Follow(); };
     host.hooks.unloading = [this] { joy.Unloading(); };
     host.hooks.unloadInterpreter = [this] { interp.Unload(); };
     interp.onStop = [this] { core.stopAll.Stop(); };

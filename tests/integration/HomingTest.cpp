@@ -4,7 +4,7 @@
 #include "parfiles/TRAPAR.h"
 #include "platform/SimSerialPort.h"
 #include "platform/SystemClock.h"
-#include "server/CoreModules.h"
+#include "core/CoreModules.h"
 #include "support/Fakes.h"
 #include "support/ScratchDir.h"
 #include "support/SimCore.h"

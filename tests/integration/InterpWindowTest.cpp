@@ -19,8 +19,8 @@
 #include <QToolButton>
 #include <gtest/gtest.h>
 
-#include "interp/qt/InterpLauncher.h"
-#include "interp/qt/frmInterp.h"
+#include "ui/InterpLauncher.h"
+#include "ui/frmInterp.h"
 #include "unit/InterpRig.h"
 
 namespace {

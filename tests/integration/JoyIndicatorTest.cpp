@@ -10,7 +10,7 @@
 #include <gtest/gtest.h>
 
 
-#include "server/CoreModules.h"
+#include "core/CoreModules.h"
 #include "support/Fakes.h"
 #include "support/JoyCore.h"
 #include "support/ScratchDir.h"
@@ -191,17 +191,38 @@ TEST(JoyMenu, DialogsOfAssignedCommandsAndParam) {
   EXPECT_EQ(rig.core.joy.Calib().JoyDeadZone, 200);
 }
 
-// The host's view: load fills frame and menu and starts the tick; unload stops it.
+// What the main window's host does around the parts: its timer ticks the core's engine
+// from the window's load to its unload, and the parts follow after each tick.
+template <typename Rig>
+struct HostedParts {
+  Rig& rig;
+  JoyParts parts{rig.core, rig.messages};
+  void Loaded(QWidget* frame, QMenu* menu) {
+    parts.Loaded(frame, menu, nullptr);
+    rig.core.tick.Start();
+  }
+  void Tick() {
+    rig.core.tick.Tick();
+    parts.Follow();
+  }
+  void Unloading() {
+    rig.core.tick.Stop();
+    parts.Unloading();
+  }
+};
+
+// Load fills frame and menu and the indicator draws the tick's reading; after the unload
+// the stick is no longer read.
 TEST(JoyParts, LoadTickUnloadAndLoadAgain) {
   JoyCore<FakePort> rig;
   rig.core.joy.SetCalib({0, 32767, 65535, 0, 32767, 65535, 100, 1, 1});
   rig.core.state.JoyOn = 1;
-  JoyParts parts(rig.core, rig.messages);
+  HostedParts<decltype(rig)> parts{rig};
   for (int load = 0; load < 2; ++load) {
     auto frame = std::make_unique<QFrame>();
     QMenu menu;
-    parts.Loaded(frame.get(), &menu, nullptr);
-    parts.JoyVisibility();
+    parts.Loaded(frame.get(), &menu);
+    parts.parts.JoyVisibility();
     EXPECT_EQ(menu.actions().size(), 5);
     EXPECT_TRUE(menu.actions().front()->isChecked());
     rig.stick.x = 65535;
@@ -212,7 +233,7 @@ TEST(JoyParts, LoadTickUnloadAndLoadAgain) {
     parts.Tick();
     EXPECT_EQ(rig.stick.reads, reads);
     frame.reset();
-    parts.JoyVisibility();  // the window's parts are gone: nothing to do
+    parts.parts.JoyVisibility();  // the window's parts are gone: nothing to do
   }
 }
 
@@ -222,10 +243,10 @@ TEST(JoyParts, MenuAndIndicatorFollowTheSwitch) {
   JoyCore<FakePort> rig;
   rig.core.joy.SetCalib({0, 32767, 65535, 0, 32767, 65535, 100, 1, 1});
   rig.core.state.JoyOn = 1;
-  JoyParts parts(rig.core, rig.messages);
+  HostedParts<decltype(rig)> parts{rig};
   QFrame frame;
   QMenu menu;
-  parts.Loaded(&frame, &menu, nullptr);
+  parts.Loaded(&frame, &menu);
   QAction* on = menu.actions().front();
   auto* bar = frame.findChild<JoyLine*>("linJX");
   ASSERT_TRUE(on->isChecked());

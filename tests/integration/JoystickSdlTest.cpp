@@ -7,7 +7,7 @@
 
 
 #include "platform/sdl/SdlJoystick.h"
-#include "server/CoreModules.h"
+#include "core/CoreModules.h"
 #include "support/Fakes.h"
 #include "support/JoyFakes.h"
 #include "support/ScratchDir.h"

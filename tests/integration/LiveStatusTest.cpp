@@ -13,7 +13,7 @@
 #include <string>
 
 #include "platform/SimSerialPort.h"
-#include "server/CoreModules.h"
+#include "core/CoreModules.h"
 #include "support/Fakes.h"
 #include "ui/MainWindowHost.h"
 
@@ -75,7 +75,6 @@ struct LiveRig {
       if (line.rfind("> ", 0) == 0) sent.push_back(line.substr(2));
     });
     host.SetCore(core, messages);
-    host.hooks.tick = [this] { core.tick.Tick(); };
     core.startup.InitAll(dir);
     core.tick.Start();
     sent.clear();

@@ -15,7 +15,7 @@
 
 #include "platform/qt/QtMessageBoxes.h"
 
-#include "server/CoreModules.h"
+#include "core/CoreModules.h"
 #include "support/Fakes.h"
 #include "ui/MainWindowHost.h"
 

@@ -4,7 +4,7 @@
 
 #include "Fakes.h"
 #include "ScratchDir.h"
-#include "server/CoreModules.h"
+#include "core/CoreModules.h"
 
 struct CoreRig : ScratchDir {
   CoreRig() : core(port, clock, pump, messages, windows) {}

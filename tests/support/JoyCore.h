@@ -2,7 +2,7 @@
 // The whole core over fakes, with a stick and a beeper, on the port the test chooses.
 #include "Fakes.h"
 #include "JoyFakes.h"
-#include "server/CoreModules.h"
+#include "core/CoreModules.h"
 
 template <typename Port>
 struct JoyCore {

@@ -3,7 +3,7 @@
 // windows' stand-in are the test's choice.
 #include "Fakes.h"
 #include "platform/SimSerialPort.h"
-#include "server/CoreModules.h"
+#include "core/CoreModules.h"
 
 template <typename Clock = FakeClock, typename Windows = FakeWindows>
 struct SimCore {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/SimSerialPort.h"
-#include "server/CoreModules.h"
+#include "core/CoreModules.h"
 #include "support/Fakes.h"
 #include "support/JoyCore.h"
 #include "support/ScratchDir.h"

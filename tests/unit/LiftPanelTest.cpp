@@ -6,8 +6,8 @@
 
 #include "platform/PanelDialogs.h"
 #include "platform/SimSerialPort.h"
-#include "server/CoreModules.h"
-#include "server/LiftPanel.h"
+#include "core/CoreModules.h"
+#include "panels/LiftPanel.h"
 #include "support/Fakes.h"
 #include "support/ScratchDir.h"
 #include "support/SimCore.h"

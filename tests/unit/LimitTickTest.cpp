@@ -10,7 +10,7 @@
 
 #include "JoyRig.h"
 #include "platform/PanelDialogs.h"
-#include "server/LiftPanel.h"
+#include "panels/LiftPanel.h"
 
 using Lines = std::vector<std::string>;
 

@@ -13,7 +13,7 @@
 #include "parfiles/TRAPAR.h"
 #include "positions/STObj.h"
 #include "server/CmdObj.h"
-#include "server/ProgramState.h"
+#include "domain/ProgramState.h"
 #include "server/STCommands.h"
 #include "support/Fakes.h"
 #include "support/ScratchDir.h"

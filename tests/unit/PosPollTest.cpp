@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "ZRig.h"
-#include "server/PosPoll.h"
+#include "panels/PosPoll.h"
 
 using Lines = std::vector<std::string>;
 

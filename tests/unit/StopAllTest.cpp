@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "platform/SimSerialPort.h"
-#include "server/CoreModules.h"
+#include "core/CoreModules.h"
 #include "support/Fakes.h"
 #include "support/CoreRig.h"
 #include "support/InterpFakes.h"

@@ -15,7 +15,7 @@
 #include "controller/MotCon.h"
 #include "controller/MotorShared.h"
 #include "parfiles/TRAPAR.h"
-#include "server/ProgramState.h"
+#include "domain/ProgramState.h"
 #include "support/Fakes.h"
 #include "support/ScratchDir.h"
 #include "zaxis/STFoc.h"

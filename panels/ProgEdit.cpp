@@ -1,4 +1,4 @@
-#include "interp/ProgEdit.h"
+#include "panels/ProgEdit.h"
 
 #include "common/FileListText.h"
 
@@ -9,7 +9,7 @@
 #include "parfiles/TRAPAR.h"
 #include "platform/InterpWindow.h"
 #include "platform/MessageBoxes.h"
-#include "server/ProgramState.h"
+#include "domain/ProgramState.h"
 
 namespace {
 constexpr const char* kNotWritten = "Program not written";

@@ -7,7 +7,7 @@
 #include "controller/IMSCNTRL.h"
 #include "controller/MotCon.h"
 #include "interp/INTERP.h"
-#include "interp/ProgEdit.h"
+#include "panels/ProgEdit.h"
 #include "joystick/STDevCon.h"
 #include "joystick/STJoy.h"
 #include "parfiles/TRAPAR.h"
@@ -16,11 +16,11 @@
 #include "server/CmdObj.h"
 #include "server/CmdZ.h"
 #include "server/MessageTrail.h"
-#include "server/ProgramState.h"
+#include "domain/ProgramState.h"
 #include "server/STCommands.h"
 #include "server/LiftTick.h"
-#include "server/PosPoll.h"
-#include "server/JoyMenuActions.h"
+#include "panels/PosPoll.h"
+#include "panels/JoyMenuActions.h"
 #include "server/Startup.h"
 #include "server/StopAll.h"
 #include "platform/Beeper.h"
@@ -57,13 +57,14 @@ struct CoreModules {
         joy(stick, par, windows),
         devcon(state, cmds, foc, joy, beeper),
         cmdJoy(cmds, state, devcon, windows),
-        startup(state, par, comm, motor, foc, cmds, positions, interp, windows, messages, joy),
+        startup(state, par, comm, motor, foc, cmds, positions, windows, messages, joy),
         tick(clock, cmds, state, [this] { return interp.RunMode(); }, joy, devcon),
         joyMenu(state, joy, devcon, cmdJoy, startup, par, windows),
         posPoll(state, foc, comm),
         stopAll(state, motor.Stop(), foc, interp, devcon, cmds) {
     comm.SetTerminatorSetup([this] { motor.MotorCommInit(); });
     cmds.SetFlowExecutor(&interp);
+    startup.resetProgram = [this] { interp.ResetProgram(); };
     cmds.RegisterFamily("Z", &cmdZ);
     cmds.RegisterFamily("Obj", &cmdObj);
     cmds.RegisterFamily("Joy", &cmdJoy);

@@ -1,10 +1,10 @@
-#include "server/PosPoll.h"
+#include "panels/PosPoll.h"
 
 #include <algorithm>
 
 #include "common/Numbers.h"
 #include "controller/COMM.h"
-#include "server/ProgramState.h"
+#include "domain/ProgramState.h"
 #include "zaxis/STFoc.h"
 
 PosPoll::PosPoll(ProgramState& state, STFoc& foc, COMM& comm)

@@ -1,4 +1,4 @@
-#include "interp/qt/frmInterp.h"
+#include "ui/frmInterp.h"
 
 #include <QCloseEvent>
 #include <QFileDialog>
@@ -19,7 +19,7 @@
 #include <QVBoxLayout>
 
 #include "interp/INTERP.h"
-#include "interp/ProgEdit.h"
+#include "panels/ProgEdit.h"
 #include "platform/MessageBoxes.h"
 #include "ui/ModalDialog.h"
 #include "ui/QtText.h"

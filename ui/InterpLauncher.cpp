@@ -1,4 +1,4 @@
-#include "interp/qt/InterpLauncher.h"
+#include "ui/InterpLauncher.h"
 
 #include <QAbstractButton>
 #include <QAction>

@@ -1,4 +1,4 @@
-#include "server/LiftPanel.h"
+#include "panels/LiftPanel.h"
 
 #include <filesystem>
 #include <fstream>
@@ -13,7 +13,7 @@
 #include "platform/PanelDialogs.h"
 #include "platform/WindowHost.h"
 #include "server/CmdZ.h"
-#include "server/ProgramState.h"
+#include "domain/ProgramState.h"
 #include "server/STCommands.h"
 #include "server/MessageTrail.h"
 #include "server/Startup.h"

@@ -1,11 +1,11 @@
-#include "server/JoyMenuActions.h"
+#include "panels/JoyMenuActions.h"
 
 #include "joystick/STDevCon.h"
 #include "joystick/STJoy.h"
 #include "parfiles/TRAPAR.h"
 #include "platform/WindowHost.h"
 #include "server/CmdJoy.h"
-#include "server/ProgramState.h"
+#include "domain/ProgramState.h"
 #include "server/Startup.h"
 
 JoyMenuActions::JoyMenuActions(ProgramState& state, STJoy& joy, STDevCon& devcon,

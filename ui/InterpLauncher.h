@@ -10,7 +10,7 @@
 #include <vector>
 #include <functional>
 
-#include "interp/qt/frmInterp.h"
+#include "ui/frmInterp.h"
 
 class QWidget;
 class INTERP;
