@@ -1,6 +1,8 @@
 #pragma once
-// Every core module, made once and wired together over the platform seams. The program's
-// composition root makes one of these with the real seams; tests make one with fakes.
+// The composition root of the Qt-free program: every core module made once and wired
+// together over the platform seams (the only place that knows them all). The program
+// (app/) makes one with the real seams and adds the windows and the socket; tests and
+// the fuzz targets make one with fakes.
 #include "common/Config.h"
 #include "controller/AllMotionCntrl.h"
 #include "controller/COMM.h"
