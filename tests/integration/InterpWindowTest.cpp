@@ -210,10 +210,14 @@ TEST_P(TypedRow, IsStoredBeforeTheAction) {
   rig.Trigger("mnuFormatProg");
   TypeIntoRow0(rig, "Z ?");
   rig.Trigger(c.item);
-  if (c.runLine) EXPECT_EQ(rig.core.interp.RunLine(), c.runLine);
+  if (c.runLine) {
+    EXPECT_EQ(rig.core.interp.RunLine(), c.runLine);
+  }
   QTest::mouseClick(rig.Text(1), Qt::LeftButton);  // leaves the row
   EXPECT_EQ(rig.core.interp.ProgLines(), c.program);
-  if (std::string(c.item) == "mnuWrite") EXPECT_EQ(rig.Get("T.PRG"), "Z ?\r\nVer\r\nEnd\r\n");
+  if (std::string(c.item) == "mnuWrite") {
+    EXPECT_EQ(rig.Get("T.PRG"), "Z ?\r\nVer\r\nEnd\r\n");
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -294,8 +294,11 @@ TEST(SerialPortWords, ListPortsPrintsOneTabbedLinePerPortAndExits) {
   k.start(programs::Bin("kelvorin"), {"--list-ports"});
   ASSERT_TRUE(k.waitForFinished(10000));
   EXPECT_EQ(k.exitCode(), 0);
-  for (const QByteArray& line : k.readAllStandardOutput().split('\n'))
-    if (!line.isEmpty()) EXPECT_EQ(line.count('\t'), 4) << line.toStdString();
+  for (const QByteArray& line : k.readAllStandardOutput().split('\n')) {
+    if (!line.isEmpty()) {
+      EXPECT_EQ(line.count('\t'), 4) << line.toStdString();
+    }
+  }
 }
 
 }  // namespace

@@ -444,7 +444,7 @@ TEST_F(SocketEndToEndTest, TheDefaultSocketFolderUnderTmpIsPrivate) {
 
 TEST_F(SocketEndToEndTest, AClientThatEndsItsInputGetsEveryAnswer) {
   StartServer();
-  for (const QByteArray batch : {QByteArray("Ver\nVer\nVer\nVer\n"), QByteArray("Delay 50\nVer\nVe")}) {
+  for (const QByteArray& batch : {QByteArray("Ver\nVer\nVer\nVer\n"), QByteArray("Delay 50\nVer\nVe")}) {
     programs::RawClient c(socketPath);
     ASSERT_TRUE(c.Connected());
     ASSERT_TRUE(c.Send(batch));

@@ -89,7 +89,9 @@ TEST(PosPoll, ReadsOncePerIntervalAndShowsHowTheLinkIsDoing) {
     EXPECT_EQ(p.poll.Caption("Lift"), s.caption);
     // A redraw is due exactly when something shown changed.
     const bool changed = s.status != last || p.poll.HasPosition() != lastHad;
-    if (changed) EXPECT_GT(p.poll.Changes(), changes);
+    if (changed) {
+      EXPECT_GT(p.poll.Changes(), changes);
+    }
     changes = p.poll.Changes();
     last = s.status;
     lastHad = p.poll.HasPosition();

@@ -242,7 +242,9 @@ TEST(ProgFiles, WindowClosedDuringTheDialogOrAQuestionEndsReadAndWriteQuietly) {
     EXPECT_TRUE(rig.window.caption.empty()) << c.name;
     EXPECT_EQ(rig.core.interp.ProgLines(), before) << c.name;
     EXPECT_EQ(rig.Has("P.PRG"), c.existing) << c.name;
-    if (c.existing) EXPECT_EQ(rig.Get("P.PRG"), "Z Rel 1\r\nEnd\r\n") << c.name;
+    if (c.existing) {
+      EXPECT_EQ(rig.Get("P.PRG"), "Z Rel 1\r\nEnd\r\n") << c.name;
+    }
   }
 }
 
