@@ -14,6 +14,7 @@ packages=(
   libsdl2-dev
   libgtest-dev libgmock-dev
   python3
+  libtango-dev python3-tango  # the TANGO device server (tango/) and its tests
 )
 for extra in "$@"; do
   case "$extra" in

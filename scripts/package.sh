@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the Debian package kelvorin_<version>_<arch>.deb in the repository's folder from
-# the build in build/ (only the three programs are built for it, not the tests).
+# the build in build/ (only the programs are built for it, not the tests).
 # --check then checks it: contents and metadata, a start from the unpacked tree
 # (tests/PackageTest.sh) and lintian, which is installed when missing.
 set -euo pipefail
@@ -10,7 +10,9 @@ check=0
 bash scripts/install-deps.sh package
 [ -f build/build.ninja ] || cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake build >/dev/null  # takes up install rules added since the folder was configured
-cmake --build build --target kelvorin kelvorin-cmd kelvorin-sim kelvorin_package_files
+programs=(kelvorin kelvorin-cmd kelvorin-sim)
+grep -qx 'KELVORIN_TANGO:BOOL=ON' build/CMakeCache.txt && programs+=(kelvorin-tango)
+cmake --build build --target "${programs[@]}" kelvorin_package_files
 rm -rf build/package kelvorin_*.deb
 (cd build && cpack -G DEB >/dev/null)
 cp build/package/kelvorin_*.deb .
@@ -27,6 +29,9 @@ for f in ./usr/bin/kelvorin ./usr/bin/kelvorin-cmd ./usr/bin/kelvorin-sim \
     ./usr/lib/python3/dist-packages/kelvorin.py ./usr/lib/udev/rules.d/60-kelvorin-usb-serial.rules \
     ./usr/lib/systemd/user/kelvorin.service ./usr/share/doc/kelvorin/copyright; do
   grep -qx "$f" build/package/contents || { echo "package: $f is missing" >&2; exit 1; }
+done
+for p in "${programs[@]}"; do
+  grep -qx "./usr/bin/$p" build/package/contents || { echo "package: $p is missing" >&2; exit 1; }
 done
 depends=$(dpkg-deb -f "$deb" Depends)
 for lib in libqt6serialport6 libqt6widgets6 libqt6network6 libsdl2 qt6-qpa-plugins; do
