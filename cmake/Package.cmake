@@ -20,9 +20,6 @@ endforeach()
 add_custom_target(kelvorin_package_files DEPENDS ${PKG_GZ})
 
 install(TARGETS kelvorin kelvorin-cmd kelvorin-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-if(KELVORIN_TANGO)  # the TANGO device server, defined in tango/ after this file
-  install(PROGRAMS $<TARGET_FILE:kelvorin-tango> DESTINATION ${CMAKE_INSTALL_BINDIR})
-endif()
 install(FILES ${SETTINGS_FILES} DESTINATION ${CMAKE_INSTALL_DATADIR}/kelvorin/settings)
 install(FILES ${PKG}/kelvorin.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${PKG}/kelvorin.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
