@@ -66,9 +66,9 @@ bool LiftPanel::ParseStep(const std::string& text, double& value) {
   }
   const double largest = LargestStep();
   if (largest > 0 && std::fabs(value) > largest) {
-    Show(std::string(kStepTooLarge) + ": at most " + num::General(largest) +
-         ", so that a coarse step (" + std::to_string(CoarseFactor()) +
-         " times the step) stays within the travel of " + num::General(Travel()));
+    Show(std::string(kStepTooLarge) + ": at most " + num::General(largest) + " (coarse step x" +
+         std::to_string(CoarseFactor()) + " within the travel of " + num::General(Travel()) +
+         ")");
     return false;
   }
   Show("");

@@ -416,7 +416,8 @@ TEST(MainWindowPanel, AReloadedWindowKeepsTheOperatorsStepSizeAndItsBox) {
 TEST(MainWindowPanel, AStepBeyondTheTravelSetOriginAndClosingDuringARunAreRefusedOrAsked) {
   PanelWindowRig rig;
   rig.TypeStep("5001");
-  EXPECT_TRUE(rig.Status().startsWith("Step size too large: at most 5000,")) << rig.Status().toStdString();
+  EXPECT_TRUE(rig.Status().startsWith("Step size too large: at most 5000 ("))
+      << rig.Status().toStdString();
   const int64_t start = rig.Steps();
   QTest::mouseClick(rig.Find<QWidget>("cmdFDC"), Qt::LeftButton);
   EXPECT_EQ(rig.Steps(), start);  // not sent

@@ -354,8 +354,8 @@ TEST_P(StepBound, ACoarseStepStaysWithinTheTravel) {
   EXPECT_EQ(rig.panel.StepSize(), 1);
   const double travel = rig.panel.LargestStep() * 5;
   EXPECT_EQ(rig.Status(), std::string("Step size too large: at most ") + c.largest +
-                              ", so that a coarse step (5 times the step) stays within the "
-                              "travel of " + num::General(travel));
+                              " (coarse step x5 within the travel of " + num::General(travel) +
+                              ")");
 }
 
 const char* const kLimits = "\"ZMIN\",-200\r\n\"ZMAX\",800\r\n";
