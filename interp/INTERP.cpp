@@ -239,6 +239,10 @@ void INTERP::InterruptRun() {
 // The window opens on the program in memory, where it was last shown.
 void INTERP::AttachWindow(InterpWindow* window, int16_t visibleRows) {
   window_ = window;
+  SetVisibleRows(visibleRows);
+}
+
+void INTERP::SetVisibleRows(int16_t visibleRows) {
   visibleRows_ = std::max<int16_t>(visibleRows, 0);
   rowLines_.assign(static_cast<size_t>(visibleRows_), -1);
   ShowFrom(I16(std::max(0, std::min<int>(topLine_, ProgCount() - visibleRows_))));
@@ -260,6 +264,7 @@ void INTERP::ShowFrom(int16_t top) {
     if (window_)
       window_->SetRow(I16(r), shown ? std::to_string(line) : "", shown ? progLines_[line] : "");
   }
+  if (window_) window_->SetScrollPosition(topLine_, ProgCount(), visibleRows_);
 }
 
 void INTERP::ShowProgLines(int16_t first, int16_t row, int16_t count) {

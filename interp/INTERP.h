@@ -71,6 +71,9 @@ class INTERP : public FlowExecutor {
   // a run stops the run.
   void AttachWindow(InterpWindow* window, int16_t visibleRows);
   void DetachWindow();
+  // The window grew or shrank to `visibleRows` rows: the rows are redrawn from the same
+  // top line where the program allows, and the highlight stays on its row.
+  void SetVisibleRows(int16_t visibleRows);
   bool WindowOpen() const { return window_ != nullptr; }
   InterpWindow* Window() const { return window_; }
 

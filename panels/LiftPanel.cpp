@@ -1,5 +1,8 @@
 #include "panels/LiftPanel.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -56,23 +59,43 @@ void LiftPanel::Show(const std::string& text) { windows_.SetStatusText(text); }
 
 std::string LiftPanel::StepText() const { return num::General(step_); }
 
-bool LiftPanel::StepTextChanged(const std::string& text) {
-  double value = 0;
+bool LiftPanel::ParseStep(const std::string& text, double& value) {
   if (!num::Parse(text, value)) {
     Show("Error in step size");
     return false;
   }
-  step_ = value;
+  const double largest = LargestStep();
+  if (largest > 0 && std::fabs(value) > largest) {
+    Show(std::string(kStepTooLarge) + ": at most " + num::General(largest) + " (coarse step x" +
+         std::to_string(CoarseFactor()) + " within the travel of " + num::General(Travel()) +
+         ")");
+    return false;
+  }
   Show("");
+  return true;
+}
+
+bool LiftPanel::StepTextChanged(const std::string& text) {
+  double value = 0;
+  if (!ParseStep(text, value)) return false;
+  step_ = value;
   return true;
 }
 
 bool LiftPanel::StepTextTyped(const std::string& text) {
   double value = 0;
-  const bool valid = num::Parse(text, value);
-  Show(valid ? "" : "Error in step size");
-  return valid;
+  return ParseStep(text, value);
 }
+
+double LiftPanel::Travel() const {
+  const ZParams& p = foc_.Params();
+  if (foc_.FocLimitsOn()) return p.ZMAX - p.ZMIN;
+  return std::fabs(state_.config.MOVETIMEOUT * static_cast<double>(p.ZSLEWVELOCITY) * foc_.FocUnitPerStep());
+}
+
+int LiftPanel::CoarseFactor() const { return std::max(1, std::abs(int{foc_.Params().ZCOARSEFACTOR})); }
+
+double LiftPanel::LargestStep() const { return Travel() / CoarseFactor(); }
 
 void LiftPanel::WindowLoaded() {
   if (!stepFilled_) FillStepSize();
@@ -152,7 +175,20 @@ void LiftPanel::Home() {
 
 void LiftPanel::SetOrigin() {
   if (!AxisOn()) return;
+  if (!startup_.Messages().Ask("Make the position the lift stands at the origin (Z=0)?",
+                               "Set Origin")) {
+    Show("Origin not set");
+    return;
+  }
+  if (!AxisOn()) return;  // the axis went off while the question was up
   Show(foc_.FocSetOrigin() >= 0 ? "Z Origin" : "Error ");
+}
+
+bool LiftPanel::MayClose(int16_t runMode) {
+  return runMode == 0 ||
+         startup_.Messages().Ask(
+             "A program is running. Closing the main window stops it.\r\nClose the window?",
+             kAppTitle);
 }
 
 void LiftPanel::Parameters() {

@@ -30,7 +30,15 @@ class LiftPanel {
   std::string StepText() const;
   // The operator changed the step-size text: a number becomes the step size and clears
   // the status line; anything else shows "Error in step size" and keeps the last size.
+  // A size whose coarse step would move further than the travel is refused the same way,
+  // with a message that starts with kStepTooLarge and names the largest size.
   bool StepTextChanged(const std::string& text);
+  static constexpr const char* kStepTooLarge = "Step size too large";
+  // The travel: ZMAX - ZMIN while the travel limits are on, else the distance a move at
+  // ZSLEWVELOCITY covers within MOVETIMEOUT; 0 when the settings give none.
+  double Travel() const;
+  // The largest step size whose coarse step stays within the travel; 0: no bound.
+  double LargestStep() const;
   // The operator is still typing: the status line says whether the text is a step size,
   // and the step size stays as it is (a prefix of "2.5" is no step of 2).
   bool StepTextTyped(const std::string& text);
@@ -64,7 +72,11 @@ class LiftPanel {
   // ...") instead of acting; Home is sent all the same.
   void ReadPosition() { WaitAndShowPos(); }
   void Home();
+  // Asks first: the position the lift stands at becomes Z=0.
   void SetOrigin();
+  // The operator closes the main window: while a program runs (runMode not 0), only
+  // after saying OK to stopping it.
+  bool MayClose(int16_t runMode);
   void Parameters();
   // Asks before the chosen file replaces the program folder's Z parameter file.
   void ReadParFile();
@@ -78,11 +90,14 @@ class LiftPanel {
 
  private:
   void Show(const std::string& text);
+  // The step-size text as a size, or false after the status line said why not.
+  bool ParseStep(const std::string& text, double& value);
   // False, after saying why the axis is off, while it is off.
   bool AxisOn();
   // True when a step may go out now (the move under way, if any, has ended).
   bool ReadyForStep();
   void FillStepSize();
+  int CoarseFactor() const;  // ZCOARSEFACTOR, at least 1
   // The chosen file is a regular file and not the target itself.
   static bool CanCopyParFile(const std::string& source, const std::string& target);
   // Replaces the program folder's Z parameter file (target) with the chosen one; false

@@ -2,6 +2,7 @@
 
 #include "common/FileListText.h"
 
+#include <algorithm>
 #include <filesystem>
 
 #include "interp/INTERP.h"
@@ -149,4 +150,18 @@ void ProgEdit::StoreEdit(int16_t row, const std::string& text) {
 
 void ProgEdit::ScrollKey(int16_t delta) {
   if (interp_.EditEnabled() == 1) interp_.ScrollProgram(delta);
+}
+
+bool ProgEdit::GoToLine(int line) {
+  if (line < 0 || line >= interp_.ProgCount()) return false;
+  const int top = std::max(0, std::min(line, interp_.ProgCount() - interp_.VisibleRows()));
+  if (top != interp_.TopLine()) interp_.ShowFrom(static_cast<int16_t>(top));
+  ClickRow(static_cast<int16_t>(line - top));
+  return true;
+}
+
+bool ProgEdit::MayClose() {
+  if (interp_.RunMode() == 0) return true;
+  return Confirm("A program is running. Closing the window stops it.\r\nClose the window?",
+                 "Program Interpreter");
 }

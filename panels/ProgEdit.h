@@ -29,6 +29,11 @@ class ProgEdit {
   void StoreEdit(int16_t row, const std::string& text);
   // Page and arrow keys: only while editing is on.
   void ScrollKey(int16_t delta);
+  // "Go to Line": the line is shown (at the top where the program allows) and selected
+  // as a click on its row would; false for a number outside the program.
+  bool GoToLine(int line);
+  // The operator closes the window: during a run only after saying OK to stopping it.
+  bool MayClose();
 
  private:
   void Install(LineList lines, const char* done);

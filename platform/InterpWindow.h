@@ -23,6 +23,11 @@ class InterpWindow {
   // The buttons and menus a run disables (Stop, the Execute menu and the rows stay).
   virtual void SetControlsEnabled(bool enabled) = 0;
   virtual void SetCaption(const std::string& text) = 0;
+  // The rows now show lines from `top` on, of a program of `lines` lines, `rows` at a
+  // time (for a scroll bar).
+  virtual void SetScrollPosition(int16_t top, int16_t lines, int16_t rows) {
+    (void)top, (void)lines, (void)rows;
+  }
 
   // The program's file dialog, modal; dir and file stay empty when nothing was chosen.
   virtual void ChooseFile(const FileRequest& request, std::string& dir, std::string& file) = 0;

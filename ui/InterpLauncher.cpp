@@ -37,6 +37,10 @@ frmInterp* InterpLauncher::OpenAt(int16_t top, int16_t left) {
     if (form_) released_.push_back(form_);
     form_ = new frmInterp(interp_, edit_, messages_);
     form_->SetShowPar(top, left);
+    // Fewer rows where the designed height does not fit below its top (a small screen, a
+    // large scale): the buttons stay on the screen.
+    if (const QScreen* screen = form_->screen())
+      form_->FitHeight(screen->availableGeometry().height() - twips::ToPx(top, form_, false));
     WireStop();
   }
   form_->show();

@@ -23,7 +23,8 @@ class InterpLauncher {
   ~InterpLauncher();
 
   // Moves the main window to the left edge of its screen, then shows frmInterp (made
-  // on first use) not modal at top 0 and at a left equal to the main window's width.
+  // on first use) not modal at top 0 and at a left equal to the main window's width,
+  // no higher than the screen.
   frmInterp* Open(QWidget* mainWindow);
   // The same when the main window has moved already: top and left in twips.
   frmInterp* OpenAt(int16_t top, int16_t left);

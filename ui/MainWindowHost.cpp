@@ -40,7 +40,10 @@ bool MainWindowHost::IsFormLoaded(const std::string& name) {
 void MainWindowHost::LoadMainWindow() {
   if (form_) return;
   form_ = new frmLift(*panel_, core_->cmds, clock_, pump_, Startup::kHistMax);
-  form_->onCloseRequested = [this] { UnloadMainWindow(); };
+  form_->onCloseRequested = [this] {
+    const QPointer<frmLift> asked = form_;
+    if (panel_->MayClose(core_->interp.RunMode()) && form_ && form_ == asked) UnloadMainWindow();
+  };
   form_->onTick = [this] {
     core_->tick.Tick();
     if (hooks.tick) hooks.tick();

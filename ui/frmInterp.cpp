@@ -1,7 +1,9 @@
 #include "ui/frmInterp.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,9 +16,11 @@
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "interp/INTERP.h"
 #include "panels/ProgEdit.h"
@@ -35,20 +39,27 @@ constexpr int kMargin = 120;
 constexpr int kHeadTop = 180;
 constexpr int kRowTop = 480;     // cmdNmb(0)
 constexpr int kRowHeight = 285;  // every row
-constexpr int kNumberWidth = 600;
-constexpr int kTextWidth = 5400;
+constexpr int kNumberWidth = 690;  // five digits
+constexpr int kScrollWidth = 255;
+constexpr int kTextWidth = 6000 - kNumberWidth - kScrollWidth;  // the designed 600 + 5400
 constexpr int kMessTop = 8820;  // lblMess: 29 rows fit above it
-constexpr int kWidth = kMargin + kNumberWidth + kTextWidth + kMargin;
-constexpr int kTimeTop = kMessTop + kRowHeight + 60;
-constexpr int kButtonTop = kTimeTop + kRowHeight + 90;
+constexpr int kWidth = kMargin + kNumberWidth + kTextWidth + kScrollWidth + kMargin;
+constexpr int kTimeGap = kRowHeight + 60;      // lblMess's top to lblTime's
+constexpr int kButtonGap = kRowHeight + 90;    // lblTime's top to the buttons'
 constexpr int kButtonSize = 735;
-constexpr int kHeight = kButtonTop + kButtonSize + kMargin;
+constexpr int kHeight = kMessTop + kTimeGap + kButtonGap + kButtonSize + kMargin;
+constexpr int kBelowRows = kHeight - kMessTop;  // lblMess and everything under it
 
 const char* const kNormal = "background-color: #C0C0C0;";
 const char* const kNumberLit = "background-color: #808080;";
 const char* const kTextLit = "background-color: #E0E0E0;";
 
 QString RowName(const char* array, int k) { return QString("%1(%2)").arg(array).arg(k); }
+
+// The rows that fit between the top of row 0 and lblMess on a page this high (twips).
+int RowsFor(int pageHeight) {
+  return std::max(frmInterp::kMinRows, (pageHeight - kRowTop - kBelowRows) / kRowHeight);
+}
 }  // namespace
 
 frmInterp::frmInterp(INTERP& interp, ProgEdit& edit, MessageBoxes& messages, QWidget* parent)
@@ -59,13 +70,19 @@ frmInterp::frmInterp(INTERP& interp, ProgEdit& edit, MessageBoxes& messages, QWi
   layout->setContentsMargins(0, 0, 0, 0);
   auto* bar = new QMenuBar(this);
   layout->setMenuBar(bar);
-  auto* page = new QWidget(this);
-  page->setFixedSize(twips::ToPx(kWidth, this), twips::ToPx(kHeight, this, false));
-  layout->addWidget(page);
-  BuildControls(page);
-  BuildRows(page);
-  BuildButtons(page);
+  page_ = new QWidget(this);
+  page_->setMinimumSize(twips::ToPx(kWidth, this),
+                        twips::ToPx(kRowTop + kMinRows * kRowHeight + kBelowRows, this, false));
+  page_->installEventFilter(this);
+  layout->addWidget(page_);
+  BuildControls();
+  BuildScrollBar();
+  BuildButtons();
   BuildMenus(bar);
+  SetRowCount(RowsFor(kHeight));
+  page_->resize(twips::ToPx(kWidth, this), twips::ToPx(kHeight, this, false));
+  PlaceControls();
+  resize(page_->width(), bar->sizeHint().height() + page_->height());
   installEventFilter(this);
   chooseFile = [this](const FileRequest& r, std::string& d, std::string& f) {
     frmFiles::Choose(r, messages_, this, d, f);
@@ -79,72 +96,126 @@ frmInterp::~frmInterp() {
   if (interp_.Window() == this) interp_.DetachWindow();
 }
 
-void frmInterp::BuildControls(QWidget* page) {
-  lblNameCmd_ = new QLabel("Command", page);
+void frmInterp::BuildControls() {
+  lblNameCmd_ = new QLabel("Command", page_);
   lblNameCmd_->setObjectName("lblNameCmd");
   lblNameCmd_->setGeometry(twips::Rect(kMargin + kNumberWidth, kHeadTop, 2000, 285, this));
-  lblMess_ = new QLabel(page);
+  lblMess_ = new QLabel(page_);
   lblMess_->setObjectName("lblMess");
-  lblMess_->setGeometry(twips::Rect(kMargin, kMessTop, kNumberWidth + kTextWidth, 285, this));
   lblMess_->setFrameShape(QFrame::Panel);
   lblMess_->setFrameShadow(QFrame::Sunken);
-  lblTime_ = new QLabel("time", page);
+  lblTime_ = new QLabel("time", page_);
   lblTime_->setObjectName("lblTime");
-  lblTime_->setGeometry(twips::Rect(kMargin, kTimeTop, 1800, 285, this));
-  optRun_ = new QRadioButton("Run", page);
+  optRun_ = new QRadioButton("Run", page_);
   optRun_->setObjectName("optRun");
-  optRun_->setGeometry(twips::Rect(kMargin + 2000, kTimeTop, 1200, 285, this));
   optRun_->setAutoExclusive(false);
   optRun_->setFocusPolicy(Qt::NoFocus);
   optRun_->setAttribute(Qt::WA_TransparentForMouseEvents);  // an indicator only
 }
 
-// Row 0 is designed; the rest follow, one row height lower each, as many as fit above
-// the message line.
-void frmInterp::BuildRows(QWidget* page) {
-  const int count = (kMessTop - kRowTop) / kRowHeight;
-  for (int k = 0; k < count; ++k) {
-    const int top = kRowTop + k * kRowHeight;
-    Row row{new QPushButton(page), new QLineEdit(page)};
-    row.number->setObjectName(RowName("cmdNmb", k));
-    row.number->setGeometry(twips::Rect(kMargin, top, kNumberWidth, kRowHeight, this));
-    row.number->setStyleSheet(kNormal);
-    row.text->setObjectName(RowName("txtCmd", k));
-    row.text->setGeometry(twips::Rect(kMargin + kNumberWidth, top, kTextWidth, kRowHeight, this));
-    row.text->setStyleSheet(kNormal);
-    row.text->installEventFilter(this);
-    row.number->installEventFilter(this);
-    connect(row.number, &QPushButton::clicked, this,
-            life_.Guarded([this, k] { edit_.ClickRow(int16_t(k)); }));
-    rows_.push_back(row);
-  }
+// The scroll bar beside the rows moves the program through them, like the View menu; the
+// mouse wheel over the rows turns it.
+void frmInterp::BuildScrollBar() {
+  scroll_ = new QScrollBar(Qt::Vertical, page_);
+  scroll_->setObjectName("scrProgram");
+  scroll_->setToolTip("Scroll the program");
+  scroll_->setFocusPolicy(Qt::NoFocus);
+  connect(scroll_, &QScrollBar::valueChanged, this, life_.Guarded([this](int value) {
+    if (scrollShown_) return;
+    StoreTypedRow();  // the rows are redrawn: a typed row is stored first
+    interp_.ScrollProgram(static_cast<int16_t>(value - interp_.TopLine()));
+  }));
 }
 
-QToolButton* frmInterp::AddButton(QWidget* page, const char* name, const char* caption, int icon,
-                                  int index, void (frmInterp::*slot)()) {
-  auto* button = new QToolButton(page);
+// Row k stands one row height below row k - 1; the text column and the message line take
+// the width the window is given.
+void frmInterp::PlaceControls() {
+  const int width = twips::ToTwips(page_->width(), this);
+  const int height = twips::ToTwips(page_->height(), this, false);
+  SetRowCount(RowsFor(height));
+  const int textWidth = std::max(kTextWidth, width - 2 * kMargin - kNumberWidth - kScrollWidth);
+  for (size_t k = 0; k < rows_.size(); ++k) {
+    const int top = kRowTop + static_cast<int>(k) * kRowHeight;
+    rows_[k].number->setGeometry(twips::Rect(kMargin, top, kNumberWidth, kRowHeight, this));
+    rows_[k].text->setGeometry(
+        twips::Rect(kMargin + kNumberWidth, top, textWidth, kRowHeight, this));
+  }
+  scroll_->setGeometry(twips::Rect(kMargin + kNumberWidth + textWidth, kRowTop, kScrollWidth,
+                                   VisibleRows() * kRowHeight, this));
+  const int messTop = std::max(height - kBelowRows, kRowTop + VisibleRows() * kRowHeight);
+  const int timeTop = messTop + kTimeGap;
+  const int buttonTop = timeTop + kButtonGap;
+  lblMess_->setGeometry(twips::Rect(kMargin, messTop, kNumberWidth + textWidth + kScrollWidth,
+                                    285, this));
+  lblTime_->setGeometry(twips::Rect(kMargin, timeTop, 1800, 285, this));
+  optRun_->setGeometry(twips::Rect(kMargin + 2000, timeTop, 1200, 285, this));
+  for (size_t i = 0; i < buttons_.size(); ++i)
+    buttons_[i]->setGeometry(twips::Rect(kMargin + static_cast<int>(i) * (kButtonSize + 30),
+                                         buttonTop, kButtonSize, kButtonSize, this));
+}
+
+void frmInterp::SetRowCount(int count) {
+  if (count == VisibleRows()) return;
+  StoreTypedRow();  // a row that goes, or is redrawn, keeps what was typed into it
+  while (VisibleRows() < count) AddRow();
+  while (VisibleRows() > count) {
+    const Row gone = rows_.back();
+    rows_.pop_back();
+    delete gone.number;
+    delete gone.text;
+  }
+  if (interp_.Window() == this) interp_.SetVisibleRows(VisibleRows());
+}
+
+void frmInterp::AddRow() {
+  const int k = VisibleRows();
+  Row row{new QPushButton(page_), new QLineEdit(page_)};
+  row.number->setObjectName(RowName("cmdNmb", k));
+  row.number->setStyleSheet(kNormal);
+  row.text->setObjectName(RowName("txtCmd", k));
+  row.text->setStyleSheet(kNormal);
+  row.text->installEventFilter(this);
+  row.number->installEventFilter(this);
+  connect(row.number, &QPushButton::clicked, this,
+          life_.Guarded([this, k] { edit_.ClickRow(int16_t(k)); }));
+  row.number->show();
+  row.text->show();
+  rows_.push_back(row);
+}
+
+void frmInterp::FitHeight(int height) {
+  const int frame = std::max(frameGeometry().height() - this->height(),
+                             style()->pixelMetric(QStyle::PM_TitleBarHeight) + 8);
+  const int room = height - frame - (this->height() - page_->height());
+  if (room >= page_->height()) return;
+  resize(width(), this->height() - page_->height() + std::max(room, page_->minimumHeight()));
+}
+
+QToolButton* frmInterp::AddButton(const char* name, const char* caption, int icon,
+                                  void (frmInterp::*slot)()) {
+  auto* button = new QToolButton(page_);
   button->setObjectName(name);
   button->setText(caption);
   button->setIcon(style()->standardIcon(static_cast<QStyle::StandardPixmap>(icon)));
   button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-  button->setGeometry(twips::Rect(kMargin + index * (kButtonSize + 30), kButtonTop, kButtonSize,
-                                  kButtonSize, this));
   button->setFocusPolicy(Qt::StrongFocus);
   button->installEventFilter(this);
   connect(button, &QToolButton::clicked, this, life_.Guarded([this, slot] { StoreTypedRow(slot); }));
+  buttons_.push_back(button);
   return button;
 }
 
-void frmInterp::BuildButtons(QWidget* page) {
-  auto* read = AddButton(page, "cmdRead", "Rea&d", QStyle::SP_DialogOpenButton, 0, &frmInterp::Read);
-  auto* write = AddButton(page, "cmdWrite", "&Write", QStyle::SP_DialogSaveButton, 1, &frmInterp::Write);
-  auto* insert = AddButton(page, "cmdInsert", "&Insert", QStyle::SP_FileIcon, 2, &frmInterp::Insert);
-  auto* del = AddButton(page, "cmdDelete", "&Delete", QStyle::SP_TrashIcon, 3, &frmInterp::Delete);
-  auto* run = AddButton(page, "cmdRun", "&Run", QStyle::SP_MediaPlay, 4, &frmInterp::Run);
-  auto* step = AddButton(page, "cmdStep", "S&tep", QStyle::SP_MediaSeekForward, 5, &frmInterp::Step);
-  AddButton(page, "cmdStop", "&Stop", QStyle::SP_MediaStop, 6, &frmInterp::Stop);
-  auto* over = AddButton(page, "cmdOver", "&Over", QStyle::SP_MediaSkipBackward, 7, &frmInterp::StartOver);
-  runButtons_ = {del, insert, over, step, run, read, write};
+// Each button has its own access key, apart from the menus' ("Re&ad": Alt+D is Delete's).
+void frmInterp::BuildButtons() {
+  auto* read = AddButton("cmdRead", "Re&ad", QStyle::SP_DialogOpenButton, &frmInterp::Read);
+  auto* write = AddButton("cmdWrite", "&Write", QStyle::SP_DialogSaveButton, &frmInterp::Write);
+  auto* insert = AddButton("cmdInsert", "&Insert", QStyle::SP_FileIcon, &frmInterp::Insert);
+  auto* del = AddButton("cmdDelete", "&Delete", QStyle::SP_TrashIcon, &frmInterp::Delete);
+  auto* run = AddButton("cmdRun", "&Run", QStyle::SP_MediaPlay, &frmInterp::Run);
+  auto* step = AddButton("cmdStep", "S&tep", QStyle::SP_MediaSeekForward, &frmInterp::Step);
+  AddButton("cmdStop", "&Stop", QStyle::SP_MediaStop, &frmInterp::Stop);
+  auto* over = AddButton("cmdOver", "&Over", QStyle::SP_MediaSkipBackward, &frmInterp::StartOver);
+  runButtons_ = {del, insert, over, step, run, read, write, scroll_};
 }
 
 QAction* frmInterp::AddItem(QMenu* menu, const char* name, const char* caption,
@@ -192,7 +263,10 @@ void frmInterp::BuildMenus(QMenuBar* bar) {
   view->addSeparator()->setObjectName("mnuSep1");
   AddItem(view, "mnuLnUp", "Line U&p", &frmInterp::LineUp);
   AddItem(view, "mnuLnDn", "Line D&own", &frmInterp::LineDown);
-  QMenu* exe = addMenu("mnuExe", "E&xecute");
+  view->addSeparator();
+  QAction* goTo = AddItem(view, "mnuGoTo", "&Go to Line...", &frmInterp::GoToLine);
+  goTo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
+  addAction(goTo);  QMenu* exe = addMenu("mnuExe", "E&xecute");
   QAction* run = AddItem(exe, "mnuRun", "&Run", &frmInterp::Run);
   AddItem(exe, "mnuStop", "&Stop", &frmInterp::Stop);
   QAction* step = AddItem(exe, "mnuStep", "Ste&p", &frmInterp::Step);
@@ -213,9 +287,11 @@ void frmInterp::showEvent(QShowEvent* event) {
 }
 
 // Closing only releases the window; a run stops with it, the program stays.
+// During a run the operator is asked first; the window may go while the question is up.
 void frmInterp::closeEvent(QCloseEvent* event) {
   event->ignore();  // hidden and deleted by Release, when no handler of it runs
-  Release();
+  const auto busy = life_.Enter();
+  if (!Released() && edit_.MayClose() && !Released()) Release();
 }
 
 void frmInterp::Release() {
@@ -247,6 +323,9 @@ bool frmInterp::HandleKey(int key) {
 // selects the row, and leaving it stores the text.
 bool frmInterp::eventFilter(QObject* watched, QEvent* event) {
   const auto busy = life_.Enter();
+  if (watched == page_ && event->type() == QEvent::Resize) PlaceControls();
+  if (event->type() == QEvent::Wheel && (watched == page_ || RowOf(watched) >= 0))
+    return QCoreApplication::sendEvent(scroll_, event);
   if (event->type() == QEvent::KeyPress)
     return HandleKey(static_cast<QKeyEvent*>(event)->key()) || QWidget::eventFilter(watched, event);
   const bool press = event->type() == QEvent::MouseButtonPress;
@@ -281,6 +360,14 @@ void frmInterp::SetMessage(const std::string& text) { lblMess_->setText(ToQ(text
 void frmInterp::SetTimeText(const std::string& text) { lblTime_->setText(ToQ(text)); }
 void frmInterp::SetRunIndicator(bool on) { optRun_->setChecked(on); }
 void frmInterp::SetCaption(const std::string& text) { setWindowTitle(ToQ(text)); }
+
+void frmInterp::SetScrollPosition(int16_t top, int16_t lines, int16_t rows) {
+  scrollShown_ = true;
+  scroll_->setRange(0, std::max(0, lines - rows));
+  scroll_->setPageStep(std::max<int>(rows, 1));
+  scroll_->setValue(top);
+  scrollShown_ = false;
+}
 
 void frmInterp::SetControlsEnabled(bool enabled) {
   for (auto* button : runButtons_) button->setEnabled(enabled);
@@ -361,3 +448,20 @@ void frmInterp::PageUp() { interp_.ScrollProgram(int16_t(-VisibleRows())); }
 void frmInterp::PageDown() { interp_.ScrollProgram(VisibleRows()); }
 void frmInterp::LineUp() { interp_.ScrollProgram(-1); }
 void frmInterp::LineDown() { interp_.ScrollProgram(1); }
+
+// Asks for a line number and shows that line selected, as a click on its row would.
+void frmInterp::GoToLine() {
+  const int last = interp_.ProgCount() - 1;
+  auto* dialog = new QInputDialog(this);
+  dialog->setObjectName("dlgGoToLine");
+  dialog->setWindowTitle("Go to Line");
+  dialog->setLabelText(QString("Line number (0 to %1):").arg(last));
+  dialog->setInputMode(QInputDialog::IntInput);
+  dialog->setIntRange(0, last);
+  dialog->setIntValue(std::max<int>(interp_.RowLine(interp_.SelectedRow()), 0));
+  int line = -1;
+  const int result =
+      modal::Exec<QInputDialog>(dialog, [&](QInputDialog& d) { line = d.intValue(); });
+  if (result != QDialog::Accepted || Released() || interp_.Window() != this) return;
+  edit_.GoToLine(line);
+}

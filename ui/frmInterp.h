@@ -17,6 +17,7 @@ class QMenu;
 class QMenuBar;
 class QPushButton;
 class QRadioButton;
+class QScrollBar;
 class QToolButton;
 class INTERP;
 class ProgEdit;
@@ -35,6 +36,10 @@ class frmInterp : public QWidget, public InterpWindow {
   // interpreter (a run stops), deleted when no handler of it runs any more.
   void Release();
   bool Released() const { return life_.Unloaded(); }
+  // Makes the window, its frame included, at most `height` pixels high (fewer rows, never
+  // fewer than kMinRows), so that it fits the screen it opens on.
+  void FitHeight(int height);
+  static constexpr int kMinRows = 5;
 
   // The file dialog used by Read and Write; the program's frmFiles unless replaced.
   std::function<void(const FileRequest&, std::string&, std::string&)> chooseFile;
@@ -52,6 +57,7 @@ class frmInterp : public QWidget, public InterpWindow {
   void SetRunIndicator(bool on) override;
   void SetControlsEnabled(bool enabled) override;
   void SetCaption(const std::string& text) override;
+  void SetScrollPosition(int16_t top, int16_t lines, int16_t rows) override;
   void ChooseFile(const FileRequest& request, std::string& dir, std::string& file) override;
   bool AskOkCancel(const std::string& text, const std::string& title) override;
 
@@ -67,13 +73,18 @@ class frmInterp : public QWidget, public InterpWindow {
     QPushButton* number;
     QLineEdit* text;
   };
-  void BuildRows(QWidget* page);
-  void BuildControls(QWidget* page);
-  void BuildButtons(QWidget* page);
+  // As many rows as the page's height holds; the rows, the scroll bar and the controls
+  // below them follow the page's size.
+  void PlaceControls();
+  void SetRowCount(int count);
+  void AddRow();
+  void BuildControls();
+  void BuildScrollBar();
+  void BuildButtons();
   void BuildMenus(QMenuBar* bar);
   QAction* AddItem(QMenu* menu, const char* name, const char* caption, void (frmInterp::*slot)());
-  QToolButton* AddButton(QWidget* page, const char* name, const char* caption, int icon,
-                         int index, void (frmInterp::*slot)());
+  QToolButton* AddButton(const char* name, const char* caption, int icon,
+                         void (frmInterp::*slot)());
   int RowOf(QObject* widget) const;
   bool HandleKey(int key);
   void StoreTypedRow(void (frmInterp::*action)());
@@ -93,11 +104,16 @@ class frmInterp : public QWidget, public InterpWindow {
   void PageDown();
   void LineUp();
   void LineDown();
+  void GoToLine();
 
   INTERP& interp_;
   ProgEdit& edit_;
   MessageBoxes& messages_;
+  QWidget* page_;
   std::vector<Row> rows_;
+  QScrollBar* scroll_ = nullptr;
+  bool scrollShown_ = false;  // the scroll bar is being set from the rows, not by the operator
+  std::vector<QToolButton*> buttons_;  // in their order from the left
   QLabel* lblNameCmd_;
   QLabel* lblMess_;
   QLabel* lblTime_;

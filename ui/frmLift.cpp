@@ -186,7 +186,7 @@ void frmLift::PlaceControls() {
       {lblMsg_, 88, 2825, 3100, 285},
       {lblLink_, 2108, 1800, 1080, 225},
       {cmdFUC_, 150, 285, 500, 700},     {cmdFDC_, 150, 1095, 500, 700},
-      {cmdFUF_, 1035, 273, 420, 580},    {txtStep_, 885, 898, 720, 285},
+      {cmdFUF_, 1035, 273, 420, 580},    {txtStep_, 700, 898, 1090, 285},
       {cmdFDF_, 1035, 1228, 420, 580},
   };
   for (const Place& p : places)
@@ -342,10 +342,13 @@ void frmLift::RunTimed(const std::string& text, bool fromBox) {
     SetCommandText(text);
   }
   SetStatusText(cmds_.ExecCmdString(line, asked));
+  // Each command of the line showed itself in the box; the box ends with the whole line.
+  if (fromBox && !life_.Unloaded()) cmds_.ShowCmdText(line);
   lblTime_->setText(ToQ(num::Plain(int64_t{clock_.TickMs() - t0})));
 }
 
 void frmLift::closeEvent(QCloseEvent* event) {
   event->ignore();  // the host unloads (and deletes) the window
+  const auto busy = life_.Enter();  // the host may ask first: the window outlives the question
   if (onCloseRequested) onCloseRequested();
 }

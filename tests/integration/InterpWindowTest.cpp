@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPrinterInfo>
 #include <QPushButton>
@@ -17,8 +18,13 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QInputDialog>
+#include <QScrollBar>
+#include <QScreen>
+#include <QSet>
 #include <gtest/gtest.h>
 
+#include "Modal.h"
 #include "ui/InterpLauncher.h"
 #include "ui/frmInterp.h"
 #include "unit/InterpRig.h"
@@ -78,7 +84,7 @@ TEST(InterpWindow, ControlsMenusAndCaptions) {
   EXPECT_EQ(rig.Find<QLabel>("lblNameCmd")->text(), "Command");
   EXPECT_EQ(rig.Find<QRadioButton>("optRun")->text(), "Run");
   const std::pair<const char*, const char*> buttons[] = {
-      {"cmdRead", "Rea&d"}, {"cmdWrite", "&Write"}, {"cmdInsert", "&Insert"},
+      {"cmdRead", "Re&ad"}, {"cmdWrite", "&Write"}, {"cmdInsert", "&Insert"},
       {"cmdDelete", "&Delete"}, {"cmdRun", "&Run"}, {"cmdStep", "S&tep"},
       {"cmdStop", "&Stop"}, {"cmdOver", "&Over"}};
   for (const auto& [name, caption] : buttons) {
@@ -92,7 +98,8 @@ TEST(InterpWindow, ControlsMenusAndCaptions) {
       {"mnuPrint", "&Print"}, {"mnuEdit", "&Edit"}, {"mnuInsert", "&Insert Command"},
       {"mnuDelete", "&Delete Command"}, {"mnuFormatProg", "&Format Program"},
       {"mnuView", "&View"}, {"mnuPgUp", "Page &Up"}, {"mnuPgDn", "Page &Down"},
-      {"mnuLnUp", "Line U&p"}, {"mnuLnDn", "Line D&own"}, {"mnuExe", "E&xecute"},
+      {"mnuLnUp", "Line U&p"}, {"mnuLnDn", "Line D&own"}, {"mnuGoTo", "&Go to Line..."},
+      {"mnuExe", "E&xecute"},
       {"mnuRun", "&Run"}, {"mnuStop", "&Stop"}, {"mnuStep", "Ste&p"},
       {"mnuOver", "Start &Over"}};
   for (const auto& [name, caption] : items) {
@@ -410,6 +417,142 @@ TEST(InterpWindow, ProgramFileRunsTheLiftEndToEnd) {
   EXPECT_TRUE(rig.form.grab().save(KELVORIN_BIN_DIR "/../screenshots/frmInterp.png"));
 }
 
+// Alt+letter reaches one control: the buttons and the menu bar's menus have distinct
+// access keys.
+TEST(InterpWindow, AccessKeysAreUnique) {
+  WindowRig rig;
+  QStringList captions;
+  for (auto* button : rig.form.findChildren<QToolButton*>())
+    if (button->objectName().startsWith("cmd")) captions << button->text();
+  for (auto* menu : rig.form.findChildren<QMenuBar*>().at(0)->actions()) captions << menu->text();
+  QSet<QChar> keys;
+  for (const QString& caption : captions) {
+    const int amp = caption.indexOf('&');
+    ASSERT_GE(amp, 0) << caption.toStdString();
+    const QChar key = caption.at(amp + 1).toLower();
+    EXPECT_FALSE(keys.contains(key)) << caption.toStdString();
+    keys.insert(key);
+  }
+  EXPECT_EQ(keys.size(), 12);
+}
+
+// A long program: the scroll bar spans it and moves it, the wheel turns it, and Go to
+// Line shows a line selected; during a run the bar is off like the View menu.
+TEST(InterpWindow, ScrollBarAndGoToLineReachEveryLineOfALongProgram) {
+  WindowRig rig;
+  rig.core.interp.SetProgram(Numbered(10000));
+  rig.Trigger("mnuFormatProg");
+  auto* bar = rig.Find<QScrollBar>("scrProgram");
+  ASSERT_NE(bar, nullptr);
+  EXPECT_EQ(bar->maximum(), 10000 - 29);
+  EXPECT_EQ(bar->pageStep(), 29);
+  bar->setValue(9000);
+  EXPECT_EQ(rig.Number(0), "9000");
+  rig.Key(Qt::Key_PageDown);
+  EXPECT_EQ(bar->value(), 9029);
+  QWheelEvent wheel(QPointF(5, 5), QPointF(), QPoint(), QPoint(0, -120), Qt::NoButton,
+                    Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(rig.Text(3), &wheel);
+  EXPECT_GT(rig.core.interp.TopLine(), 9029);
+
+  modal::When<QInputDialog>([](QInputDialog* dialog) {
+    dialog->setIntValue(5000);
+    dialog->accept();
+  });
+  rig.Trigger("mnuGoTo");
+  EXPECT_EQ(rig.Number(0), "5000");
+  EXPECT_EQ(bar->value(), 5000);
+  EXPECT_EQ(rig.core.interp.SelectedRow(), 0);
+  EXPECT_EQ(rig.core.interp.NextLine(), 5001);
+
+  rig.Click("cmdRun");
+  EXPECT_FALSE(bar->isEnabled());
+  rig.Click("cmdStop");
+  EXPECT_TRUE(bar->isEnabled());
+}
+
+// Taller: more rows, the controls below them follow; smaller: down to kMinRows.
+TEST(InterpWindow, RowsFollowTheWindowsHeight) {
+  WindowRig rig;
+  rig.core.interp.SetProgram(Numbered(100));
+  rig.Trigger("mnuFormatProg");
+  const int row = rig.Text(1)->y() - rig.Text(0)->y();
+  rig.form.resize(rig.form.width(), rig.form.height() + 10 * row);
+  QApplication::processEvents();
+  EXPECT_EQ(rig.form.VisibleRows(), 39);
+  EXPECT_EQ(rig.core.interp.VisibleRows(), 39);
+  EXPECT_EQ(rig.Text(38)->text(), "Ver 38");
+  auto* over = rig.Find<QToolButton>("cmdOver");
+  EXPECT_LE(over->mapTo(&rig.form, QPoint(0, over->height())).y(), rig.form.height());
+  EXPECT_GT(rig.Find<QLabel>("lblMess")->y(), rig.Text(38)->y());
+  rig.form.resize(rig.form.width(), 50);
+  QApplication::processEvents();
+  EXPECT_EQ(rig.form.VisibleRows(), frmInterp::kMinRows);
+  EXPECT_EQ(rig.Text(frmInterp::kMinRows), nullptr);
+  rig.Key(Qt::Key_PageDown);
+  EXPECT_EQ(rig.Number(0), QString::number(frmInterp::kMinRows));
+}
+
+// Closing during a run asks; Cancel keeps the window and the run. Read asks before an
+// edited program is replaced.
+TEST(InterpWindow, ClosingDuringARunAndReadingOverAnEditAsk) {
+  WindowRig rig;
+  rig.Load({"Delay 10", "Delay 10", "End"});
+  rig.core.interp.StartRun();
+  QString asked;
+  auto answer = [&asked](QMessageBox::StandardButton button) {
+    modal::When<QMessageBox>([&asked, button](QMessageBox* box) {
+      asked = box->text();
+      box->button(button)->click();
+    });
+  };
+  answer(QMessageBox::Cancel);
+  rig.form.close();
+  EXPECT_EQ(asked, "A program is running. Closing the window stops it.\nClose the window?");
+  EXPECT_FALSE(rig.form.Released());
+  EXPECT_EQ(rig.core.interp.RunMode(), 1);
+  rig.Click("cmdStop");
+
+  rig.Put("NEW.PRG", "Ver\r\n");
+  rig.chosenFile = "NEW.PRG";
+  TypeIntoRow0(rig, "Ver 1");
+  answer(QMessageBox::Cancel);
+  rig.Click("cmdRead");
+  EXPECT_TRUE(asked.startsWith("The program was changed and not written.")) << asked.toStdString();
+  EXPECT_EQ(rig.Message(), "Program not read");
+}
+
+TEST(InterpWindow, LauncherFitsTheWindowOnItsScreen) {
+  InterpRig rig;
+  InterpLauncher launcher(rig.core.interp, rig.core.progEdit, rig.messages);
+  frmInterp* form = launcher.OpenAt(0, 0);
+  const QRect screen = form->screen()->availableGeometry();
+  EXPECT_LE(form->height(), screen.height());
+  auto* over = form->findChild<QToolButton*>("cmdOver");
+  EXPECT_LE(over->mapTo(form, QPoint(0, over->height())).y(), form->height());
+  EXPECT_EQ(rig.core.interp.VisibleRows(), form->VisibleRows());
+
+  rig.Load({"Delay 10", "End"});  // closed during a run: OK stops it
+  rig.core.interp.StartRun();
+  modal::When<QMessageBox>([](QMessageBox* box) { box->button(QMessageBox::Ok)->click(); });
+  form->close();
+  EXPECT_FALSE(launcher.IsLoaded());
+  EXPECT_EQ(rig.core.interp.RunMode(), 0);
+}
+
+// Run again with QT_SCALE_FACTOR=2 (a CTest entry): the same window, twice the pixels.
+TEST(InterpWindow, RendersToAPngForAReviewer) {
+  WindowRig rig;
+  LineList program{"Repeat 3 Times", "Z Rel 10", "Z Wait", "Endrepeat", "Z ?", "End"};
+  rig.core.interp.SetProgram(program);
+  rig.Trigger("mnuFormatProg");
+  rig.ClickRow(1);
+  const double scale = rig.form.devicePixelRatioF();
+  const std::string name = scale > 1.5 ? "frmInterp-scale2" : "frmInterp-96dpi";
+  ASSERT_TRUE(modal::SavePng(&rig.form, name)) << modal::PngPath(name);
+  EXPECT_EQ(rig.form.grab().width(), qRound(rig.form.width() * scale));
+}
+
 }  // namespace
 
 namespace {
@@ -437,3 +580,4 @@ TEST(InterpWindow, ShippedExampleProgramRuns) {
 }
 
 }  // namespace
+

@@ -252,7 +252,7 @@ TEST(MainWindowPanel, LayoutFollowsTheTwipsOfTheScreen) {
       {"cmdFDC", 500, 700, "Down Coarse"},
       {"cmdFUF", 420, 580, "Up Fine"},
       {"cmdFDF", 420, 580, "Down Fine"},
-      {"txtStep", 720, 285, "Step Size"},
+      {"txtStep", 1090, 285, "Step Size"},
       {"fraJoy", 1080, 1296, "Right click to activate"},
       {"cmdStop", 3100, 345, "Stop the lift, a program run and the joystick (Esc)"},
       {"lblMsg", 3100, 285, ""},
@@ -263,6 +263,9 @@ TEST(MainWindowPanel, LayoutFollowsTheTwipsOfTheScreen) {
     EXPECT_EQ(w->toolTip(), c.tip) << c.name;
   }
   EXPECT_EQ(rig.Find<QLabel>("lblMsg")->frameShape(), QFrame::Panel);
+  // The largest step size here (a coarse step over the whole travel), with decimals.
+  auto* step = rig.Find<QLineEdit>("txtStep");
+  EXPECT_LT(step->fontMetrics().horizontalAdvance("-5000.625"), step->contentsRect().width() - 4);
 }
 
 TEST(MainWindowPanel, ParametersReinitialiseTheAxisAfterTheEditorCloses) {
@@ -406,6 +409,34 @@ TEST(MainWindowPanel, AReloadedWindowKeepsTheOperatorsStepSizeAndItsBox) {
   CloseNextModal();
   rig.Trigger("mnuZPar");
   EXPECT_EQ(rig.Find<QLineEdit>("txtStep")->text(), "10");
+}
+
+// The travel here: 10 s (MOVETIMEOUT) at 4000 microsteps/s of 0.625, 25000; a coarse step
+// is 5 steps.
+TEST(MainWindowPanel, AStepBeyondTheTravelSetOriginAndClosingDuringARunAreRefusedOrAsked) {
+  PanelWindowRig rig;
+  rig.TypeStep("5001");
+  EXPECT_TRUE(rig.Status().startsWith("Step size too large: at most 5000 ("))
+      << rig.Status().toStdString();
+  const int64_t start = rig.Steps();
+  QTest::mouseClick(rig.Find<QWidget>("cmdFDC"), Qt::LeftButton);
+  EXPECT_EQ(rig.Steps(), start);  // not sent
+  rig.TypeStep("5000");
+  EXPECT_EQ(rig.Status(), "");
+
+  rig.messages.answer = false;
+  rig.Trigger("mnuZOrigin");
+  EXPECT_EQ(rig.Status(), "Origin not set");
+  EXPECT_EQ(rig.messages.asked.size(), 1u);
+
+  rig.core.interp.StartRun();  // a program runs: closing asks, Cancel keeps the window
+  rig.Window()->close();
+  EXPECT_EQ(rig.messages.asked.size(), 2u);
+  ASSERT_NE(rig.host.MainWindow(), nullptr);
+  rig.messages.answer = true;
+  rig.Trigger("mnuQuit");
+  EXPECT_EQ(rig.host.MainWindow(), nullptr);
+  EXPECT_EQ(rig.messages.asked.size(), 3u);
 }
 
 TEST(MainWindowPanel, RendersToAPngForAReviewer) {

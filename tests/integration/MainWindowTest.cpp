@@ -81,6 +81,17 @@ TEST(MainWindow, ExecuteShowsReplyAndTimeAndFilesEveryRunInTheHistory) {
   EXPECT_EQ(box->itemText(29), "Ver 0");
 }
 
+// "Delay" shows itself in the box while it runs; the box ends with the line as typed, and
+// a later Run takes it as no newly typed line.
+TEST(MainWindow, ExecuteLeavesTheWholeTypedLineInTheBox) {
+  WindowRig rig;
+  rig.Type("Ver;Delay 1;Ver");
+  rig.Click();
+  EXPECT_EQ(rig.Status(), "1.0 ; 1 ; 1.0 ; ");
+  EXPECT_EQ(rig.Find<QComboBox>("cboCommand")->currentText(), "Ver;Delay 1;Ver");
+  EXPECT_EQ(rig.host.TypedCommandText(), std::nullopt);
+}
+
 TEST(MainWindow, DdeExecuteFillsTheBoxButNotTheHistory) {
   WindowRig rig;
   rig.host.DdeExecute("CommandCount");

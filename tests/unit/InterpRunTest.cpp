@@ -322,4 +322,63 @@ TEST(InterpRun, AReopenedWindowShowsTheProgramInMemory) {
   EXPECT_EQ(rig.core.interp.RowLine(3), 14);
 }
 
+// Rows that come or go with the window's height: the top line stays where the program
+// allows, the highlight stays on its row.
+TEST(InterpRows, FollowTheWindowsHeight) {
+  InterpRig rig;
+  LineList program;
+  for (int i = 0; i < 40; ++i) program.push_back("Ver " + std::to_string(i));
+  rig.Load(program);
+  rig.core.interp.ScrollProgram(20);  // lines 11 to 39
+  rig.core.progEdit.ClickRow(2);
+  rig.window.numbers.resize(35);
+  rig.window.texts.resize(35);
+  rig.core.interp.SetVisibleRows(35);
+  EXPECT_EQ(rig.core.interp.TopLine(), 5);  // the last page is filled
+  EXPECT_EQ(rig.window.numbers[34], "39");
+  EXPECT_EQ(rig.window.highlighted, 2);
+  rig.core.interp.SetVisibleRows(10);
+  EXPECT_EQ(rig.core.interp.TopLine(), 5);
+  EXPECT_EQ(rig.core.interp.RowLine(9), 14);
+  rig.core.interp.ScrollProgram(10);
+  EXPECT_EQ(rig.core.interp.TopLine(), 15);  // a page is now 10 rows
+}
+
+TEST(InterpRows, GoToLineShowsAndSelectsTheLine) {
+  InterpRig rig;
+  LineList program;
+  for (int i = 0; i < 40; ++i) program.push_back("Ver " + std::to_string(i));
+  rig.Load(program);
+  const struct {
+    int line;
+    bool found;
+    int16_t top, row;
+  } cases[] = {{35, true, 11, 24}, {3, true, 3, 0}, {39, true, 11, 28}, {40, false, 11, 28},
+               {-1, false, 11, 28}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(rig.core.progEdit.GoToLine(c.line), c.found) << c.line;
+    EXPECT_EQ(rig.core.interp.TopLine(), c.top) << c.line;
+    EXPECT_EQ(rig.window.highlighted, c.row) << c.line;
+    if (c.found) {
+      EXPECT_EQ(rig.core.interp.NextLine(), c.line + 1) << c.line;
+    }
+  }
+}
+
+TEST(InterpRows, ClosingDuringARunAsksFirst) {
+  InterpRig rig;
+  ASSERT_TRUE(rig.initOk);
+  EXPECT_TRUE(rig.core.progEdit.MayClose());  // idle: no question
+  EXPECT_TRUE(rig.window.asked.empty());
+  rig.Load({"Delay 10", "Delay 10", "End"});
+  rig.core.interp.StartRun();
+  rig.window.answerOk = false;
+  EXPECT_FALSE(rig.core.progEdit.MayClose());
+  ASSERT_EQ(rig.window.asked.size(), 1u);
+  EXPECT_EQ(rig.window.asked[0], "Program Interpreter|A program is running. Closing the "
+                                 "window stops it.\r\nClose the window?");
+  rig.window.answerOk = true;
+  EXPECT_TRUE(rig.core.progEdit.MayClose());
+}
+
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "common/Numbers.h"
 #include "platform/PanelDialogs.h"
 #include "platform/SimSerialPort.h"
 #include "core/CoreModules.h"
@@ -323,6 +324,71 @@ TEST(LiftPanel, CommandsOpensTheCommandListOfTheProgramFolder) {
   PanelRig rig;
   rig.panel.Commands();
   EXPECT_EQ(rig.dialogs.openedFile, rig.dir + "/ST_COMMANDS.TXT");
+}
+
+// The coarse step here is 5 steps. The travel is ZMAX - ZMIN with the limits on, else
+// what a move covers in MOVETIMEOUT (10 s) at ZSLEWVELOCITY (2000 microsteps/s of 0.625).
+struct StepBoundCase {
+  const char* name;
+  const char* limits;  // ST_PARZ.TXT lines
+  const char* text;
+  const char* largest;  // "" when the size is taken
+};
+
+class StepBound : public ::testing::TestWithParam<StepBoundCase> {};
+
+TEST_P(StepBound, ACoarseStepStaysWithinTheTravel) {
+  const StepBoundCase& c = GetParam();
+  PanelRig rig("EZHR17", false);
+  rig.Put("ST_PARZ.TXT", std::string(kParz) + c.limits);
+  rig.core.startup.InitAll(rig.dir);
+  ASSERT_TRUE(rig.panel.StepTextChanged("1"));
+  const bool taken = !*c.largest;
+  EXPECT_EQ(rig.panel.StepTextTyped(c.text), taken);
+  EXPECT_EQ(rig.panel.StepTextChanged(c.text), taken);
+  if (taken) {
+    EXPECT_EQ(rig.Status(), "");
+    EXPECT_EQ(rig.panel.StepText(), c.text);
+    return;
+  }
+  EXPECT_EQ(rig.panel.StepSize(), 1);
+  const double travel = rig.panel.LargestStep() * 5;
+  EXPECT_EQ(rig.Status(), std::string("Step size too large: at most ") + c.largest +
+                              " (coarse step x5 within the travel of " + num::General(travel) +
+                              ")");
+}
+
+const char* const kLimits = "\"ZMIN\",-200\r\n\"ZMAX\",800\r\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    LiftPanel, StepBound,
+    ::testing::Values(StepBoundCase{"LimitsLargest", kLimits, "200", ""},
+                      StepBoundCase{"LimitsLargestUp", kLimits, "-200", ""},
+                      StepBoundCase{"LimitsBeyond", kLimits, "200.5", "200"},
+                      StepBoundCase{"LimitsBeyondUp", kLimits, "-1000", "200"},
+                      StepBoundCase{"NoLimitsLargest", "", "2500", ""},
+                      StepBoundCase{"NoLimitsBeyond", "", "2501", "2500"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(LiftPanel, SetOriginAndClosingDuringARunAskFirst) {
+  PanelRig rig;
+  rig.panel.MenuStep(Jog::DownFine);
+  rig.messages.answer = false;
+  rig.panel.SetOrigin();
+  EXPECT_EQ(rig.Status(), "Origin not set");
+  ASSERT_EQ(rig.messages.asked.size(), 1u);
+  EXPECT_EQ(rig.messages.asked[0], "Make the position the lift stands at the origin (Z=0)?");
+  rig.panel.ReadPosition();
+  EXPECT_EQ(rig.Status(), "Z=10");
+
+  EXPECT_TRUE(rig.panel.MayClose(0));  // no program runs: no question
+  EXPECT_EQ(rig.messages.asked.size(), 1u);
+  EXPECT_FALSE(rig.panel.MayClose(1));
+  ASSERT_EQ(rig.messages.asked.size(), 2u);
+  EXPECT_EQ(rig.messages.asked[1],
+            "A program is running. Closing the main window stops it.\r\nClose the window?");
+  rig.messages.answer = true;
+  EXPECT_TRUE(rig.panel.MayClose(1));
 }
 
 }  // namespace
