@@ -8,7 +8,11 @@ set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 
 set(PKG ${CMAKE_SOURCE_DIR}/packaging)
 set(PKG_OUT ${CMAKE_BINARY_DIR}/packaging)
-set(PKG_DOCS kelvorin.1 kelvorin-cmd.1 kelvorin-sim.1 changelog)
+set(PKG_MANS kelvorin.1 kelvorin-cmd.1 kelvorin-sim.1)
+if(KELVORIN_TANGO)
+  list(APPEND PKG_MANS kelvorin-tango.1)  # the program itself: tango/CMakeLists.txt
+endif()
+set(PKG_DOCS ${PKG_MANS} changelog)
 set(PKG_GZ)
 foreach(doc ${PKG_DOCS})
   add_custom_command(OUTPUT ${PKG_OUT}/${doc}.gz
@@ -23,8 +27,9 @@ install(TARGETS kelvorin kelvorin-cmd kelvorin-sim RUNTIME DESTINATION ${CMAKE_I
 install(FILES ${SETTINGS_FILES} DESTINATION ${CMAKE_INSTALL_DATADIR}/kelvorin/settings)
 install(FILES ${PKG}/kelvorin.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${PKG}/kelvorin.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
-install(FILES ${PKG_OUT}/kelvorin.1.gz ${PKG_OUT}/kelvorin-cmd.1.gz ${PKG_OUT}/kelvorin-sim.1.gz
-        DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+list(TRANSFORM PKG_MANS PREPEND ${PKG_OUT}/ OUTPUT_VARIABLE PKG_MAN_GZ)
+list(TRANSFORM PKG_MAN_GZ APPEND .gz)
+install(FILES ${PKG_MAN_GZ} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${PKG_OUT}/changelog.gz ${PKG}/copyright
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kelvorin)
 install(FILES ${CMAKE_SOURCE_DIR}/clients/python/kelvorin.py

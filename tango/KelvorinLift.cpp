@@ -1,5 +1,6 @@
 #include "KelvorinLift.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "LiftReplies.h"
@@ -33,39 +34,12 @@ std::string Plain(double v) {
   return text;
 }
 
-// Lets the device's other calls run while this thread waits for a long answer: hands
-// back the device's monitor if this thread holds it, and takes it again in Retake().
-class MonitorReleased {
- public:
-  explicit MonitorReleased(Tango::DeviceImpl& device) {
-    if (Tango::Util::instance()->get_serial_model() != Tango::BY_DEVICE) return;
-    omni_thread* self = omni_thread::self();
-    monitor_ = &device.get_dev_monitor();
-    if (!self || monitor_->get_locking_thread_id() != self->id()) return;
-    for (; monitor_->get_locking_ctr() > 0; ++held_) monitor_->rel_monitor();
-  }
-  void Retake() {  // may throw (monitor time-out): not in a destructor
-    for (; held_ > 0; --held_) monitor_->get_monitor();
-  }
-
- private:
-  Tango::TangoMonitor* monitor_ = nullptr;
-  long held_ = 0;
-};
-
-// Holds the device's monitor, as TANGO does around a client's call.
-class MonitorHeld {
- public:
-  explicit MonitorHeld(Tango::DeviceImpl& device) : monitor_(device.get_dev_monitor()) {
-    monitor_.get_monitor();  // may throw (time-out)
-  }
-  ~MonitorHeld() { monitor_.rel_monitor(); }
-  MonitorHeld(const MonitorHeld&) = delete;
-  MonitorHeld& operator=(const MonitorHeld&) = delete;
-
- private:
-  Tango::TangoMonitor& monitor_;
-};
+// One request's position reading, carried from read_attr_hardware to read_Position on the
+// thread that serves the request.
+Reading& ThisThreadsReading() {
+  thread_local Reading reading;
+  return reading;
+}
 
 }  // namespace
 
@@ -76,7 +50,17 @@ KelvorinLift::KelvorinLift(Tango::DeviceClass* cl, const std::string& name)
 
 KelvorinLift::~KelvorinLift() { delete_device(); }
 
+// Every client call holds the device's parts shared for its whole length; the calls that
+// re-make them (TANGO's Init, the destructor) take them exclusively.
+std::shared_lock<std::shared_mutex> KelvorinLift::Hold() {
+  std::shared_lock<std::shared_mutex> hold(lifeMutex_);
+  if (!watcher_)
+    Refuse("KelvorinLift_Initialising", "The device is being initialised", "KelvorinLift");
+  return hold;
+}
+
 void KelvorinLift::init_device() {
+  std::unique_lock<std::shared_mutex> life(lifeMutex_);
   ReadProperties();
   ApplyAxisSettings();
   command_ = std::make_unique<LiftConnection>(socketPath_);
@@ -96,16 +80,23 @@ void KelvorinLift::init_device() {
   wakeTarget_ = watcher_.get();
 }
 
+void KelvorinLift::DropConnections() {
+  for (auto* c : {command_.get(), reader_.get(), stopper_.get(), execer_.get()})
+    if (c) c->Drop();
+}
+
 void KelvorinLift::delete_device() {
+  {
+    std::shared_lock<std::shared_mutex> hold(lifeMutex_);
+    DropConnections();  // a long Exec under way ends now instead of holding up the Init
+  }
+  std::unique_lock<std::shared_mutex> life(lifeMutex_);
   {
     std::lock_guard<std::mutex> lock(wakeMutex_);
     wakeTarget_ = nullptr;
   }
-  // The watcher may wait for this device's monitor to push an event: let it have it.
-  MonitorReleased released(*this);
   watcher_.reset();
   motion_.reset();
-  released.Retake();
   command_.reset();
   reader_.reset();
   stopper_.reset();
@@ -134,6 +125,7 @@ void KelvorinLift::ApplyAxisSettings() {
     axis_ = axis;
   }
   Tango::Attribute& attr = dev_attr->get_attr_by_name("Position");
+  omni_mutex_lock buffer(*attr.get_attr_mutex());  // the object is shared with the events
   Tango::MultiAttrProp<Tango::DevDouble> props;
   attr.get_properties(props);
   props.unit = axis.unit;
@@ -154,41 +146,57 @@ Knowledge KelvorinLift::Know() {
 
 // On the watcher's thread: state and position go to the event system.
 void KelvorinLift::Publish(const View& view) {
-  omni_thread::ensure_self self;  // TANGO's monitor needs an omniORB thread identity
+  omni_thread::ensure_self self;  // TANGO's event supplier expects an omniORB thread
   try {
-    MonitorHeld held(*this);
-    set_state(ToTango(view.condition));
-    set_status(view.status);
-    const bool moving = view.condition == Condition::Moving;
     const double z = view.reading.position;
     if (view.reading.kind == Reading::Kind::Position &&
-        (moving || !pushedOnce_ || z != pushedPosition_)) {
+        (view.condition == Condition::Moving || !pushedOnce_ || z != pushedPosition_)) {
+      omni_mutex_lock buffer(*dev_attr->get_attr_by_name("Position").get_attr_mutex());
       pushedPosition_ = z;
       push_change_event("Position", &pushedPosition_);
     }
-    if (!pushedOnce_ || view.condition != pushedCondition_) push_change_event("State");
+    if (!pushedOnce_ || view.condition != pushedCondition_) {
+      std::lock_guard<std::mutex> state(stateMutex_);
+      set_state(ToTango(view.condition));
+      push_change_event("State");
+    }
     pushedOnce_ = true;
     pushedCondition_ = view.condition;
   } catch (const Tango::DevFailed&) {
-    // No monitor in time (the device is being re-initialised): the next reading pushes.
+    // Not pushed (no event system yet): the next reading pushes.
   }
 }
 
 Tango::DevState KelvorinLift::dev_state() {
-  const View view = watcher_->Current();
-  set_state(ToTango(view.condition));
-  status_ = view.status;
-  set_status(status_);
-  return get_state();
+  const auto hold = Hold();
+  const Tango::DevState state = ToTango(watcher_->Current().condition);
+  std::lock_guard<std::mutex> lock(stateMutex_);
+  set_state(state);
+  return state;
 }
 
 Tango::ConstDevString KelvorinLift::dev_status() {
-  dev_state();
-  return status_.c_str();
+  // TANGO copies the text on this thread after the return: one buffer per thread.
+  thread_local std::string status;
+  const auto hold = Hold();
+  status = watcher_->Current().status;
+  return status.c_str();
 }
 
+// TANGO calls this before it takes the attributes' own locks: the socket exchange happens
+// here, unlocked, and read_Position only hands its outcome over.
+void KelvorinLift::read_attr_hardware(std::vector<long>& attrs) {
+  const long position = dev_attr->get_attr_ind_by_name("Position");
+  if (std::find(attrs.begin(), attrs.end(), position) == attrs.end()) return;
+  const auto hold = Hold();
+  ThisThreadsReading() = ReadPosition(*reader_, kReadTimeoutMs);
+}
+
+// Runs under the Position attribute's lock, taken by TANGO and kept until the value has
+// been sent; the events take the same lock.
 void KelvorinLift::read_Position(Tango::Attribute& attr) {
-  const Reading reading = ReadPosition(*reader_, kReadTimeoutMs);
+  const auto hold = Hold();
+  const Reading reading = ThisThreadsReading();
   switch (reading.kind) {
     case Reading::Kind::Position:
       position_ = reading.position;
@@ -206,6 +214,7 @@ void KelvorinLift::read_Position(Tango::Attribute& attr) {
 }
 
 void KelvorinLift::write_Position(Tango::WAttribute& attr) {
+  const auto hold = Hold();
   Tango::DevDouble target = 0;
   attr.get_write_value(target);
   const std::string reply = FirstReply(Request(*command_, "Z " + Plain(target), kCommandTimeoutMs));
@@ -216,6 +225,7 @@ void KelvorinLift::write_Position(Tango::WAttribute& attr) {
 }
 
 void KelvorinLift::read_Link(Tango::Attribute& attr) {
+  const auto hold = Hold();
   linkText_ = watcher_->Current().link;
   link_ = const_cast<char*>(linkText_.c_str());
   attr.set_value(&link_);
@@ -229,6 +239,7 @@ std::string KelvorinLift::Request(LiftConnection& connection, const std::string&
 }
 
 void KelvorinLift::Stop() {
+  const auto hold = Hold();
   const std::string answer = Request(*stopper_, "Z Stop", kCommandTimeoutMs);
   if (HasError(answer)) Refuse("KelvorinLift_ErrorReply", answer, "KelvorinLift::Stop");
   motion_->ClearFault();
@@ -238,22 +249,22 @@ void KelvorinLift::Stop() {
 bool KelvorinLift::MayHome() { return dev_state() != Tango::MOVING; }
 
 void KelvorinLift::Home() {
+  const auto hold = Hold();
   motion_->Home();
   watcher_->Wake();
 }
 
 std::string KelvorinLift::Exec(const std::string& line) {
-  MonitorReleased released(*this);
+  const auto hold = Hold();
   const Answer answer = execer_->Exec(line, moveTimeoutMs_);
-  released.Retake();
   if (!answer.delivered) Refuse("KelvorinLift_NoConnection", answer.text, "KelvorinLift::Exec");
   if (HasError(answer.text)) Refuse("KelvorinLift_ErrorReply", answer.text, "KelvorinLift::Exec");
   return answer.text;
 }
 
 void KelvorinLift::Reconnect() {
-  for (LiftConnection* c : {command_.get(), reader_.get(), stopper_.get(), execer_.get()})
-    c->Drop();
+  const auto hold = Hold();
+  DropConnections();
   motion_->Abort();
   motion_->ClearFault();
   watcher_->Drop();

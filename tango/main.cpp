@@ -38,6 +38,9 @@ int main(int argc, char* argv[]) {
   int count = argc;
   try {
     Tango::Util* tg = Tango::Util::init(count, pointers.data());
+    // No TANGO lock around client calls: a long Exec must not hold up Stop, reads or
+    // events. KelvorinLift guards its own state (KelvorinLift.h).
+    tg->set_serial_model(Tango::NO_SYNC);
     tg->server_init(false);
     std::cout << "Ready to accept request" << std::endl;
     tg->server_run();

@@ -135,8 +135,8 @@ class Device:
         args += ["-ORBendPoint", "giop:tcp:127.0.0.1:%d" % self.port]
         env = dict(os.environ, KELVORIN_SOCKET=lift.socket)
         self.proc = subprocess.Popen(args, env=env, stdout=subprocess.DEVNULL)
-        self.proxy = tango.DeviceProxy(
-            "tango://127.0.0.1:%d/%s#dbase=no" % (self.port, self.NAME))
+        self.url = "tango://127.0.0.1:%d/%s#dbase=no" % (self.port, self.NAME)
+        self.proxy = tango.DeviceProxy(self.url)
         if not wait_until(self._answers):
             raise RuntimeError("kelvorin-tango did not start")
         self.proxy.set_timeout_millis(10000)

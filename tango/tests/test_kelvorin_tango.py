@@ -99,6 +99,64 @@ class MotionTest(unittest.TestCase):
             self.proxy.unsubscribe_event(eid)
 
 
+class LongExecTest(unittest.TestCase):
+    """An Exec that waits long ("Z Wait" during a long move another client started) holds
+    up neither Stop, nor a Position read, nor the events."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.lift = Lift(BIN_DIR)
+        cls.device = Device(BIN_DIR, cls.lift)
+        cls.proxy = cls.device.proxy
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.device.stop()
+        cls.lift.stop()
+
+    def setUp(self):
+        self.assertTrue(self.device.wait_state(ON))
+        self.client = SocketClient(self.lift.socket)
+        self.client.exec("Z %d" % (20000 if self.proxy.Position < 10000 else 0))
+        execer = tango.DeviceProxy(self.device.url)  # a TANGO client of its own
+        execer.set_timeout_millis(60000)
+        self.answer = []
+        self.wait = threading.Thread(target=lambda: self.answer.append(execer.Exec("Z Wait")))
+        self.wait.start()
+        time.sleep(0.3)  # under way
+
+    def tearDown(self):
+        self.client.exec("Z Stop")
+        self.wait.join(10)
+        self.client.close()
+        self.assertEqual(self.answer, ["OK  ; "])
+
+    @staticmethod
+    def seconds(action):
+        start = time.monotonic()
+        action()
+        return time.monotonic() - start
+
+    def test_stop_and_a_position_read_answer_at_once(self):
+        self.assertLess(self.seconds(lambda: self.proxy.read_attribute("Position")), 0.5)
+        self.assertTrue(self.wait.is_alive())
+        self.assertLess(self.seconds(self.proxy.Stop), 0.5)
+        self.wait.join(2)
+        self.assertFalse(self.wait.is_alive())
+
+    def test_events_keep_coming(self):
+        events = []
+        eid = self.proxy.subscribe_event("Position", tango.EventType.CHANGE_EVENT,
+                                         lambda e: events.append(e))
+        try:
+            first = len(events)
+            self.assertTrue(wait_until(lambda: len(events) - first > 5, 2))
+            self.assertFalse(any(e.err for e in events[first:]))
+            self.assertTrue(self.wait.is_alive())
+        finally:
+            self.proxy.unsubscribe_event(eid)
+
+
 class TravelLimitTest(unittest.TestCase):
     """Travel limits and unit from the lift's settings: properties in a file database."""
 
