@@ -21,17 +21,17 @@ echo "package: $deb"
 [ $check -eq 1 ] || exit 0
 
 dpkg-deb -c "$deb" | awk '{print $6}' > build/package/contents
-for f in ./usr/bin/kelvorin ./usr/bin/kelvorin-cmd ./usr/bin/kelvorin-sim \
-    ./usr/share/kelvorin/settings/ST_CONFIG.TXT ./usr/share/kelvorin/settings/DEMO.PRG \
+for f in ./usr/share/kelvorin/settings/ST_CONFIG.TXT ./usr/share/kelvorin/settings/DEMO.PRG \
     ./usr/share/kelvorin/settings/ST_COMMANDS.TXT ./usr/share/applications/kelvorin.desktop \
-    ./usr/share/icons/hicolor/scalable/apps/kelvorin.svg ./usr/share/man/man1/kelvorin.1.gz \
-    ./usr/share/man/man1/kelvorin-cmd.1.gz ./usr/share/man/man1/kelvorin-sim.1.gz \
+    ./usr/share/icons/hicolor/scalable/apps/kelvorin.svg \
     ./usr/lib/python3/dist-packages/kelvorin.py ./usr/lib/udev/rules.d/60-kelvorin-usb-serial.rules \
     ./usr/lib/systemd/user/kelvorin.service ./usr/share/doc/kelvorin/copyright; do
   grep -qx "$f" build/package/contents || { echo "package: $f is missing" >&2; exit 1; }
 done
-for p in "${programs[@]}"; do
-  grep -qx "./usr/bin/$p" build/package/contents || { echo "package: $p is missing" >&2; exit 1; }
+for p in "${programs[@]}"; do  # each program with its manual page
+  for f in "./usr/bin/$p" "./usr/share/man/man1/$p.1.gz"; do
+    grep -qx "$f" build/package/contents || { echo "package: $f is missing" >&2; exit 1; }
+  done
 done
 depends=$(dpkg-deb -f "$deb" Depends)
 for lib in libqt6serialport6 libqt6widgets6 libqt6network6 libsdl2 qt6-qpa-plugins; do

@@ -66,7 +66,7 @@ class ExecCmd : public Tango::Command {
 
 }  // namespace
 
-KelvorinLiftClass::KelvorinLiftClass(std::string& name) : Tango::DeviceClass(name) {}
+KelvorinLiftClass::KelvorinLiftClass(std::string& className) : Tango::DeviceClass(className) {}
 
 KelvorinLiftClass* KelvorinLiftClass::Init(const char* className) {
   static std::unique_ptr<KelvorinLiftClass> single;  // TANGO asks for one per class

@@ -9,7 +9,7 @@ class KelvorinLiftClass : public Tango::DeviceClass {
   static KelvorinLiftClass* Init(const char* name);
 
  protected:
-  explicit KelvorinLiftClass(std::string& name);
+  explicit KelvorinLiftClass(std::string& className);
   void command_factory() override;
   void attribute_factory(std::vector<Tango::Attr*>& attrs) override;
   void device_factory(const Tango::DevVarStringArray* names) override;
