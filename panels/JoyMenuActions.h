@@ -17,10 +17,19 @@ class JoyMenuActions {
   JoyMenuActions(ProgramState& state, STJoy& joy, STDevCon& devcon, CmdJoy& cmdJoy,
                  Startup& startup, TRAPAR& par, WindowHost& windows);
 
-  // "On?": on when it was off and the stick is at rest, otherwise off.
+  // "On?": on when it was off and the stick is at rest, otherwise off. When it stays
+  // off the status line says why (kNoStick, kNotAtRest).
   void SwitchOnOff();
-  // "Calibrate": starts a calibration, or ends the running one.
+  // "Calibrate": starts a calibration, or ends the running one. Without a stick none
+  // starts, and the status line says so (kNoStickToCalibrate).
   void Calibrate();
+  // Looks once whether a stick is there (at the window's load).
+  bool StickPresent();
+
+  static constexpr const char* kNoStick = "No joystick: joystick control stays off";
+  static constexpr const char* kNotAtRest =
+      "Joystick not at rest: let the stick go to its centre, then switch it on";
+  static constexpr const char* kNoStickToCalibrate = "No joystick: nothing to calibrate";
   // "Assigned Commands": editText gets the button commands, one per line, and answers
   // whether the operator accepted the edited text.
   void AssignedCommands(const std::function<bool(std::string& text)>& editText);
