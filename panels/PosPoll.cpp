@@ -23,7 +23,7 @@ uint32_t PosPoll::Interval() const { return static_cast<uint32_t>(state_.config.
 void PosPoll::Follow(uint32_t now) {
   const bool shown = On() && (!displayed || displayed());
   foc_.FocFollowPosition(shown ? Interval() : 0);
-  if (!On()) return;
+  if (!shown) return;
   Take(now);
   UpdateState(now);
 }
