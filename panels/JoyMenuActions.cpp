@@ -31,7 +31,8 @@ void JoyMenuActions::SwitchOnOff() {
   const bool wasOn = state_.JoyOn == 1;
   devcon_.DevJoyToggle();
   JoyVisibility();
-  if (!wasOn && state_.JoyOn != 1) ShowMsg(joy_.JoyPresent() ? kNotAtRest : kNoStick);
+  if (state_.JoyOn == 1 && !joy_.JoyPresent()) ShowMsg(kNoStick);
+  else if (!wasOn && state_.JoyOn != 1) ShowMsg(kNotAtRest);
 }
 
 void JoyMenuActions::Calibrate() {

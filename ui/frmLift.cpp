@@ -33,7 +33,7 @@ using qttext::ToQ;
 constexpr int kClientWidth = 3276;
 // The designed 2748, one row for cmdStop, one for the lift's state and a second line
 // for the status line.
-constexpr int kClientHeight = 3600;
+constexpr int kClientHeight = 3660;
 constexpr int kTickMs = 300;
 
 // The command box: taking the focus puts the caret at the end with nothing selected.
@@ -106,7 +106,7 @@ void frmLift::BuildControls() {
   lblMsg_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   // Two lines, wrapped at word ends; the whole text is also its tool tip.
   lblMsg_->setWordWrap(true);
-  lblMsg_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  lblMsg_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   lblMsg_->installEventFilter(this);
   lblTime_ = new QLabel("Time", client_);
   lblTime_->setObjectName("lblTime");
@@ -193,7 +193,7 @@ void frmLift::PlaceControls() {
       {fraLift_, 88, 480, 1840, 1880},   {fraJoy_, 2108, 480, 1080, 1296},
       {lblState_, 2108, 1800, 1080, 240}, {lblLink_, 2108, 2060, 1080, 240},
       {lblTime_, 2108, 2320, 1080, 300},  {cmdStop_, 88, 2700, 3100, 345},
-      {lblMsg_, 88, 3105, 3100, 450},
+      {lblMsg_, 88, 3105, 3100, 510},
       {cmdFUC_, 150, 285, 500, 700},     {cmdFDC_, 150, 1095, 500, 700},
       {cmdFUF_, 1035, 273, 420, 580},    {txtStep_, 885, 898, 720, 285},
       {cmdFDF_, 1035, 1228, 420, 580},

@@ -239,7 +239,7 @@ TEST(MainWindowPanel, LayoutFollowsTheTwipsOfTheScreen) {
   auto px = [dpi](int twips) { return qRound(twips * dpi / 1440); };
   // The designed 2748 high, one row for cmdStop, one for the lift's state and a second
   // line for the status line.
-  EXPECT_EQ(rig.Window()->centralWidget()->size(), QSize(px(3276), px(3600)));
+  EXPECT_EQ(rig.Window()->centralWidget()->size(), QSize(px(3276), px(3660)));
   EXPECT_EQ(rig.Window()->windowTitle(), "Kelvorin");
   const struct {
     const char* name;
@@ -256,7 +256,7 @@ TEST(MainWindowPanel, LayoutFollowsTheTwipsOfTheScreen) {
       {"txtStep", 720, 285, "Step Size"},
       {"fraJoy", 1080, 1296, "Right click to activate"},
       {"cmdStop", 3100, 345, "Stop the lift, a program run and the joystick (Esc)"},
-      {"lblMsg", 3100, 450, nullptr},  // its tip is its whole text
+      {"lblMsg", 3100, 510, nullptr},  // its tip is its whole text
   };
   for (const auto& c : controls) {
     auto* w = rig.Find<QWidget>(c.name);
