@@ -148,6 +148,17 @@ TEST(LiveStatus, CaptionFollowsTheLiftAndTheIndicatorTheLink) {
   EXPECT_EQ(rig.Caption(), "Lift  Z=12.50 \u00B5m");
   EXPECT_NE(rig.core.comm.CommGetLog().find("CommPort reopened"), std::string::npos);
 
+  // Powered off while away: back with its register at 0, which the status line says.
+  rig.port.line = SwitchPort::Line::Gone;
+  EXPECT_EQ(rig.TickUntil("Re-opening"), "Re-opening");
+  rig.sim.Sim()->axis().SetRegister(rig.sim.NowUs(), 0);
+  rig.port.line = SwitchPort::Line::Normal;
+  EXPECT_EQ(rig.TickUntil("Link OK"), "Link OK");
+  EXPECT_EQ(rig.host.Text(),
+            "position changed while the link was down: was 12.50 \xB5m, now 0.00 \xB5m; home "
+            "before absolute moves");
+  ASSERT_EQ(rig.core.cmds.ExecCmdString("Z 12.5;Z Wait"), "OK  ; OK  ; ");
+
   // No read while the axis is off; the indicator says so.
   rig.core.state.ZEnabled = 0;
   rig.sent.clear();
