@@ -1,5 +1,7 @@
 #include "controller/AllMotionCntrl.h"
 
+#include <array>
+
 #include "common/Config.h"
 #include "controller/COMM.h"
 #include "controller/Delay32.h"
@@ -96,6 +98,7 @@ int16_t AllMotionCntrl::EZHR17_Wait() {
   if (MoveTimedOut(start)) return ezhr17::kControllerError;
   for (;;) {
     if (EZHR17_IsBusy() == 0) return ezhr17::kOk;
+    FollowPosition();
     pump_.ProcessEvents();
     if (StopTaken(since)) return kMotorStopped;
     delay_.DelayMs(config_.WAITPOLLINGINTERVAL);
@@ -115,7 +118,14 @@ int16_t AllMotionCntrl::EZHR17_GetPos(double& position) {
     return ezhr17::kLinkFailure;
   }
   position = value;
+  shared_.live.Publish(value, delay_.GetTickMs());
   return ezhr17::kOk;
+}
+
+void AllMotionCntrl::FollowPosition() {
+  if (!shared_.live.Due(delay_.GetTickMs())) return;
+  double steps = 0;
+  if (EZHR17_GetPos(steps) > 0 && shared_.live.onFollowed) shared_.live.onFollowed();
 }
 
 int16_t AllMotionCntrl::EZHR17_GetInputs(int16_t& inputs) {
@@ -195,6 +205,7 @@ int16_t AllMotionCntrl::RunUntilInput(int16_t mask, int32_t speed, int32_t start
     r = EZHR17_GetInputs(inputs);
     if (r < 0) return r;
     if ((inputs & mask) != 0) return inputs;
+    FollowPosition();
     if (!delay_.DelayMs(config_.WAITPOLLINGINTERVAL, pump_, since, Delay32::kRunStopLookMs))
       return kMotorStopped;
   }
@@ -217,10 +228,19 @@ int16_t AllMotionCntrl::EZHR17_MotorToLimit(int16_t mask, int32_t speed) {
 int16_t AllMotionCntrl::EZHR17_Probe() {
   // Nobody reads these replies: no waiting for late ones between the queries, and no
   // longer for one than it takes on the wire, whatever the link's time-out.
-  COMM::IgnoredReplies ignored(comm_, ezhr17::kProbeReplyWithinMs);
-  for (const auto& text : ezhr17::ProbeTexts()) {
-    std::string reply;
-    comm_.CommOutIn2(text, reply);
+  // Their expected silences make one log line, not a time-out line each.
+  std::array<bool, 15> silent{};
+  {
+    COMM::IgnoredReplies ignored(comm_, ezhr17::kProbeReplyWithinMs);
+    const auto texts = ezhr17::ProbeTexts();
+    for (size_t i = 0; i < texts.size(); ++i) {
+      const int before = comm_.CommIgnoredTimeOuts();
+      std::string reply;
+      comm_.CommOutIn2(texts[i], reply);
+      silent[i] = comm_.CommIgnoredTimeOuts() != before;
+    }
   }
+  const std::string line = ezhr17::SilentAddressesLine(silent);
+  if (!line.empty()) comm_.CommLogMsg(line);
   return ezhr17::kOk;
 }

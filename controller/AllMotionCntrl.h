@@ -59,6 +59,8 @@ class AllMotionCntrl {
   // A Stop came since `since`: sends the stop command when nobody has sent it yet.
   bool StopTaken(const StopRequest::Since& since);
   int16_t StopMotor();
+  // Reads the position when the one shown is due (shared.live).
+  void FollowPosition();
 
   COMM& comm_;
   Delay32& delay_;

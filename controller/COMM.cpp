@@ -209,7 +209,8 @@ int16_t COMM::ReadReply(std::string& reply, Completion complete, const char* fai
       // A reply that has arrived is never a time-out, however late this thread got to
       // look: what is waiting is taken once more.
       if (PollReply(reply, complete, failPrefix, failureLogged) == Poll::kComplete) return 1;
-      if (fresh) CommLogMsg("Port TimeOut");
+      if (fresh && ignoring_ > 0) ++ignoredTimeOuts_;  // expected silence: the caller says
+      else if (fresh) CommLogMsg("Port TimeOut");
       NoteReadGaveUp();
       return -1;
     }
@@ -280,6 +281,7 @@ void COMM::CommSetMsgLabel(StatusLine* label) { msgLabel_ = label; }
 const std::string& COMM::StoreLine(const std::string& line) {
   std::string& slot = log_[logPos_];
   slot.assign(line, 0, kMaxLogLine);
+  logTimes_[logPos_] = clock_.TimeOfDaySeconds();
   if (++logPos_ > kLogLast) logPos_ = 0;
   return slot;
 }
@@ -288,12 +290,48 @@ void COMM::CommLogAdd(const std::string& line) { StoreLine(line); }
 
 void COMM::CommLogMsg(const std::string& line) {
   const std::string& kept = StoreLine(line);
-  if (msgLabel_) msgLabel_->SetText(kept);
+  if (!msgLabel_) return;
+  const std::string shown = OperatorLine(kept);
+  // A failed position read on a closed port: the sentence already says why.
+  if (shown != kept && msgLabel_->Text() == kPortClosed) return;
+  msgLabel_->SetText(shown);
 }
 
 void COMM::CommLogMsgAppend(const std::string& line) {
   const std::string& kept = StoreLine(line);
-  if (msgLabel_) msgLabel_->SetText(msgLabel_->Text() + ", " + kept);
+  if (!msgLabel_) return;
+  const std::string current = msgLabel_->Text();
+  if (current == kPortClosed) return;  // the exchange's failure needs no more words
+  msgLabel_->SetText(current + ", " + kept);
+}
+
+std::string COMM::OperatorLine(const std::string& line) {
+  static const std::string kNotOpen = " not open";  // the port layers' "Device is not open"
+  static const std::string kPosition = "error reading position:";
+  if (line.rfind("Comm", 0) == 0 && line.find(kNotOpen) != std::string::npos)
+    return kPortClosed;
+  if (line.rfind(kPosition, 0) == 0) {
+    const std::string answer = line.substr(kPosition.size());
+    if (answer.empty() || answer == " no reply")
+      return "Could not read the position: the controller did not answer";
+    return "Could not read the position: the controller answered \"" + answer + "\"";
+  }
+  return line;
+}
+
+std::string COMM::CommGetTimedLog() const {
+  std::string text;
+  const auto add = [&](int16_t i) {
+    if (log_[i].empty()) return;
+    const auto seconds = static_cast<long>(logTimes_[i]);
+    char stamp[16];
+    std::snprintf(stamp, sizeof stamp, "%02ld:%02ld:%02ld  ", seconds / 3600 % 24,
+                  seconds / 60 % 60, seconds % 60);
+    text += stamp + log_[i] + "\r\n";
+  };
+  for (int16_t i = logPos_; i <= kLogLast; ++i) add(i);
+  for (int16_t i = 0; i < logPos_; ++i) add(i);
+  return text;
 }
 
 std::string COMM::CommGetLog() const {

@@ -56,6 +56,14 @@ class COMM {
   void CommLogMsg(const std::string& line);
   void CommLogMsgAppend(const std::string& line);
   std::string CommGetLog() const;
+  // The log with the time each line was logged in front ("14:03:07  Port TimeOut").
+  std::string CommGetTimedLog() const;
+  // What the operator's status line shows for a log line: a sentence for the link's
+  // jargon ("No controller: the port is closed"), other lines as they are.
+  static std::string OperatorLine(const std::string& line);
+  static constexpr const char* kPortClosed = "No controller: the port is closed";
+  // Time-outs of ignored replies (IgnoredReplies) are counted here, not logged.
+  int CommIgnoredTimeOuts() const { return ignoredTimeOuts_; }
   void CommExit();
   int16_t CommIsInit() const;
 
@@ -123,6 +131,8 @@ class COMM {
   int16_t timeout_ = 1000;
   StatusLine* msgLabel_ = nullptr;
   std::array<std::string, 101> log_;
+  std::array<double, 101> logTimes_{};  // seconds of the day each line was logged
+  int ignoredTimeOuts_ = 0;
   int16_t logPos_ = 0;
   int16_t init_ = 0;
   // The device went away under the open port (unplugged, peer hung up): the port was

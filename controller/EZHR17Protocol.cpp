@@ -72,8 +72,29 @@ int16_t ModeWithLimitMode(int16_t mode, int16_t kind) {
   return static_cast<int16_t>((mode & ~5) | bits);
 }
 
+namespace {
+constexpr char kAddresses[] = "123456789ABCDEF";
+}
+
+std::string SilentAddressesLine(const std::array<bool, 15>& silent) {
+  std::string ranges;
+  int count = 0;
+  for (size_t i = 0; i < silent.size(); ++i) {
+    if (!silent[i]) continue;
+    size_t last = i;
+    while (last + 1 < silent.size() && silent[last + 1]) ++last;
+    if (!ranges.empty()) ranges += ", ";
+    ranges += kAddresses[i];
+    if (last > i) ranges += std::string("-") + kAddresses[last];
+    count += static_cast<int>(last - i + 1);
+    i = last;
+  }
+  if (count == 0) return {};
+  return std::string(count == 1 ? "no controller at address " : "no controller at addresses ") +
+         ranges;
+}
+
 std::array<std::string, 15> ProbeTexts() {
-  static constexpr char kAddresses[] = "123456789ABCDEF";
   std::array<std::string, 15> texts;
   for (size_t i = 0; i < texts.size(); ++i) texts[i] = CommandLine(kAddresses[i], "?Q");
   return texts;

@@ -55,6 +55,9 @@ int16_t ModeWithLimitMode(int16_t mode, int16_t kind);
 
 // The 15 raw address queries of the start-up probe, "/1?Q" to "/F?Q".
 std::array<std::string, 15> ProbeTexts();
+// The probe's one log line for the addresses that stayed silent (silent[i]: the i-th
+// probe text got no reply): "no controller at addresses 2-F"; empty when all answered.
+std::string SilentAddressesLine(const std::array<bool, 15>& silent);
 // A probe query and a status reply take 12 bytes on the wire, 12.5 ms at 9600 baud; a
 // controller that is there has answered within this, its turn-around included.
 inline constexpr int16_t kProbeReplyWithinMs = 32;

@@ -82,7 +82,14 @@ int16_t IMSCNTRL::IM483I_GetPos(double& position) {
   if (IM483I_Cmd(im483i::kQueryPosition, answer) < 0 || !im483i::DecodeDouble(answer, value))
     return im483i::kLinkFailure;
   position = value;
+  shared_.live.Publish(value, delay_.GetTickMs());
   return im483i::kOk;
+}
+
+void IMSCNTRL::FollowPosition() {
+  if (!shared_.live.Due(delay_.GetTickMs())) return;
+  double steps = 0;
+  if (IM483I_GetPos(steps) > 0 && shared_.live.onFollowed) shared_.live.onFollowed();
 }
 
 int16_t IMSCNTRL::IM483I_GetInputs(int16_t& inputs) {
@@ -121,6 +128,7 @@ int16_t IMSCNTRL::IM483I_Wait() {
     const int16_t moving = IM483I_GetMoving();
     if (moving < 0) return im483i::kLinkFailure;
     if (moving == 0) return im483i::kOk;
+    FollowPosition();
     pump_.ProcessEvents();
     if (StopTaken(since)) return kMotorStopped;
     delay_.DelayMs(kWaitPollMs);
@@ -167,6 +175,7 @@ int16_t IMSCNTRL::IM483I_SetInitVel(int32_t speed) {
 }
 
 bool IMSCNTRL::StoppedBetweenPasses(const StopRequest::Since& since) {
+  FollowPosition();
   return !delay_.DelayMs(config_.WAITPOLLINGINTERVAL, pump_, since, Delay32::kRunStopLookMs);
 }
 
@@ -221,7 +230,13 @@ int16_t IMSCNTRL::IM483I_MotorToLimit(int16_t mask, int32_t speed) {
 
 // Nobody reads the reply: it is waited for no longer than it takes on the wire.
 int16_t IMSCNTRL::IM483I_Probe() {
-  COMM::IgnoredReplies ignored(comm_, im483i::kProbeReplyWithinMs);
-  std::string reply;
-  return comm_.CommOutIn(im483i::kProbe, reply);
+  const int before = comm_.CommIgnoredTimeOuts();
+  int16_t result;
+  {
+    COMM::IgnoredReplies ignored(comm_, im483i::kProbeReplyWithinMs);
+    std::string reply;
+    result = comm_.CommOutIn(im483i::kProbe, reply);
+  }
+  if (comm_.CommIgnoredTimeOuts() != before) comm_.CommLogMsg("Port TimeOut");
+  return result;
 }

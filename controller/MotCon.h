@@ -23,6 +23,9 @@ class MotCon {
   int16_t MotorMoveTimeout() const { return shared_.MotorMoveTimeout; }
   // The operator's Stop, which every wait of both drivers sees.
   StopRequest& Stop() { return shared_.stop; }
+  // The position as last read by either driver, and how often the waits read it.
+  LivePosition& Live() { return shared_.live; }
+  const LivePosition& Live() const { return shared_.live; }
 
   void MotorCommInit();
   int16_t MotorProbe();

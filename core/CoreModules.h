@@ -72,7 +72,9 @@ struct CoreModules {
     cmds.RegisterFamily("Joy", &cmdJoy);
     tick.programStep = [this](uint32_t now) { interp.TickProgramStep(now); };
     tick.watch = [this] { foc.FocWatchRun(); };
+    tick.follow = [this](uint32_t now) { posPoll.Follow(now); };
     tick.idle = [this](uint32_t now) { posPoll.Poll(now); };
+    posPoll.programRunning = [this] { return interp.RunMode() != 0; };
   }
   CoreModules(const CoreModules&) = delete;
   CoreModules& operator=(const CoreModules&) = delete;

@@ -87,6 +87,7 @@ int32_t STJoy::JoyRead(int32_t& x, int32_t& y, int16_t& button) {
     x = y = 0;
     bits = 0;
   }
+  seen_ = result == 0;
   NoteConnection(result == 0);
   ButtonOf(bits, button);
   return result;
@@ -137,6 +138,13 @@ int16_t STJoy::JoyAtRest() {
   int16_t x = 0, y = 0, full = 0, button = 0;
   StickDeflection(x, y, full, button);
   return x == 0 && y == 0 ? 1 : 0;
+}
+
+bool STJoy::JoyPresent() {
+  int32_t x = 0, y = 0;
+  uint32_t bits = 0;
+  seen_ = stick_.Read(x, y, bits) == 0;
+  return seen_;
 }
 
 void STJoy::JoyCalibStart() {

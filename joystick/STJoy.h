@@ -38,6 +38,10 @@ class STJoy {
   void JoyGetDeflection(int16_t& xDefl, int16_t& yDefl, int16_t& fullScale, int16_t& button);
   // 1 when both deflections of the stick as it stands are 0.
   int16_t JoyAtRest();
+  // Reads the stick once, without a message, to learn whether one is there.
+  bool JoyPresent();
+  // Whether the last reading (by anyone) found a stick.
+  bool JoyStickSeen() const { return seen_; }
 
   void JoyCalibStart();
   // One calibration sample (once per timer tick while a calibration runs).
@@ -80,5 +84,6 @@ class STJoy {
   int16_t calibrating_ = 0;
   bool calibSeeded_ = false;  // the running calibration has its first good sample
   bool connected_ = true;     // as last announced
+  bool seen_ = true;          // the last reading succeeded
   bool held_ = false;         // appeared and not yet read at rest: no deflection
 };

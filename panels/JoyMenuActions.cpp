@@ -28,14 +28,23 @@ void JoyMenuActions::JoyVisibility() {
 }
 
 void JoyMenuActions::SwitchOnOff() {
+  const bool wasOn = state_.JoyOn == 1;
   devcon_.DevJoyToggle();
   JoyVisibility();
+  if (state_.JoyOn == 1 && !joy_.JoyPresent()) ShowMsg(kNoStick);
+  else if (!wasOn && state_.JoyOn != 1) ShowMsg(kNotAtRest);
 }
 
 void JoyMenuActions::Calibrate() {
+  if (joy_.JoyCalibrating() == 0 && !joy_.JoyPresent()) {
+    ShowMsg(kNoStickToCalibrate);
+    return;
+  }
   devcon_.DevJoyCalibrate();
   JoyVisibility();
 }
+
+bool JoyMenuActions::StickPresent() { return joy_.JoyPresent(); }
 
 void JoyMenuActions::AssignedCommands(const std::function<bool(std::string& text)>& editText) {
   std::string text = TRAPAR::LinesJoin(state_.JoyCmds);

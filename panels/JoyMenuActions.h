@@ -17,10 +17,21 @@ class JoyMenuActions {
   JoyMenuActions(ProgramState& state, STJoy& joy, STDevCon& devcon, CmdJoy& cmdJoy,
                  Startup& startup, TRAPAR& par, WindowHost& windows);
 
-  // "On?": on when it was off and the stick is at rest, otherwise off.
+  // "On?": on when it was off and the stick is at rest (no stick reads as at rest),
+  // otherwise off. The status line says why nothing will move: no stick (kNoStick), or
+  // a stick not at rest (kNotAtRest).
   void SwitchOnOff();
-  // "Calibrate": starts a calibration, or ends the running one.
+  // "Calibrate": starts a calibration, or ends the running one. Without a stick none
+  // starts, and the status line says so (kNoStickToCalibrate).
   void Calibrate();
+  // Looks once whether a stick is there (at the window's load).
+  bool StickPresent();
+
+  static constexpr const char* kNoStick =
+      "No joystick: control is on, but nothing moves until a stick is connected";
+  static constexpr const char* kNotAtRest =
+      "Joystick not at rest: let the stick go to its centre, then switch it on";
+  static constexpr const char* kNoStickToCalibrate = "No joystick: nothing to calibrate";
   // "Assigned Commands": editText gets the button commands, one per line, and answers
   // whether the operator accepted the edited text.
   void AssignedCommands(const std::function<bool(std::string& text)>& editText);

@@ -12,6 +12,7 @@
 #include "controller/COMM.h"
 #include "parfiles/TRAPAR.h"
 #include "parfiles/TextFile.h"
+#include "panels/PosPoll.h"
 #include "platform/EventPump.h"
 #include "platform/PanelDialogs.h"
 #include "platform/WindowHost.h"
@@ -159,7 +160,7 @@ bool LiftPanel::AxisOn() {
 void LiftPanel::ShowPos() {
   if (!AxisOn()) return;
   if (foc_.FocGetPos(state_.ZPos) != 1) Show("Error ");
-  else Show("Z=" + num::General(state_.ZPos));
+  else Show("Z=" + PosPoll::Shown(state_.ZPos, foc_));
 }
 
 void LiftPanel::WaitAndShowPos() {
@@ -243,9 +244,13 @@ void LiftPanel::Configuration() {
   startup_.ApplyConfiguration();
 }
 
+// The window always opens, each line with its time; the clipboard gets the lines too.
 void LiftPanel::ErrorLog() {
-  const std::string text = comm_.CommGetLog();
-  if (text.empty()) return;
+  const std::string text = comm_.CommGetTimedLog();
+  if (text.empty()) {
+    dialogs_.ShowText("Error Log", kEmptyLog);
+    return;
+  }
   dialogs_.SetClipboard(text);
   dialogs_.ShowText("Error Log", text);
 }

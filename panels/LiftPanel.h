@@ -82,6 +82,8 @@ class LiftPanel {
   void ReadParFile();
   void Configuration();
   void ErrorLog();
+  static constexpr const char* kEmptyLog =
+      "The error log is empty: the serial link has reported nothing since the start.";
   void Commands();
 
   static constexpr const char* kParFile = "ST_PARZ.TXT";

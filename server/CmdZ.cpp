@@ -45,8 +45,10 @@ std::string CmdZ::Run(const std::string& args) {
 
 std::string CmdZ::Position(const std::string& prefix) {
   if (foc_.FocGetPos(state_.ZPos) <= 0) return kError;
-  return prefix + num::Pattern(state_.ZPos, 2);
+  return prefix + PosText(state_.ZPos);
 }
+
+std::string CmdZ::PosText(double z) { return num::Pattern(z, kPosDecimals); }
 
 std::string CmdZ::Rel(std::string& rest) {
   double distance = 0;

@@ -19,6 +19,9 @@ class CmdZ : public CommandFamily {
   // travel limits refused, "Error Stopped " for a wait or homing the operator's Stop
   // ended, else "Error ".
   static std::string Status(int16_t result);
+  // A position as the replies give it (two decimals); the main window shows the same.
+  static constexpr int kPosDecimals = 2;
+  static std::string PosText(double z);
 
  private:
   std::string Run(const std::string& args);

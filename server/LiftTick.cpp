@@ -23,9 +23,10 @@ void LiftTick::Tick() {
   // The watch also runs when this tick comes inside another one that waits (a program's
   // or a button's "Z Wait"): a run must not pass its limit because a wait holds the tick.
   if (watch) watch();
+  const uint32_t now = clock_.TickMs();
+  if (follow) follow(now);
   if (tickDepth_ > 0) return;
   const ScopedCount<int16_t> depth(tickDepth_);  // restored however the tick ends
-  const uint32_t now = clock_.TickMs();
   const int16_t runMode = runMode_();
   if (runMode == 1 || runMode == 2) {
     devcon_.DevJoyStop();  // a program run takes the lift over from the stick

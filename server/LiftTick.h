@@ -26,6 +26,9 @@ class LiftTick {
   // First in every tick, whatever else goes on (also in a tick refused because another
   // one is still running): the travel limits' watch over a run.
   std::function<void()> watch;
+  // Right after the watch, in every tick too, given the tick's clock reading: the live
+  // position takes what the waits and commands have read.
+  std::function<void(uint32_t now)> follow;
   // A tick with nothing going on (no program run, no command, the joystick not polled),
   // given the tick's clock reading: the live position display.
   std::function<void(uint32_t now)> idle;

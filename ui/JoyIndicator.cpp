@@ -85,6 +85,11 @@ JoyIndicator::JoyIndicator(QWidget* fraJoy) : QObject(fraJoy), frame_(fraJoy) {
   };
   lblJZP_ = makeLabel("lblJZP", "-Z", 600, 260);
   lblJZM_ = makeLabel("lblJZM", "+Z", 600, 1000);
+  lblNoStick_ = makeLabel("lblNoStick", "no joystick", 0, 780);
+  lblNoStick_->setAlignment(Qt::AlignCenter);
+  lblNoStick_->setStyleSheet("QLabel { color: #a00000; background: palette(window); }");
+  lblNoStick_->setGeometry(twips::Rect(60, 780, 960, 225, fraJoy));
+  lblNoStick_->hide();
   SetAppearance(false, false);
   fraJoy->installEventFilter(this);
 }
@@ -131,6 +136,8 @@ void JoyIndicator::SetAppearance(bool joyOn, bool axesWZ) {
   StyleLabel(lblJZP_, joyOn && axesWZ);
   StyleLabel(lblJZM_, joyOn && axesWZ);
 }
+
+void JoyIndicator::SetNoStick(bool none) { lblNoStick_->setVisible(none); }
 
 bool JoyIndicator::eventFilter(QObject* watched, QEvent* event) {
   if (watched == frame_ && event->type() == QEvent::MouseButtonPress && popup_) {

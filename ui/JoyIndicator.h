@@ -45,6 +45,9 @@ class JoyIndicator : public QObject {
   // The part of JoyVisibility that draws: bars shown while joystick control is on; Z
   // labels black and bold for the "WZ" pair while on, otherwise grey and not bold.
   void SetAppearance(bool joyOn, bool axesWZ);
+  // Without a stick the indicator says "no joystick" in the middle of its scale.
+  void SetNoStick(bool none);
+  QLabel* lblNoStick() const { return lblNoStick_; }
   // A mouse press (any button) in the frame pops this menu up.
   void SetPopupMenu(QMenu* menu) { popup_ = menu; }
 
@@ -68,5 +71,6 @@ class JoyIndicator : public QObject {
   JoyLine* linJY_;
   QLabel* lblJZP_;
   QLabel* lblJZM_;
+  QLabel* lblNoStick_;
   QMenu* popup_ = nullptr;
 };

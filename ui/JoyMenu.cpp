@@ -45,6 +45,7 @@ JoyMenu::JoyMenu(QMenu* mnuJoy, JoyMenuActions& actions, const ProgramState& sta
   Add(mnuJoy, "mnuTogAxes", "Toggle Axes", [this] { actions_.ToggleAxes(); });
   Add(mnuJoy, "mnuJoyPar", "Param.", [this] { actions_.Param(editParameters); });
   indicator_.SetPopupMenu(mnuJoy);
+  actions_.StickPresent();
   JoyVisibility();
 }
 
@@ -63,7 +64,7 @@ QAction* JoyMenu::Add(QMenu* menu, const char* name, const char* caption,
 }
 
 JoyMenu::Shown JoyMenu::Switches() const {
-  return {state_.JoyOn, state_.JoyAxes, joy_.JoyCalibrating()};
+  return {state_.JoyOn, state_.JoyAxes, joy_.JoyCalibrating(), joy_.JoyStickSeen()};
 }
 
 void JoyMenu::JoyVisibility() {
@@ -72,6 +73,7 @@ void JoyMenu::JoyVisibility() {
   on_->setChecked(on);
   calib_->setChecked(joy_.JoyCalibrating() != 0);
   indicator_.SetAppearance(on, state_.JoyAxes == 1);
+  indicator_.SetNoStick(!joy_.JoyStickSeen());
 }
 
 void JoyMenu::Follow() {

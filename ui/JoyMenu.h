@@ -55,6 +55,7 @@ class JoyMenu : public QObject {
   QAction* calib_;
   struct Shown {
     int16_t joyOn, joyAxes, calibrating;
+    bool stick;
     bool operator==(const Shown&) const = default;
   };
   Shown Switches() const;

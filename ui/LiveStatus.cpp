@@ -4,13 +4,16 @@
 #include <QLabel>
 #include <string>
 
+#include "panels/LiftState.h"
 #include "panels/PosPoll.h"
 
 LiveStatus::LiveStatus(PosPoll& poll) : poll_(poll) {}
 
-void LiveStatus::Attach(QGroupBox* liftFrame, QLabel* indicator) {
+void LiveStatus::Attach(QGroupBox* liftFrame, QLabel* indicator, QLabel* state) {
   frame_ = liftFrame;
   indicator_ = indicator;
+  state_ = state;
+  stateDrawn_ = -1;
   base_ = liftFrame ? liftFrame->title().toLatin1().toStdString() : std::string();
   everDrawn_ = false;
   indicatorDrawn_ = -1;
@@ -30,6 +33,8 @@ void LiveStatus::Refresh() {
 void LiveStatus::Clear() {
   frame_->setTitle(QString::fromLatin1(base_.data(), static_cast<qsizetype>(base_.size())));
   indicator_->hide();
+  if (state_) state_->hide();
+  stateDrawn_ = -1;
   everDrawn_ = false;
   indicatorDrawn_ = -1;
 }
@@ -39,6 +44,7 @@ void LiveStatus::Draw() {
   const std::string caption = poll_.Caption(base_);
   frame_->setTitle(QString::fromLatin1(caption.data(), static_cast<qsizetype>(caption.size())));
   DrawIndicator(poll_.Status());
+  DrawState(poll_.State());
   drawn_ = poll_.Changes();
   everDrawn_ = true;
 }
@@ -52,6 +58,40 @@ void LiveStatus::DrawIndicator(LinkStatus status) {
   indicator_->setStyleSheet(QStringLiteral("QLabel { background: %1; }").arg(look.colour));
   indicator_->setVisible(status != LinkStatus::Unknown);
   indicatorDrawn_ = static_cast<int>(status);
+}
+
+void LiveStatus::DrawState(LiftState state) {
+  if (!state_ || stateDrawn_ == static_cast<int>(state)) return;
+  const Look look = LookOf(state);
+  state_->setText(look.text);
+  state_->setToolTip(look.tip);
+  state_->setStyleSheet(
+      QStringLiteral("QLabel { background: %1; font-weight: bold; }").arg(look.colour));
+  state_->show();
+  stateDrawn_ = static_cast<int>(state);
+}
+
+// Green: the lift stands and may be moved; amber: it moves or something drives it;
+// red: it cannot be moved now.
+LiveStatus::Look LiveStatus::LookOf(LiftState state) {
+  const char* text = LiftStateText(state);
+  switch (state) {
+    case LiftState::Idle:
+      return {text, "The lift stands still; it may be moved", "#b8e6b8"};
+    case LiftState::Moving:
+      return {text, "The lift is moving", "#f5d58a"};
+    case LiftState::Homing:
+      return {text, "The lift runs to its limit switch to find its origin", "#f5d58a"};
+    case LiftState::ProgramRunning:
+      return {text, "A program is running and drives the lift", "#f5d58a"};
+    case LiftState::Joystick:
+      return {text, "Joystick control is on: the stick moves the lift", "#f5d58a"};
+    case LiftState::LinkDown:
+      return {text, "The controller does not answer: the lift cannot be moved", "#f0a0a0"};
+    case LiftState::ZOff:
+      return {text, "No Z axis: the lift cannot be moved", "#d0d0d0"};
+  }
+  return {text, "", "#d0d0d0"};
 }
 
 LiveStatus::Look LiveStatus::LookOf(LinkStatus status) {

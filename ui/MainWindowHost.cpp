@@ -4,12 +4,14 @@
 #include "panels/LiftPanel.h"
 #include "ui/LiveStatus.h"
 #include "ui/QtPanelDialogs.h"
+#include "platform/Clock.h"
 #include "ui/frmLift.h"
 
 MainWindowHost::MainWindowHost(Clock& clock, EventPump& pump) : clock_(clock), pump_(pump) {}
 
 // By now no handler of a window runs: one still waiting for its release goes too.
 MainWindowHost::~MainWindowHost() {
+  if (core_) core_->motor.Live().onFollowed = nullptr;
   delete form_.data();
   delete leaving_.data();
 }
@@ -29,6 +31,12 @@ void MainWindowHost::SetCore(CoreModules& core, PanelDialogs& dialogs) {
   };
   live_ = std::make_unique<LiveStatus>(core.posPoll);
   core.posPoll.displayed = [this] { return form_ && form_->isVisible(); };
+  core.posPoll.notice = [this](const std::string& text) { SetStatusText(text); };
+  // A homing lets no tick run: the reads it makes for the display draw it themselves.
+  core.motor.Live().onFollowed = [this] {
+    core_->posPoll.Follow(clock_.TickMs());
+    if (live_) live_->Refresh();
+  };
 }
 
 bool MainWindowHost::IsFormLoaded(const std::string& name) {
@@ -53,7 +61,7 @@ void MainWindowHost::LoadMainWindow() {
     if (hooks.openInterpreter && form_) hooks.openInterpreter(form_.data());
   };
   form_->onStop = [this] { core_->stopAll.Stop(); };
-  if (live_) live_->Attach(form_->LiftFrame(), form_->LinkIndicator());
+  if (live_) live_->Attach(form_->LiftFrame(), form_->LinkIndicator(), form_->StateIndicator());
   if (hooks.loaded) hooks.loaded(*form_);
   if (hooks.joyVisibility) hooks.joyVisibility();
   core_->tick.Start();

@@ -31,7 +31,9 @@ using qttext::FromQ;
 using qttext::ToQ;
 
 constexpr int kClientWidth = 3276;
-constexpr int kClientHeight = 3153;  // the designed 2748 and one row for cmdStop
+// The designed 2748, one row for cmdStop, one for the lift's state and a second line
+// for the status line.
+constexpr int kClientHeight = 3660;
 constexpr int kTickMs = 300;
 
 // The command box: taking the focus puts the caret at the end with nothing selected.
@@ -102,6 +104,9 @@ void frmLift::BuildControls() {
   lblMsg_ = new QLabel(client_);
   lblMsg_->setObjectName("lblMsg");
   lblMsg_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  // Two lines, wrapped at word ends; the whole text is also its tool tip.
+  lblMsg_->setWordWrap(true);
+  lblMsg_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   lblMsg_->installEventFilter(this);
   lblTime_ = new QLabel("Time", client_);
   lblTime_->setObjectName("lblTime");
@@ -111,6 +116,10 @@ void frmLift::BuildControls() {
   lblLink_->setObjectName("lblLink");
   lblLink_->setAlignment(Qt::AlignCenter);
   lblLink_->hide();
+  lblState_ = new QLabel(client_);
+  lblState_->setObjectName("lblState");
+  lblState_->setAlignment(Qt::AlignCenter);
+  lblState_->hide();
   connect(cmdExecute_, &QPushButton::clicked, this, life_.Guarded([this] { Execute(); }));
   connect(cboCommand_->lineEdit(), &QLineEdit::returnPressed, this,
           life_.Guarded([this] { Execute(); }));
@@ -182,9 +191,9 @@ void frmLift::PlaceControls() {
   const Place places[] = {
       {cboCommand_, 88, 75, 2256, 315},  {cmdExecute_, 2424, 60, 764, 345},
       {fraLift_, 88, 480, 1840, 1880},   {fraJoy_, 2108, 480, 1080, 1296},
-      {lblTime_, 2108, 2040, 1080, 300}, {cmdStop_, 88, 2420, 3100, 345},
-      {lblMsg_, 88, 2825, 3100, 285},
-      {lblLink_, 2108, 1800, 1080, 225},
+      {lblState_, 2108, 1800, 1080, 240}, {lblLink_, 2108, 2060, 1080, 240},
+      {lblTime_, 2108, 2320, 1080, 300},  {cmdStop_, 88, 2700, 3100, 345},
+      {lblMsg_, 88, 3105, 3100, 510},
       {cmdFUC_, 150, 285, 500, 700},     {cmdFDC_, 150, 1095, 500, 700},
       {cmdFUF_, 1035, 273, 420, 580},    {txtStep_, 700, 898, 1090, 285},
       {cmdFDF_, 1035, 1228, 420, 580},
@@ -290,7 +299,7 @@ bool frmLift::eventFilter(QObject* watched, QEvent* event) {
     return QMainWindow::eventFilter(watched, event);
   const auto busy = life_.Enter();
   if (watched == lblMsg_) {
-    lblMsg_->clear();
+    SetStatusText(std::string());
   } else if (watched == fraLift_) {
     panel_.WaitAndShowPos();
   } else if (watched == fraJoy_) {
@@ -306,7 +315,11 @@ void frmLift::SetCommandText(const std::string& text) {
   if (cboCommand_->currentText() != q) cboCommand_->setEditText(q);
 }
 
-void frmLift::SetStatusText(const std::string& text) { lblMsg_->setText(ToQ(text)); }
+void frmLift::SetStatusText(const std::string& text) {
+  const QString q = ToQ(text);
+  lblMsg_->setText(q);
+  lblMsg_->setToolTip(q);
+}
 
 std::string frmLift::StatusText() const { return FromQ(lblMsg_->text()); }
 
@@ -329,7 +342,7 @@ void frmLift::DdeExecute(const std::string& text) {
 // Clears the status line and time label, lets pending events run, then runs the line
 // and shows its joined reply and how many milliseconds it took.
 void frmLift::RunTimed(const std::string& text, bool fromBox) {
-  lblMsg_->clear();
+  SetStatusText(std::string());
   lblTime_->clear();
   const StopRequest::Since asked(cmds_.Stops());  // a Stop in the pump keeps the line back
   pump_.ProcessEvents();

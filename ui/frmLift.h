@@ -66,6 +66,8 @@ class frmLift : public QMainWindow {
   // below the joystick frame (hidden until the position display draws it).
   QGroupBox* LiftFrame() const { return fraLift_; }
   QLabel* LinkIndicator() const { return lblLink_; }
+  // The lift's state (idle, moving, ...), above the link indicator; hidden like it.
+  QLabel* StateIndicator() const { return lblState_; }
   void SetJoyContent(QWidget* content);
   QMenu* JoyMenu() const { return mnuJoy_; }
 
@@ -108,6 +110,7 @@ class frmLift : public QMainWindow {
   QLabel* lblMsg_;
   QLabel* lblTime_;
   QLabel* lblLink_;
+  QLabel* lblState_;
   QTimer* tmrST_;
   QMenu* mnuJoy_ = nullptr;
   bool jogRefused_ = false;  // the pressed jog button sent nothing

@@ -98,7 +98,16 @@ int16_t STFoc::FocReadPar() {
   bool ok = ReadContr();
   for (const auto& key : kKeys) ok = ReadKey(key) && ok;  // a failure does not stop the rest
   ok = ReadLimits() && ok;
+  ReadUnit();
   return ok ? 1 : -1;
+}
+
+// ZUNIT: the unit's name as written, for display only; none without the key.
+void STFoc::ReadUnit() {
+  ParValue value;
+  p_.ZUNIT.clear();
+  if (par_.ParTransferQuiet("ZUNIT", value, "from") >= 0)
+    p_.ZUNIT = cmdtext::Trim(TRAPAR::ValueText(value));
 }
 
 // ZMIN and ZMAX: travel limits only when both are there and span a range (equal values,
@@ -201,6 +210,14 @@ int16_t STFoc::FocGetPos(double& position) {
   return 1;
 }
 
+double STFoc::FocLivePos() const {
+  return (motor_.Live().steps - p_.ZPOWERUPORIGIN) * unitPerStep_;
+}
+
+uint32_t STFoc::FocLiveCount() const { return motor_.Live().count; }
+
+void STFoc::FocFollowPosition(uint32_t ms) { motor_.Live().everyMs = ms; }
+
 int16_t STFoc::FocMoveAbs(double position) {
   if (!HasUnits()) return -1;  // not initialised: no step target can be computed
   if (!Inside(position)) return kOutOfRange;
@@ -299,6 +316,7 @@ int16_t STFoc::FocSetOrigin() { return Motor().MotorSetPos(p_.ZPOWERUPORIGIN); }
 // A Stop during the run or the settling pause ends the homing with kStopped and leaves
 // the origin alone; one during the pause after setting the origin only shortens it.
 int16_t STFoc::FocHome() {
+  const ScopedCount<int16_t> homing(homing_);
   runSpeed_ = 0;  // the homing run ends with the motor standing
   const int16_t run = Motor().MotorToLimit(kLimitMask, p_.ZHOMESPEED);
   if (run == kStopped) return kStopped;

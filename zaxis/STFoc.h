@@ -33,6 +33,7 @@ struct ZParams {
   int16_t ZENABLELIMITS = 0;
   double ZMIN = 0;  // travel limits in user units (optional)
   double ZMAX = 0;
+  std::string ZUNIT;  // shown after positions in the main window (optional)
 };
 
 class STFoc {
@@ -72,12 +73,21 @@ class STFoc {
   bool FocWaiting() const { return waiting_ > 0; }
   // The speed of the run at constant speed last started (0: none known to run).
   int32_t FocRunSpeed() const { return runSpeed_; }
+  // A homing is under way.
+  bool FocHoming() const { return homing_ > 0; }
+  // The position (user units) the controller gave at its last read, by whichever
+  // operation read it; FocLiveCount counts those reads. No exchange.
+  double FocLivePos() const;
+  uint32_t FocLiveCount() const;
+  // While the position is on view: the waits also read it at most every ms (0: never).
+  void FocFollowPosition(uint32_t ms);
 
  private:
   struct KeySpec;
   bool ReadContr();
   bool ReadKey(const KeySpec& key, bool* present = nullptr);
   bool ReadLimits();
+  void ReadUnit();
   // Travel-limit checks in user units; all pass while the limits are off.
   double LimitSlack() const;
   bool Inside(double target) const;
@@ -101,4 +111,5 @@ class STFoc {
   bool limitsOn_ = false;
   int32_t runSpeed_ = 0;
   int16_t waiting_ = 0;
+  int16_t homing_ = 0;
 };

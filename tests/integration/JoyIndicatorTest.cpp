@@ -14,6 +14,7 @@
 #include "support/Fakes.h"
 #include "support/JoyCore.h"
 #include "support/ScratchDir.h"
+#include "panels/JoyMenuActions.h"
 #include "ui/JoyIndicator.h"
 #include "ui/JoyMenu.h"
 #include "ui/JoyParts.h"
@@ -163,6 +164,28 @@ TEST(JoyMenu, ItemsSwitchAndCheck) {
   QTest::mousePress(&rig.indicator.frame, Qt::RightButton, {}, QPoint(5, 5));
   EXPECT_TRUE(rig.menu.isVisible());
   rig.menu.close();
+}
+
+// Without a stick the indicator itself says so, whatever the status line says later;
+// "On?" and "Calibrate" say why nothing will move.
+TEST(JoyMenu, NoStickShowsInTheIndicator) {
+  MenuRig rig;
+  auto* none = rig.indicator.Find<QLabel>("lblNoStick");
+  EXPECT_TRUE(none->isHidden());
+  rig.stick.plugged = false;
+  rig.Item("mnuJoyCalib")->trigger();
+  EXPECT_FALSE(rig.Item("mnuJoyCalib")->isChecked());
+  EXPECT_EQ(rig.windows.status.text, JoyMenuActions::kNoStickToCalibrate);
+  EXPECT_FALSE(none->isHidden());
+  EXPECT_EQ(none->text(), "no joystick");
+  rig.Item("mnuJoyOn")->trigger();
+  EXPECT_EQ(rig.windows.status.text, JoyMenuActions::kNoStick);
+  rig.windows.status.text = "something else";
+  EXPECT_FALSE(none->isHidden());
+  rig.stick.plugged = true;
+  rig.Item("mnuJoyOn")->trigger();  // off
+  rig.Item("mnuJoyOn")->trigger();  // on: the stick is read again
+  EXPECT_TRUE(none->isHidden());
 }
 
 TEST(JoyMenu, DialogsOfAssignedCommandsAndParam) {

@@ -8,6 +8,7 @@
 #include <QPixmap>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -121,13 +122,13 @@ TEST(LiveStatus, CaptionFollowsTheLiftAndTheIndicatorTheLink) {
 
   rig.host.ShowMainWindow();
   rig.Tick();
-  EXPECT_EQ(rig.Caption(), "Lift  Z=0");
+  EXPECT_EQ(rig.Caption(), "Lift  Z=0.00 \u00B5m");
   EXPECT_EQ(rig.Indicator()->text(), "Link OK");
   EXPECT_TRUE(rig.Indicator()->isVisibleTo(rig.host.MainWindow()));
 
   ASSERT_EQ(rig.core.cmds.ExecCmdString("Z 12.5;Z Wait"), "OK  ; OK  ; ");
   rig.Tick(2);
-  EXPECT_EQ(rig.Caption(), "Lift  Z=12.5");
+  EXPECT_EQ(rig.Caption(), "Lift  Z=12.50 \u00B5m");
 
   // The controller falls silent: time-outs, and no stale position.
   rig.port.line = SwitchPort::Line::Silent;
@@ -135,7 +136,7 @@ TEST(LiveStatus, CaptionFollowsTheLiftAndTheIndicatorTheLink) {
   EXPECT_EQ(rig.Caption(), "Lift");
   rig.port.line = SwitchPort::Line::Normal;
   EXPECT_EQ(rig.TickUntil("Link OK"), "Link OK");
-  EXPECT_EQ(rig.Caption(), "Lift  Z=12.5");
+  EXPECT_EQ(rig.Caption(), "Lift  Z=12.50 \u00B5m");
 
   // The device goes away and comes back: opened again by a later read.
   rig.port.line = SwitchPort::Line::Gone;
@@ -144,8 +145,19 @@ TEST(LiveStatus, CaptionFollowsTheLiftAndTheIndicatorTheLink) {
   EXPECT_EQ(rig.Indicator()->text(), "Re-opening");
   rig.port.line = SwitchPort::Line::Normal;
   EXPECT_EQ(rig.TickUntil("Link OK"), "Link OK");
-  EXPECT_EQ(rig.Caption(), "Lift  Z=12.5");
+  EXPECT_EQ(rig.Caption(), "Lift  Z=12.50 \u00B5m");
   EXPECT_NE(rig.core.comm.CommGetLog().find("CommPort reopened"), std::string::npos);
+
+  // Powered off while away: back with its register at 0, which the status line says.
+  rig.port.line = SwitchPort::Line::Gone;
+  EXPECT_EQ(rig.TickUntil("Re-opening"), "Re-opening");
+  rig.sim.Sim()->axis().SetRegister(rig.sim.NowUs(), 0);
+  rig.port.line = SwitchPort::Line::Normal;
+  EXPECT_EQ(rig.TickUntil("Link OK"), "Link OK");
+  EXPECT_EQ(rig.host.Text(),
+            "position changed while the link was down: was 12.50 \xB5m, now 0.00 \xB5m; home "
+            "before absolute moves");
+  ASSERT_EQ(rig.core.cmds.ExecCmdString("Z 12.5;Z Wait"), "OK  ; OK  ; ");
 
   // No read while the axis is off; the indicator says so.
   rig.core.state.ZEnabled = 0;
@@ -156,7 +168,7 @@ TEST(LiveStatus, CaptionFollowsTheLiftAndTheIndicatorTheLink) {
 
   rig.core.state.ZEnabled = 1;
   rig.TickUntil("Link OK");
-  EXPECT_EQ(rig.Caption(), "Lift  Z=12.5");
+  EXPECT_EQ(rig.Caption(), "Lift  Z=12.50 \u00B5m");
   const QString folder = QString(KELVORIN_BIN_DIR) + "/../screenshots";
   QDir().mkpath(folder);
   EXPECT_TRUE(rig.host.MainWindow()->grab().save(folder + "/frmLift-live.png"));
@@ -166,6 +178,43 @@ TEST(LiveStatus, CaptionFollowsTheLiftAndTheIndicatorTheLink) {
   rig.Tick();
   EXPECT_EQ(rig.Caption(), "Lift");
   EXPECT_FALSE(rig.Indicator()->isVisibleTo(rig.host.MainWindow()));
+}
+
+// A client's long move ("Z 16000;Z Wait", some 13 s on the simulator): the ticks that
+// run inside the wait show the position moving, the state says so, and the link
+// exchanges of the wait are its own status polls plus one position read per interval.
+TEST(LiveStatus, TheCaptionMovesDuringAClientsMove) {
+  LiveRig rig(true);
+  ASSERT_EQ(rig.core.state.ZEnabled, 1);
+  rig.host.ShowMainWindow();
+  rig.Tick();
+  auto* state = rig.host.MainWindow()->findChild<QLabel*>("lblState");
+  EXPECT_EQ(state->text(), "Idle");
+  std::vector<QString> captions;
+  std::vector<QString> states;
+  uint32_t lastTick = rig.clock.now;
+  rig.pump.onEvents = [&] {
+    if (rig.clock.now - lastTick < 300) return;
+    lastTick = rig.clock.now;
+    rig.host.MainWindow()->onTick();
+    if (captions.empty() || captions.back() != rig.Caption()) captions.push_back(rig.Caption());
+    states.push_back(state->text());
+  };
+  rig.core.motor.MotorSetMoveTimeout(30);
+  rig.sent.clear();
+  const uint32_t start = rig.clock.now;
+  EXPECT_EQ(rig.core.cmds.ExecCmdString("Z 16000;Z Wait"), "OK  ; OK  ; ");
+  const uint32_t took = rig.clock.now - start;
+  EXPECT_GT(took, 12000u);
+  rig.pump.onEvents = nullptr;
+  EXPECT_GE(captions.size(), 10u) << "the position moved on during the move";
+  for (const QString& s : states) EXPECT_EQ(s, "Moving");
+  const auto reads = std::count(rig.sent.begin(), rig.sent.end(), std::string("/1?0\\r"));
+  EXPECT_GE(reads, 10) << (rig.sent.empty() ? "" : rig.sent.back());
+  EXPECT_LE(reads, took / 500 + 2) << "one position read per ZPOSPOLL interval";
+  rig.Tick(5);
+  EXPECT_EQ(rig.Caption(), "Lift  Z=16000.00 \u00B5m");
+  EXPECT_EQ(state->text(), "Idle");
 }
 
 TEST(LiveStatus, WithoutTheKeyTheWindowStaysAsItWas) {

@@ -134,7 +134,7 @@ TEST_P(JogButtons, EachButtonMovesItsStepWhateverTheMouseButtonAndHoldTime) {
     EXPECT_EQ(rig.Steps() - start, c.steps) << c.name << " held " << c.holdMs;
     double z = 0;
     ASSERT_EQ(rig.core.foc.FocGetPos(z), 1);
-    EXPECT_EQ(rig.Status(), "Z=" + QString::number(z)) << c.name;
+    EXPECT_EQ(rig.Status(), "Z=" + QString::number(z, 'f', 2)) << c.name;  // as "Z ?"
   }
 }
 
@@ -171,7 +171,7 @@ TEST_P(JogButtons, QuickClicksEachRunWhole) {
   }
   QCoreApplication::processEvents();
   EXPECT_EQ(rig.Steps() - start, 16);
-  EXPECT_EQ(rig.Status(), "Z=10");
+  EXPECT_EQ(rig.Status(), "Z=10.00");
   EXPECT_EQ(rig.core.cmds.CmdBusy(), 0);
 }
 
@@ -184,8 +184,8 @@ TEST(MainWindowPanel, FunctionKeysStepAndShowThePosition) {
   const struct {
     Qt::Key key;
     const char* shown;
-  } cases[] = {{Qt::Key_F1, "Z=-50"}, {Qt::Key_F4, "Z=-40"}, {Qt::Key_F2, "Z=10"},
-               {Qt::Key_F3, "Z=0"}};
+  } cases[] = {{Qt::Key_F1, "Z=-50.00"}, {Qt::Key_F4, "Z=-40.00"}, {Qt::Key_F2, "Z=10.00"},
+               {Qt::Key_F3, "Z=0.00"}};
   for (const auto& c : cases) {
     QTest::keyClick(rig.Window(), c.key);
     EXPECT_EQ(rig.Status(), c.shown);
@@ -237,8 +237,9 @@ TEST(MainWindowPanel, LayoutFollowsTheTwipsOfTheScreen) {
   PanelWindowRig rig;
   const double dpi = rig.Window()->logicalDpiX();
   auto px = [dpi](int twips) { return qRound(twips * dpi / 1440); };
-  // The designed 2748 high, and one row for cmdStop.
-  EXPECT_EQ(rig.Window()->centralWidget()->size(), QSize(px(3276), px(3153)));
+  // The designed 2748 high, one row for cmdStop, one for the lift's state and a second
+  // line for the status line.
+  EXPECT_EQ(rig.Window()->centralWidget()->size(), QSize(px(3276), px(3660)));
   EXPECT_EQ(rig.Window()->windowTitle(), "Kelvorin");
   const struct {
     const char* name;
@@ -255,12 +256,12 @@ TEST(MainWindowPanel, LayoutFollowsTheTwipsOfTheScreen) {
       {"txtStep", 1090, 285, "Step Size"},
       {"fraJoy", 1080, 1296, "Right click to activate"},
       {"cmdStop", 3100, 345, "Stop the lift, a program run and the joystick (Esc)"},
-      {"lblMsg", 3100, 285, ""},
+      {"lblMsg", 3100, 510, nullptr},  // its tip is its whole text
   };
   for (const auto& c : controls) {
     auto* w = rig.Find<QWidget>(c.name);
     EXPECT_EQ(w->size(), QSize(px(c.width), px(c.height))) << c.name;
-    EXPECT_EQ(w->toolTip(), c.tip) << c.name;
+    EXPECT_EQ(w->toolTip(), c.tip ? QString(c.tip) : rig.Status()) << c.name;
   }
   EXPECT_EQ(rig.Find<QLabel>("lblMsg")->frameShape(), QFrame::Panel);
   // The largest step size here (a coarse step over the whole travel), with decimals.
@@ -301,13 +302,16 @@ std::vector<frmText*> TextWindows() {
 TEST(MainWindowPanel, ErrorLogOpensTheTextWindowAndTheClipboardOnlyWithLines) {
   PanelWindowRig rig("EZHR17", false);
   QGuiApplication::clipboard()->setText("before");
-  rig.Trigger("mnuErrLogComm");
-  EXPECT_TRUE(TextWindows().empty());
+  rig.Trigger("mnuErrLogComm");  // an empty log opens too, and says so
+  ASSERT_EQ(TextWindows().size(), 1u);
+  EXPECT_EQ(TextWindows()[0]->Text(), LiftPanel::kEmptyLog);
   EXPECT_EQ(QGuiApplication::clipboard()->text(), "before");
+  TextWindows()[0]->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
   rig.core.state.config.CONTRTYPE = "EZHR17";
   rig.core.cmds.ExecCmdString("CON /1Q");  // the port is not open: a failed exchange
-  const std::string log = rig.core.comm.CommGetLog();
+  const std::string log = rig.core.comm.CommGetTimedLog();  // each line with its time
   ASSERT_FALSE(log.empty());
   rig.Trigger("mnuErrLogComm");
   const auto windows = TextWindows();
@@ -334,7 +338,7 @@ TEST(MainWindowPanel, CommandBoxStatusLineAndJogFrame) {
   EXPECT_EQ(rig.Status(), "");
 
   QTest::mousePress(rig.Find<QGroupBox>("fraLift"), Qt::LeftButton, {}, QPoint(5, 5));
-  EXPECT_EQ(rig.Status(), "Z=0");
+  EXPECT_EQ(rig.Status(), "Z=0.00");
   QTest::mouseRelease(rig.Find<QGroupBox>("fraLift"), Qt::LeftButton, {}, QPoint(5, 5));
 }
 
@@ -440,12 +444,26 @@ TEST(MainWindowPanel, AStepBeyondTheTravelSetOriginAndClosingDuringARunAreRefuse
 }
 
 TEST(MainWindowPanel, RendersToAPngForAReviewer) {
-  // Run once more with QT_FONT_DPI=144: the screen then scales by 1.5.
+  // Run once more with QT_FONT_DPI=144 (the screen then scales by 1.5) and with
+  // QT_SCALE_FACTOR=2. The live position with its unit and the lift's state show.
   PanelWindowRig rig;
+  rig.Put("ST_PARZ.TXT", std::string(kParz) + "\"ZUNIT\",\xB5m\r\n");
+  ASSERT_EQ(rig.core.foc.FocInit(), 1);
+  rig.core.state.config.ZPOSPOLL = 500;
   rig.host.SetCommandText("Z Rel 5;Z Wait;Z ?");
-  rig.host.SetStatusText("OK  ; OK  ; 5.00 ; ");
   rig.host.ShowMainWindow();
   frmLift* window = rig.Window();
+  ASSERT_EQ(rig.core.cmds.ExecCmdString("Z Rel 5;Z Wait"), "OK  ; OK  ; ");
+  window->onTick();  // the move shows as one for a second
+  EXPECT_EQ(rig.Find<QLabel>("lblState")->text(), "Moving");
+  QTest::qWait(PosPoll::kMovedMs + 100);
+  window->onTick();
+  rig.host.SetStatusText(
+      "Parameter PORTTIMEOUT in /home/operator/kelvorin/ST_CONFIG.TXT is not a number: "
+      "the link keeps its time-out of 100 ms");
+  EXPECT_EQ(rig.Find<QGroupBox>("fraLift")->title(), "Lift  Z=5.00 \u00B5m");
+  EXPECT_EQ(rig.Find<QLabel>("lblState")->text(), "Idle");
+  EXPECT_TRUE(rig.Find<QLabel>("lblMsg")->toolTip().endsWith("of 100 ms"));
   const int dpi = qRound(window->logicalDpiY() * window->devicePixelRatioF());
   const QString folder = QString(KELVORIN_BIN_DIR) + "/../screenshots";
   QDir().mkpath(folder);

@@ -385,3 +385,27 @@ TEST(JoyMenuActions, AssignedCommandsAndParameters) {
 }
 
 }  // namespace
+
+// "On?" and "Calibrate" that cannot do anything say why on the status line.
+TEST(JoyMenuActions, OnAndCalibrateSayWhyNothingHappens) {
+  JoyRig rig("EZHR17");
+  ASSERT_EQ(rig.Start(), 1);
+  if (rig.core.state.JoyOn == 1) rig.core.joyMenu.SwitchOnOff();  // off
+  rig.stick.plugged = false;
+  rig.core.joyMenu.SwitchOnOff();
+  EXPECT_EQ(rig.core.state.JoyOn, 1);  // no stick reads as one at rest
+  EXPECT_EQ(rig.windows.status.text, JoyMenuActions::kNoStick);
+  EXPECT_FALSE(rig.core.joy.JoyStickSeen());  // the indicator says "no joystick"
+  rig.core.joyMenu.Calibrate();
+  EXPECT_EQ(rig.core.joy.JoyCalibrating(), 0);
+  EXPECT_EQ(rig.windows.status.text, JoyMenuActions::kNoStickToCalibrate);
+  rig.core.joyMenu.SwitchOnOff();  // off
+  EXPECT_EQ(rig.core.state.JoyOn, 0);
+
+  rig.stick.plugged = true;
+  rig.stick.y = kHigh;  // deflected
+  rig.core.joyMenu.SwitchOnOff();
+  EXPECT_EQ(rig.core.state.JoyOn, 0);
+  EXPECT_EQ(rig.windows.status.text, JoyMenuActions::kNotAtRest);
+  EXPECT_TRUE(rig.core.joy.JoyStickSeen());
+}

@@ -146,7 +146,7 @@ TEST(LiftPanel, SetOriginAndReadPosition) {
   rig.panel.SetOrigin();
   EXPECT_EQ(rig.Status(), "Z Origin");
   rig.panel.ReadPosition();
-  EXPECT_EQ(rig.Status(), "Z=0");
+  EXPECT_EQ(rig.Status(), "Z=0.00");
 }
 
 TEST(LiftPanel, ParametersReinitialiseTheAxisAndRefillTheStepSize) {
@@ -269,7 +269,7 @@ TEST_P(LiftPanelSteps, QuickStepsDuringAMoveEndWhereTheirSumSays) {
   rig.pump.onEvents = nullptr;
   EXPECT_EQ(next, std::size(clicks));
   EXPECT_EQ(rig.Steps() - start, 16);  // 80-step coarse pairs and one 16-step fine step
-  EXPECT_EQ(rig.Status(), "Z=10");
+  EXPECT_EQ(rig.Status(), "Z=10.00");  // as "Z ?" answers
 }
 
 // A run at constant speed has no end to wait for: the step is not sent, and the status
@@ -308,15 +308,18 @@ TEST(LiftPanel, ConfigurationEditsTheConfigurationAndAppliesIt) {
 TEST(LiftPanel, ErrorLogGoesToClipboardAndTextWindowUnlessEmpty) {
   PanelRig rig("EZHR17", false);  // a start-up probe would log its time-outs
   ASSERT_EQ(rig.core.comm.CommGetLog(), "");
-  rig.panel.ErrorLog();
-  EXPECT_EQ(rig.dialogs.shownTitle, "");
+  rig.panel.ErrorLog();  // an empty log opens too, and says so
+  EXPECT_EQ(rig.dialogs.shownTitle, "Error Log");
+  EXPECT_EQ(rig.dialogs.shownText, LiftPanel::kEmptyLog);
   EXPECT_EQ(rig.dialogs.clipboard, "");
 
+  rig.clock.startOfDay = 14 * 3600 + 3 * 60 + 7.4 - rig.clock.now / 1000.0;
   rig.core.comm.CommLogAdd("first");
+  rig.clock.startOfDay += 60;
   rig.core.comm.CommLogAdd("second");
   rig.panel.ErrorLog();
   EXPECT_EQ(rig.dialogs.shownTitle, "Error Log");
-  EXPECT_EQ(rig.dialogs.shownText, "first\r\nsecond\r\n");
+  EXPECT_EQ(rig.dialogs.shownText, "14:03:07  first\r\n14:04:07  second\r\n");
   EXPECT_EQ(rig.dialogs.clipboard, rig.dialogs.shownText);
 }
 

@@ -201,11 +201,11 @@ TEST(LimitTick, JogStepsOutsideTheLimitsSayWhy) {
     double position;
     const char* status;
   } cases[] = {
-      {Jog::DownFine, false, 460, "Z=460"},
+      {Jog::DownFine, false, 460, "Z=460.00"},
       {Jog::DownCoarse, false, 460, "Error Out of range "},
       {Jog::DownCoarse, true, 460, "Error Out of range "},
-      {Jog::DownFine, true, 470, "Z=470"},
-      {Jog::UpCoarse, true, 370, "Z=370"},
+      {Jog::DownFine, true, 470, "Z=470.00"},
+      {Jog::UpCoarse, true, 370, "Z=370.00"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(LiftPanel::Caption(c.jog)) + (c.button ? " button" : " menu"));
