@@ -415,7 +415,9 @@ void frmInterp::Print() {
     target = info.printerName();
     ok = PrintOn(printer);
   } else {
-    auto* dialog = new QFileDialog(this, "Print to PDF file", QString(), "PDF files (*.pdf)");
+    // No printer: say so before the file is chosen, and where it went after.
+    auto* dialog = new QFileDialog(this, "No printer: print to a PDF file", QString(),
+                                   "PDF files (*.pdf)");
     dialog->setObjectName("dlgPrintPdf");
     dialog->setOption(QFileDialog::DontUseNativeDialog);
     dialog->setAcceptMode(QFileDialog::AcceptSave);
@@ -427,6 +429,7 @@ void frmInterp::Print() {
       return;
     target = chosen.first();
     ok = PrintToPdf(target);
+    if (ok) lblMess_->setText("No printer: the window was written to " + target);
   }
   if (!ok)
     messages_.Show("The window could not be printed on " + FromQ(target), kAppTitle,

@@ -345,6 +345,8 @@ TEST(InterpWindow, PrintsAnImageOfTheWindowToPdf) {
   rig.Trigger("mnuPrint");
   EXPECT_GT(QFile(chosen).size(), 1000);
   EXPECT_TRUE(rig.messages.shown.empty());
+  EXPECT_EQ(rig.form.findChild<QLabel*>("lblMess")->text(),
+            "No printer: the window was written to " + chosen);
 }
 
 TEST(InterpWindow, LauncherOpensBesideTheMainWindowAndUnloads) {

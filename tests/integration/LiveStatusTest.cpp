@@ -66,7 +66,7 @@ struct LiveRig {
     char pattern[] = "/tmp/kelvorin-live-XXXXXX";
     dir = mkdtemp(pattern);
     for (const char* name : {"ST_PARZ.TXT", "ST_JOY.TXT", "ST_JOYCMDS.TXT", "ST_SYMCONST.TXT"})
-      fs::copy_file(std::string(KELVORIN_BIN_DIR) + "/" + name, dir + "/" + name);
+      fs::copy_file(std::string(KELVORIN_SOURCE_DIR) + "/settings/" + name, dir + "/" + name);
     std::ofstream(dir + "/ST_CONFIG.TXT", std::ios::binary)
         << "\"MPORT\",1\r\n\"PORTTIMEOUT\",100\r\n\"MOVETIMEOUT\",10\r\n"
            "\"WAITPOLLINGINTERVAL\",20\r\n\"CONTRTYPE\",EZHR17\r\n\"Z_INSTALLED\",1\r\n"

@@ -382,7 +382,7 @@ TEST(LiftPanel, SetOriginAndClosingDuringARunAskFirst) {
   ASSERT_EQ(rig.messages.asked.size(), 1u);
   EXPECT_EQ(rig.messages.asked[0], "Make the position the lift stands at the origin (Z=0)?");
   rig.panel.ReadPosition();
-  EXPECT_EQ(rig.Status(), "Z=10");
+  EXPECT_EQ(rig.Status(), "Z=10.00");
 
   EXPECT_TRUE(rig.panel.MayClose(0));  // no program runs: no question
   EXPECT_EQ(rig.messages.asked.size(), 1u);
