@@ -4,7 +4,7 @@
 #include <QGuiApplication>
 
 #include "ui/ModalDialog.h"
-#include "ui/QtText.h"
+#include "platform/qt/QtText.h"
 #include "ui/frmFiles.h"
 #include "ui/frmParList.h"
 #include "ui/frmText.h"

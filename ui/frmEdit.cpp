@@ -5,7 +5,7 @@
 #include <QPushButton>
 
 #include "ui/FixedFont.h"
-#include "ui/QtText.h"
+#include "platform/qt/QtText.h"
 #include "ui/Twips.h"
 
 frmEdit::frmEdit(QWidget* parent)

@@ -26,7 +26,7 @@
 #include "panels/ProgEdit.h"
 #include "platform/MessageBoxes.h"
 #include "ui/ModalDialog.h"
-#include "ui/QtText.h"
+#include "platform/qt/QtText.h"
 #include "ui/Twips.h"
 #include "ui/frmFiles.h"
 
@@ -356,10 +356,14 @@ void frmInterp::SetRowHighlight(int16_t row, bool highlighted) {
   rows_[row].text->setStyleSheet(highlighted ? kTextLit : kNormal);
 }
 
-void frmInterp::SetMessage(const std::string& text) { lblMess_->setText(ToQ(text)); }
+void frmInterp::SetMessage(const std::string& text) {
+  lblMess_->setText(qttext::ShownText(text));
+}
 void frmInterp::SetTimeText(const std::string& text) { lblTime_->setText(ToQ(text)); }
 void frmInterp::SetRunIndicator(bool on) { optRun_->setChecked(on); }
-void frmInterp::SetCaption(const std::string& text) { setWindowTitle(ToQ(text)); }
+void frmInterp::SetCaption(const std::string& text) {
+  setWindowTitle(qttext::ShownText(text));
+}
 
 void frmInterp::SetScrollPosition(int16_t top, int16_t lines, int16_t rows) {
   scrollShown_ = true;
@@ -382,7 +386,7 @@ void frmInterp::ChooseFile(const FileRequest& request, std::string& dir, std::st
 
 
 bool frmInterp::AskOkCancel(const std::string& text, const std::string& title) {
-  auto* box = new QMessageBox(QMessageBox::NoIcon, ToQ(title), qttext::ShownLines(text),
+  auto* box = new QMessageBox(QMessageBox::NoIcon, qttext::ShownText(title), qttext::ShownMessage(text),
                               QMessageBox::Ok | QMessageBox::Cancel, this);
   return modal::Exec(box) == QMessageBox::Ok;
 }
@@ -432,7 +436,7 @@ void frmInterp::Print() {
     if (ok) lblMess_->setText("No printer: the window was written to " + target);
   }
   if (!ok)
-    messages_.Show("The window could not be printed on " + FromQ(target), kAppTitle,
+    messages_.Show("The window could not be printed on " + qttext::PathFromQ(target), kAppTitle,
                    MsgIcon::Exclamation);
 }
 

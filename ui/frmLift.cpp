@@ -21,7 +21,7 @@
 #include "server/STCommands.h"
 #include "ui/JogButton.h"
 #include "platform/qt/QtEventPump.h"
-#include "ui/QtText.h"
+#include "platform/qt/QtText.h"
 #include "ui/StopKey.h"
 #include "ui/Twips.h"
 
@@ -316,12 +316,13 @@ void frmLift::SetCommandText(const std::string& text) {
 }
 
 void frmLift::SetStatusText(const std::string& text) {
-  const QString q = ToQ(text);
-  lblMsg_->setText(q);
-  lblMsg_->setToolTip(q);
+  statusText_ = text;
+  const QString shown = qttext::ShownText(text);
+  lblMsg_->setText(shown);
+  lblMsg_->setToolTip(shown);
 }
 
-std::string frmLift::StatusText() const { return FromQ(lblMsg_->text()); }
+std::string frmLift::StatusText() const { return statusText_; }
 
 std::string frmLift::CommandText() const { return FromQ(cboCommand_->currentText()); }
 

@@ -108,6 +108,7 @@ class frmLift : public QMainWindow {
   QGroupBox* fraJoy_;
   QPushButton* cmdStop_;
   QLabel* lblMsg_;
+  std::string statusText_;  // lblMsg's bytes as the core gave them
   QLabel* lblTime_;
   QLabel* lblLink_;
   QLabel* lblState_;

@@ -12,7 +12,7 @@
 #include "parfiles/ParListEditor.h"
 #include "parfiles/TRAPAR.h"
 #include "platform/MessageBoxes.h"
-#include "ui/QtText.h"
+#include "platform/qt/QtText.h"
 #include "ui/Twips.h"
 
 namespace {

@@ -14,7 +14,7 @@
 #include "parfiles/TextFile.h"
 #include "platform/MessageBoxes.h"
 #include "ui/FixedFont.h"
-#include "ui/QtText.h"
+#include "platform/qt/QtText.h"
 
 namespace {
 
@@ -104,7 +104,7 @@ bool frmText::OpenFile(const std::string& path) {
   txtText_->setPlainText(QString(text).replace(QLatin1String("\r\n"), QLatin1String("\n")));
   txtText_->document()->setModified(false);
   path_ = path;
-  setWindowTitle(QString::fromStdString(path));
+  setWindowTitle(qttext::PathToQ(path));
   return true;
 }
 
@@ -114,7 +114,7 @@ void frmText::OpenText(const std::string& text, const std::string& caption) {
   txtText_->setPlainText(qttext::ShownLines(text));
   txtText_->document()->setModified(false);
   path_.clear();
-  setWindowTitle(QString::fromStdString(caption));
+  setWindowTitle(qttext::ShownText(caption));
 }
 
 std::string frmText::Text() const {
@@ -130,7 +130,7 @@ bool frmText::SaveTo(const std::string& path) {
     return false;
   }
   path_ = path;
-  setWindowTitle(QString::fromStdString(path));
+  setWindowTitle(qttext::PathToQ(path));
   txtText_->document()->setModified(false);
   statusBar()->showMessage("Saved", 3000);
   return true;
@@ -139,12 +139,12 @@ bool frmText::SaveTo(const std::string& path) {
 bool frmText::Save() { return path_.empty() ? SaveAs() : SaveTo(path_); }
 
 bool frmText::SaveAs() {
-  QFileDialog dialog(this, "Save As", QString::fromStdString(path_));
+  QFileDialog dialog(this, "Save As", qttext::PathToQ(path_));
   dialog.setObjectName("dlgSaveAs");
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
-  return SaveTo(dialog.selectedFiles().first().toStdString());
+  return SaveTo(qttext::PathFromQ(dialog.selectedFiles().first()));
 }
 
 void frmText::Find() {

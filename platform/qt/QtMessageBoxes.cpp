@@ -4,6 +4,8 @@
 #include <QMessageBox>
 #include <cstdio>
 
+#include "platform/qt/QtText.h"
+
 namespace {
 
 void Print(const std::string& text, const std::string& title) {
@@ -31,8 +33,8 @@ bool QtMessageBoxes::Headless() {
 void QtMessageBoxes::Show(const std::string& text, const std::string& title, MsgIcon icon) {
   if (!display_ || clientDepth_ > 0) Print(text, title);
   if (!display_) return;
-  auto* box = new QMessageBox(BoxIcon(icon), QString::fromLatin1(title),
-                              QString::fromLatin1(text).replace("\r\n", "\n"),
+  auto* box = new QMessageBox(BoxIcon(icon), qttext::ShownText(title),
+                              qttext::ShownMessage(text),
                               QMessageBox::Ok);
   box->setAttribute(Qt::WA_DeleteOnClose);
   if (clientDepth_ > 0) {
@@ -48,8 +50,7 @@ bool QtMessageBoxes::Ask(const std::string& text, const std::string& title) {
     Print(text + " (Cancel)", title);
     return false;
   }
-  QMessageBox box(QMessageBox::Question, QString::fromLatin1(title),
-                  QString::fromLatin1(text).replace("\r\n", "\n"),
+  QMessageBox box(QMessageBox::Question, qttext::ShownText(title), qttext::ShownMessage(text),
                   QMessageBox::Ok | QMessageBox::Cancel);
   box.setDefaultButton(QMessageBox::Ok);
   box.setEscapeButton(QMessageBox::Cancel);
