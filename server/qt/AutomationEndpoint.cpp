@@ -292,9 +292,15 @@ void AutomationEndpoint::ProcessNext(Connection* conn) {
 void AutomationEndpoint::RunLine(Connection* conn, std::string&& line) {
   std::string reply;
   conn->busy = true;
-  if (conn->kind == Kind::Command) host_.DdeExecute(line);
-  else reply = host_.Exec(line, conn->Link());
+  const bool request = conn->kind != Kind::Command;
+  if (request) reply = host_.Exec(line, conn->Link());
+  else host_.DdeExecute(line);
   conn->busy = false;
+  Answer(conn, reply);
+  if (request) host_.Replied();
+}
+
+void AutomationEndpoint::Answer(Connection* conn, std::string& reply) {
   if (conn->finished) return;
   std::replace(reply.begin(), reply.end(), '\n', ' ');
   reply.push_back('\n');
