@@ -7,6 +7,7 @@
 #include <sys/ioctl.h>
 
 #include <algorithm>
+#include <optional>
 #include <cerrno>
 #include <unistd.h>
 
@@ -101,14 +102,16 @@ bool QtSerialPort::IsOpen() const { return port_.isOpen(); }
 bool QtSerialPort::Write(std::string_view data, PortError& err) {
   Operation op(*this);
   if (!Usable(err)) return false;
-  const int fd = static_cast<int>(port_.handle());
-  const auto deadline = Clock::now() + std::chrono::milliseconds(WriteTimeoutMs(data.size()));
+  const int fd = Descriptor();
+  std::optional<Clock::time_point> deadline;  // from the first wait on
+  const size_t size = data.size();
   while (!data.empty()) {
     const ssize_t n = ::write(fd, data.data(), data.size());
     if (n > 0) {
       data.remove_prefix(static_cast<size_t>(n));
     } else if (n < 0 && errno == EAGAIN) {
-      if (!WaitWritable(fd, deadline)) {
+      if (!deadline) deadline = Clock::now() + std::chrono::milliseconds(WriteTimeoutMs(size));
+      if (!WaitWritable(fd, *deadline)) {
         err = {static_cast<int>(QSerialPort::TimeoutError), "Operation timed out"};
         return false;
       }
