@@ -305,13 +305,17 @@ bool frmLift::eventFilter(QObject* watched, QEvent* event) {
 }
 
 // A client that polls sends the same line again and again; the box is left alone then
-// (setting a line edit's text is costly, and it would only move the cursor).
+// (setting a line edit's text is costly, and it would only move the cursor). The texts
+// are compared as they stand, without making a copy of them first.
 void frmLift::SetCommandText(const std::string& text) {
-  const QString q = ToQ(text);
-  if (cboCommand_->currentText() != q) cboCommand_->setEditText(q);
+  const QLatin1String latin1(text.data(), static_cast<qsizetype>(text.size()));
+  if (cboCommand_->currentText() != latin1) cboCommand_->setEditText(latin1);
 }
 
-void frmLift::SetStatusText(const std::string& text) { lblMsg_->setText(ToQ(text)); }
+void frmLift::SetStatusText(const std::string& text) {
+  const QLatin1String latin1(text.data(), static_cast<qsizetype>(text.size()));
+  if (lblMsg_->text() != latin1) lblMsg_->setText(latin1);
+}
 
 std::string frmLift::StatusText() const { return FromQ(lblMsg_->text()); }
 
