@@ -30,6 +30,8 @@ Kelvorin::Kelvorin()
       joyParts_(std::make_unique<JoyParts>(*core_, messages_)),
       endpoint_(std::make_unique<AutomationEndpoint>(*this)) {
   windows_->SetCore(*core_, messages_);
+  pump_.beforeEvents = [this] { windows_->SuspendHold(); };
+  pump_.afterEvents = [this] { windows_->ResumeHold(); };
   WireInterpreter();
   WireJoystick();
   windows_->onUnloaded = [this] {
@@ -68,6 +70,8 @@ Kelvorin::~Kelvorin() {
   windows_->onUnloaded = nullptr;
   endpoint_->Close();
   if (core_->comm.CommIsInit() == 1) core_->startup.CloseAll();
+  pump_.beforeEvents = nullptr;
+  pump_.afterEvents = nullptr;
 }
 
 // The socket is served before anything else, so a client connects at once; its
@@ -107,11 +111,15 @@ void Kelvorin::ClientReleased() {
   QuitWhenUnused();
 }
 
+// The main window shows the request once its answer is out (Replied).
 std::string Kelvorin::Exec(const std::string& cmd, ClientLink link) {
+  windows_->HoldDisplay();
   QtMessageBoxes::ClientScope forClient(messages_);
   CmdObj::ConfinedFiles confined(core_->cmdObj, link == ClientLink::Tcp);
   return core_->cmds.ExecCmdString(cmd);
 }
+
+void Kelvorin::Replied() { windows_->ReleaseDisplay(); }
 
 void Kelvorin::DdeExecute(const std::string& text) {
   QtMessageBoxes::ClientScope forClient(messages_);

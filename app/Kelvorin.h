@@ -35,6 +35,7 @@ class Kelvorin : public AutomationHost {
   void ClientCreated() override;
   void ClientReleased() override;
   std::string Exec(const std::string& cmd, ClientLink link) override;
+  void Replied() override;
   void DdeExecute(const std::string& text) override;
   bool RequestsHeld() const override { return pump_.StopOnlyActive(); }
 

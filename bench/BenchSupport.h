@@ -74,14 +74,14 @@ class Sim {
   bool ok_ = false;
 };
 
-// A headless kelvorin for clients on `socket`.
+// A headless kelvorin for clients on `socket` (the one of binDir when given).
 class Server {
  public:
-  Server(const QString& dir, const QString& socket) {
+  Server(const QString& dir, const QString& socket, const QString& binDir = BinDir()) {
     proc_.setStandardOutputFile(QProcess::nullDevice());
     proc_.setStandardErrorFile(QProcess::nullDevice());
-    proc_.start(BinDir() + "/kelvorin", {"-platform", "offscreen", "--automation", "--socket",
-                                         socket, "--dir", dir});
+    proc_.start(binDir + "/kelvorin", {"-platform", "offscreen", "--automation", "--socket",
+                                       socket, "--dir", dir});
     proc_.waitForStarted(10000);
   }
   ~Server() {

@@ -14,6 +14,9 @@ class AutomationHost {
   virtual void ClientReleased() = 0;  // that connection closed (after its last Exec)
   // KelvorinCmd.Exec: the joined reply of the command line.
   virtual std::string Exec(const std::string& cmd, ClientLink link) = 0;
+  // After every Exec, once its reply is written (or has nowhere to go): what the request
+  // left for later (showing it in the main window) happens now.
+  virtual void Replied() {}
   // A DDE-style execute on the "Command" topic (fills the main window's command box,
   // status line and time label; nothing is returned).
   virtual void DdeExecute(const std::string& text) = 0;

@@ -7,6 +7,8 @@
 #include "platform/Clock.h"
 #include "ui/frmLift.h"
 
+#include <utility>
+
 MainWindowHost::MainWindowHost(Clock& clock, EventPump& pump) : clock_(clock), pump_(pump) {}
 
 // By now no handler of a window runs: one still waiting for its release goes too.
@@ -86,6 +88,8 @@ void MainWindowHost::UnloadMainWindow() {
   if (hooks.unloading) hooks.unloading();
   if (hooks.unloadInterpreter) hooks.unloadInterpreter();
   form_ = nullptr;
+  heldCommand_.reset();
+  heldStatus_.reset();
   leaving_ = form;
   form->Release();  // a handler of it may be on the stack, below a nested event loop
   if (onUnloaded) onUnloaded();
@@ -93,11 +97,38 @@ void MainWindowHost::UnloadMainWindow() {
 
 void MainWindowHost::SetCommandText(const std::string& text) {
   written_ = text;
-  if (form_) form_->SetCommandText(text);
+  if (!form_) return;
+  if (held_ > 0) heldCommand_ = text;
+  else form_->SetCommandText(text);
 }
 
 void MainWindowHost::SetStatusText(const std::string& text) {
-  if (form_) form_->SetStatusText(text);
+  if (!form_) return;
+  if (held_ > 0) heldStatus_ = text;
+  else form_->SetStatusText(text);
+}
+
+void MainWindowHost::ShowHeld() {
+  if (form_ && heldCommand_) form_->SetCommandText(*heldCommand_);
+  if (form_ && heldStatus_) form_->SetStatusText(*heldStatus_);
+  heldCommand_.reset();
+  heldStatus_.reset();
+}
+
+void MainWindowHost::ReleaseDisplay() {
+  if (held_ > 0) --held_;
+  ShowHeld();
+}
+
+void MainWindowHost::SuspendHold() {
+  ShowHeld();
+  suspended_.push_back(std::exchange(held_, 0));
+}
+
+void MainWindowHost::ResumeHold() {
+  if (suspended_.empty()) return;
+  held_ += suspended_.back();
+  suspended_.pop_back();
 }
 
 StatusLine* MainWindowHost::MainStatusLine() {
@@ -113,10 +144,14 @@ void MainWindowHost::ShowInterpMsg(const std::string& text) {
   if (hooks.showInterpMsg) hooks.showInterpMsg(text);
 }
 
-std::string MainWindowHost::Text() const { return form_ ? form_->StatusText() : std::string(); }
+std::string MainWindowHost::Text() const {
+  if (!form_) return std::string();
+  return heldStatus_ ? *heldStatus_ : form_->StatusText();
+}
 
 std::string MainWindowHost::CommandText() const {
-  return form_ ? form_->CommandText() : std::string();
+  if (!form_) return std::string();
+  return heldCommand_ ? *heldCommand_ : form_->CommandText();
 }
 
 std::optional<std::string> MainWindowHost::TypedCommandText() const {
@@ -125,8 +160,11 @@ std::optional<std::string> MainWindowHost::TypedCommandText() const {
   return text;
 }
 
+// The window shows a DDE execute as it runs, in order with its own writes.
 void MainWindowHost::DdeExecute(const std::string& text) {
   written_ = text;  // a client's line in the box is no operator's line
+  SuspendHold();
   if (form_) form_->DdeExecute(text);
   else core_->cmds.ExecCmdString(text);
+  ResumeHold();
 }

@@ -6,6 +6,8 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "platform/StatusLine.h"
 #include "platform/WindowHost.h"
@@ -79,6 +81,17 @@ class MainWindowHost : public WindowHost, public StatusLine {
 
   // A DDE-style execute: through the main window when it is loaded.
   void DdeExecute(const std::string& text);
+
+  // While a client's request runs, what it writes to the command box and the status
+  // line is kept (readers get it at once) and shown when the request lets go, once its
+  // answer is out: the window's repainting does not delay the answer. Requests nest.
+  void HoldDisplay() { ++held_; }
+  void ReleaseDisplay();
+  // Around events that run inside a request (and a DDE execute): what is kept is shown
+  // first, and what is written meanwhile (a tick, the operator, a nested request) is
+  // shown in its turn.
+  void SuspendHold();
+  void ResumeHold();
   frmLift* MainWindow() const { return form_; }
 
  private:
@@ -91,4 +104,8 @@ class MainWindowHost : public WindowHost, public StatusLine {
   QPointer<frmLift> form_;
   QPointer<frmLift> leaving_;  // unloaded, deleted once its last handler has returned
   std::string written_;        // the command box's text as last written
+  void ShowHeld();
+  int held_ = 0;               // requests holding the display
+  std::vector<int> suspended_;  // held_ of the requests whose events run
+  std::optional<std::string> heldCommand_, heldStatus_;
 };

@@ -309,13 +309,15 @@ bool frmLift::eventFilter(QObject* watched, QEvent* event) {
 }
 
 // A client that polls sends the same line again and again; the box is left alone then
-// (setting a line edit's text is costly, and it would only move the cursor).
+// (setting a line edit's text is costly, and it would only move the cursor). The texts
+// are compared as they stand, without making a copy of them first.
 void frmLift::SetCommandText(const std::string& text) {
-  const QString q = ToQ(text);
-  if (cboCommand_->currentText() != q) cboCommand_->setEditText(q);
+  const QLatin1String latin1(text.data(), static_cast<qsizetype>(text.size()));
+  if (cboCommand_->currentText() != latin1) cboCommand_->setEditText(latin1);
 }
 
 void frmLift::SetStatusText(const std::string& text) {
+  if (text == statusText_) return;  // a repeated reply: nothing to draw
   statusText_ = text;
   const QString shown = qttext::ShownText(text);
   lblMsg_->setText(shown);

@@ -81,7 +81,17 @@ QtEventPump::QtEventPump() : filter_(new StopOnlyFilter) {}
 
 QtEventPump::~QtEventPump() { delete filter_; }
 
-void QtEventPump::ProcessEvents() { QCoreApplication::processEvents(); }
+// Runs fn between beforeEvents and afterEvents.
+template <typename Fn>
+void QtEventPump::Around(Fn&& fn) {
+  if (beforeEvents) beforeEvents();
+  fn();
+  if (afterEvents) afterEvents();
+}
+
+void QtEventPump::ProcessEvents() {
+  Around([] { QCoreApplication::processEvents(); });
+}
 
 // Socket notifiers and timers are not even looked at (their events stay pending or come
 // again); what is already queued passes the filter. Nested calls share one filter.
@@ -89,8 +99,10 @@ void QtEventPump::ProcessStopOnly() {
   QCoreApplication* app = QCoreApplication::instance();
   if (!app) return;
   if (depth_++ == 0) app->installEventFilter(filter_);
-  QCoreApplication::processEvents(QEventLoop::ExcludeSocketNotifiers |
-                                  QEventLoop::X11ExcludeTimers);
+  Around([] {
+    QCoreApplication::processEvents(QEventLoop::ExcludeSocketNotifiers |
+                                    QEventLoop::X11ExcludeTimers);
+  });
   if (--depth_ == 0) app->removeEventFilter(filter_);
 }
 

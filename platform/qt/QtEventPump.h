@@ -1,6 +1,8 @@
 #pragma once
 #include <QObject>
 
+#include <functional>
+
 #include "platform/EventPump.h"
 
 // Lets pending window events, socket requests and timer ticks run; or, for the waits that
@@ -12,6 +14,10 @@ class QtEventPump : public EventPump {
 
   void ProcessEvents() override;
   void ProcessStopOnly() override;
+  // Told before and after every pass of events (the main window shows what a running
+  // request has kept back from it).
+  std::function<void()> beforeEvents;
+  std::function<void()> afterEvents;
   // Inside ProcessStopOnly: whatever else is due must wait.
   bool StopOnlyActive() const { return depth_ > 0; }
 
@@ -26,6 +32,8 @@ class QtEventPump : public EventPump {
 
  private:
   class StopOnlyFilter;
+  template <typename Fn>
+  void Around(Fn&& fn);
   StopOnlyFilter* filter_;
   int depth_ = 0;
 };

@@ -7,6 +7,7 @@
 #include <sys/ioctl.h>
 
 #include <algorithm>
+#include <optional>
 #include <cerrno>
 #include <unistd.h>
 
@@ -56,6 +57,7 @@ bool QtSerialPort::Open(const std::string& name, PortError& err) {
   Operation op(*this);
   lost_ = false;
   pending_.clear();
+  taken_.clear();
   port_.setPortName(QString::fromStdString(name));
   port_.setBaudRate(QSerialPort::Baud9600);
   port_.setDataBits(QSerialPort::Data8);
@@ -87,6 +89,7 @@ bool QtSerialPort::Close(PortError& err) {
   // Whatever the closing itself reported belongs to the device just let go.
   lost_ = false;
   pending_.clear();
+  taken_.clear();
   countersSupported_ = false;
   return true;
 }
@@ -99,14 +102,16 @@ bool QtSerialPort::IsOpen() const { return port_.isOpen(); }
 bool QtSerialPort::Write(std::string_view data, PortError& err) {
   Operation op(*this);
   if (!Usable(err)) return false;
-  const int fd = static_cast<int>(port_.handle());
-  const auto deadline = Clock::now() + std::chrono::milliseconds(WriteTimeoutMs(data.size()));
+  const int fd = Descriptor();
+  std::optional<Clock::time_point> deadline;  // from the first wait on
+  const size_t size = data.size();
   while (!data.empty()) {
     const ssize_t n = ::write(fd, data.data(), data.size());
     if (n > 0) {
       data.remove_prefix(static_cast<size_t>(n));
     } else if (n < 0 && errno == EAGAIN) {
-      if (!WaitWritable(fd, deadline)) {
+      if (!deadline) deadline = Clock::now() + std::chrono::milliseconds(WriteTimeoutMs(size));
+      if (!WaitWritable(fd, *deadline)) {
         err = {static_cast<int>(QSerialPort::TimeoutError), "Operation timed out"};
         return false;
       }
@@ -127,33 +132,64 @@ bool QtSerialPort::WriteFailed(int error, PortError& err) {
   return false;
 }
 
+// With nothing at hand, a poll of the descriptor without waiting, so that bytes that just
+// came count (and a hang-up is noticed); it is read only when there is something to see.
 long QtSerialPort::Waiting(PortError& err) {
   Operation op(*this);
   if (!Usable(err)) return -1;
-  // A poll of the descriptor without waiting, so that bytes that just came count; Qt is
-  // asked to take them in (or to notice a hang-up) only when there is something to see.
-  if (port_.bytesAvailable() == 0 && DescriptorStirs()) port_.waitForReadyRead(0);
+  if (port_.bytesAvailable() == 0 && taken_.empty()) TakeWhenReady(0);
   NoteLineErrors();
-  if (port_.bytesAvailable() == 0 && !Usable(err)) return -1;
-  return static_cast<long>(port_.bytesAvailable());
+  const auto waiting = static_cast<long>(port_.bytesAvailable()) + static_cast<long>(taken_.size());
+  if (waiting == 0 && !Usable(err)) return -1;
+  return waiting;
 }
 
+// What was read from the descriptor came before anything Qt's event loop took in since:
+// the descriptor is read only while Qt's buffer is empty.
 bool QtSerialPort::Read(std::string& out, PortError& err) {
   Operation op(*this);
   if (!port_.isOpen()) return Usable(err);
-  const QByteArray bytes = port_.readAll();
-  out.append(bytes.constData(), static_cast<size_t>(bytes.size()));
-  return !bytes.isEmpty() || Usable(err);
+  const size_t before = out.size();
+  out += taken_;
+  taken_.clear();
+  if (port_.bytesAvailable() > 0) {
+    const QByteArray bytes = port_.readAll();
+    out.append(bytes.constData(), static_cast<size_t>(bytes.size()));
+  }
+  return out.size() > before || Usable(err);
 }
 
 bool QtSerialPort::WaitForData(int timeoutMs) {
   Operation op(*this);
   PortError ignored;
   if (!Usable(ignored)) return false;
-  if (port_.bytesAvailable() > 0) return true;
-  const bool arrived = port_.waitForReadyRead(std::max(timeoutMs, 0));
+  if (port_.bytesAvailable() > 0 || !taken_.empty()) return true;
+  TakeWhenReady(std::max(timeoutMs, 0));
   NoteLineErrors();
-  return arrived && port_.bytesAvailable() > 0;
+  return !taken_.empty();
+}
+
+// Waits up to timeoutMs for the descriptor to stir, then takes what it holds. When it
+// stirred but gives nothing (a hang-up) or fails, the device is gone, as when Qt's own
+// read finds that.
+void QtSerialPort::TakeWhenReady(int timeoutMs) {
+  pollfd pfd{Descriptor(), POLLIN, 0};
+  if (::poll(&pfd, 1, timeoutMs) <= 0) return;
+  char buf[512];
+  bool first = true;
+  for (;;) {
+    const ssize_t n = ::read(pfd.fd, buf, sizeof buf);
+    if (n < 0 && errno == EINTR) continue;
+    if (n > 0) taken_.append(buf, static_cast<size_t>(n));
+    if (n <= 0 && first && !(n < 0 && errno == EAGAIN)) {
+      const int error = n == 0 ? EIO : errno;
+      const bool resource = error == EIO || error == EBADF;
+      MarkLost(static_cast<int>(resource ? QSerialPort::ResourceError : QSerialPort::ReadError),
+               qt_error_string(error).toStdString());
+    }
+    if (n < static_cast<ssize_t>(sizeof buf)) return;
+    first = false;
+  }
 }
 
 void QtSerialPort::OnError(QSerialPort::SerialPortError error) {
@@ -191,12 +227,6 @@ std::string QtSerialPort::LossDescription(const std::string& reported) const {
   if (pfd.fd >= 0 && ::poll(&pfd, 1, 0) > 0 && (pfd.revents & POLLHUP))
     return "Device hung up";
   return reported;
-}
-
-// Bytes, a hang-up or an error on the descriptor (a failed poll counts too).
-bool QtSerialPort::DescriptorStirs() const {
-  pollfd pfd{static_cast<int>(port_.handle()), POLLIN, 0};
-  return ::poll(&pfd, 1, 0) != 0;
 }
 
 bool QtSerialPort::WaitWritable(int fd, Clock::time_point deadline) {

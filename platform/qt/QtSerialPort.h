@@ -1,6 +1,8 @@
 #pragma once
 // The real serial port on QSerialPort: 9600 baud, 8 data bits, no parity, 1 stop bit,
-// no flow control. Blocking waits use the port's own poll, so no event loop runs.
+// no flow control. An exchange writes to and reads from the descriptor itself and waits
+// on it with poll, so no event loop runs; Qt's buffer holds only what its event loop took
+// in between exchanges, and is handed out before anything read later.
 //
 // Events (line errors read from the kernel's counters, device loss) are raised between
 // operations: an event noticed while an operation is under way is held until that
@@ -38,8 +40,9 @@ class QtSerialPort : public SerialPort {
   void OnError(QSerialPort::SerialPortError error);
   void MarkLost(int code, const std::string& text);
   bool WriteFailed(int error, PortError& err);
+  void TakeWhenReady(int timeoutMs);
+  int Descriptor() const { return static_cast<int>(port_.handle()); }
   static bool WaitWritable(int fd, Clock::time_point deadline);
-  bool DescriptorStirs() const;
   bool Usable(PortError& err) const;
   PortError CurrentError() const;
   std::string LossDescription(const std::string& reported) const;
@@ -50,6 +53,7 @@ class QtSerialPort : public SerialPort {
   void FlushEvents();
 
   QSerialPort port_;
+  std::string taken_;         // read from the descriptor, not yet handed out
   int depth_ = 0;             // operations under way (nested through event handlers)
   bool flushing_ = false;
   std::deque<int> pending_;   // events held until the current operation is done

@@ -23,7 +23,9 @@ namespace {
 // Bytes held in our line buffer: the longest line, its LF, or one byte more than the
 // longest line to know that it is too long.
 constexpr qsizetype kFillCap = AutomationEndpoint::kMaxLineBytes + 1;
-// One read from a socket; a request line rarely needs a second.
+// The first read from a socket, and each one after it; a request line rarely needs a
+// second.
+constexpr qsizetype kFirstRead = 512;
 constexpr qsizetype kReadChunk = 64 * 1024;
 // Answers not yet taken by the client; beyond it the connection pauses.
 constexpr qsizetype kOutCap = 1024 * 1024;
@@ -72,6 +74,13 @@ class AutomationEndpoint::Connection : public QObject {
       pending.remove(0, start);
       start = 0;
     }
+    // A request is mostly a few bytes: the first read is into a small buffer.
+    char first[kFirstRead];
+    const qsizetype want = std::min(room, kFirstRead);
+    const qsizetype firstGot = stream->Read(first, want);
+    pending.append(first, firstGot);
+    if (firstGot < want) return;
+    room -= firstGot;
     while (room > 0) {
       const qsizetype chunk = std::min(room, kReadChunk);
       const qsizetype old = pending.size();
@@ -292,9 +301,15 @@ void AutomationEndpoint::ProcessNext(Connection* conn) {
 void AutomationEndpoint::RunLine(Connection* conn, std::string&& line) {
   std::string reply;
   conn->busy = true;
-  if (conn->kind == Kind::Command) host_.DdeExecute(line);
-  else reply = host_.Exec(line, conn->Link());
+  const bool request = conn->kind != Kind::Command;
+  if (request) reply = host_.Exec(line, conn->Link());
+  else host_.DdeExecute(line);
   conn->busy = false;
+  Answer(conn, reply);
+  if (request) host_.Replied();
+}
+
+void AutomationEndpoint::Answer(Connection* conn, std::string& reply) {
   if (conn->finished) return;
   std::replace(reply.begin(), reply.end(), '\n', ' ');
   reply.push_back('\n');

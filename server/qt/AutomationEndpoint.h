@@ -69,6 +69,7 @@ class AutomationEndpoint : public QObject {
   void OnWritten(Connection* conn);
   void ProcessNext(Connection* conn);
   void RunLine(Connection* conn, std::string&& line);
+  void Answer(Connection* conn, std::string& reply);
   void RefuseLongLine(Connection* conn);
   void EndWhenSent(Connection* conn);
   void ScheduleNext(Connection* conn);

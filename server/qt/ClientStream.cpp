@@ -1,5 +1,6 @@
 #include "server/qt/ClientStream.h"
 
+#include <QEvent>
 #include <QSocketNotifier>
 
 #include <cerrno>
@@ -10,24 +11,40 @@
 
 namespace {
 bool WouldBlock() { return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR; }
+
+// Readiness goes straight to its handler, without a signal emission on the way.
+class Notifier : public QSocketNotifier {
+ public:
+  Notifier(int fd, Type type, QObject* parent, std::function<void()> ready)
+      : QSocketNotifier(fd, type, parent), ready_(std::move(ready)) {}
+
+ protected:
+  bool event(QEvent* e) override {
+    if (e->type() != QEvent::SockAct) return QSocketNotifier::event(e);
+    ready_();
+    return true;
+  }
+
+ private:
+  std::function<void()> ready_;
+};
 }  // namespace
 
 ClientStream::ClientStream(int fd, QObject* parent)
     : QObject(parent),
       fd_(fd),
-      readable_(new QSocketNotifier(fd, QSocketNotifier::Read, this)),
-      writable_(new QSocketNotifier(fd, QSocketNotifier::Write, this)) {
+      readable_(new Notifier(fd, QSocketNotifier::Read, this,
+                             [this] {
+                               if (onReadable) onReadable();
+                             })),
+      writable_(new Notifier(fd, QSocketNotifier::Write, this, [this] {
+        Flush();
+        if (onWritten) onWritten();
+      })) {
   ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) | O_NONBLOCK);
   ::fcntl(fd_, F_SETFD, FD_CLOEXEC);
   writable_->setEnabled(false);
   readable_->setEnabled(false);
-  connect(readable_, &QSocketNotifier::activated, this, [this] {
-    if (onReadable) onReadable();
-  });
-  connect(writable_, &QSocketNotifier::activated, this, [this] {
-    Flush();
-    if (onWritten) onWritten();
-  });
 }
 
 ClientStream::~ClientStream() { Close(); }

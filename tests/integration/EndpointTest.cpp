@@ -74,6 +74,9 @@ class FakeHost : public AutomationHost {
   }
   void DdeExecute(const std::string& text) override { dde.push_back(text); }
   bool RequestsHeld() const override { return held; }
+  void Replied() override {
+    if (onReplied) onReplied();
+  }
 
   int Count(const std::string& entry) const {
     return int(std::count(log.begin(), log.end(), entry));
@@ -87,7 +90,7 @@ class FakeHost : public AutomationHost {
   std::vector<std::string> log;
   std::vector<std::string> dde;
   std::vector<ClientLink> links;
-  std::function<void()> onSleep, onHold, onExec;
+  std::function<void()> onSleep, onHold, onExec, onReplied;
   std::function<bool()> holdUntil = [] { return false; };
   bool holdReached = false;
   bool held = false;
@@ -395,6 +398,27 @@ TEST_F(EndpointTest, CommandTopicExecutesAndAnswersAnEmptyLine) {
   RunEventsUntil([] { return false; }, 50);
   EXPECT_EQ(host.Count("released"), 0);
   EXPECT_TRUE(host.log.empty());
+}
+
+// What a request leaves for later (the main window's display) runs once its answer is
+// out; the "Command" topic's executes are not requests.
+TEST_F(EndpointTest, TheHostIsToldOnceEachAnswerIsOut) {
+  programs::RawClient raw(path);
+  ASSERT_TRUE(raw.Connected());
+  std::vector<QByteArray> arrived;
+  host.onReplied = [&] {
+    QByteArray got;
+    raw.TakeArrived(got);
+    arrived.push_back(got);
+  };
+  raw.Send("a\nb\n");
+  EXPECT_TRUE(RunEventsUntil([&] { return arrived.size() == 2; }));
+  EXPECT_EQ(arrived, (std::vector<QByteArray>{"a\n", "b\n"}));
+
+  auto c = Connect(socketpath::CommandSocketPath(path));
+  c->Send("Show\n");
+  EXPECT_EQ(c->Answer(), "");
+  EXPECT_EQ(arrived.size(), 2u);
 }
 
 // A socket file left at path by a server that died without removing it.

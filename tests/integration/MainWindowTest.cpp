@@ -119,6 +119,37 @@ TEST(MainWindow, RepeatedClientCommandLeavesTheBoxAlone) {
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
+// While a client's request holds the display, the box and status line change once it
+// lets go (readers see the texts at once); events that run inside it show what is kept
+// first, and what is written meanwhile goes straight through.
+TEST(MainWindow, AHeldDisplayShowsOnReleaseAndBeforeEventsRun) {
+  WindowRig rig;
+  auto& cmds = rig.core.cmds;
+  auto* box = rig.Find<QComboBox>("cboCommand");
+  rig.host.HoldDisplay();
+  cmds.ExecCmdString("Delay 1");
+  EXPECT_EQ(box->currentText(), "");
+  EXPECT_EQ(rig.Status(), "");
+  EXPECT_EQ(rig.host.CommandText(), "Delay 1");
+  EXPECT_EQ(rig.host.Text(), "1");
+  rig.host.ReleaseDisplay();
+  EXPECT_EQ(box->currentText(), "Delay 1");
+  EXPECT_EQ(rig.Status(), "1");
+
+  rig.host.HoldDisplay();
+  cmds.ExecCmdString("Delay 2");
+  rig.host.SuspendHold();
+  EXPECT_EQ(rig.Status(), "2");
+  cmds.ExecCmdString("Delay 3");
+  EXPECT_EQ(rig.Status(), "3");
+  rig.host.ResumeHold();
+  cmds.ExecCmdString("Delay 4");
+  EXPECT_EQ(rig.Status(), "3");
+  rig.host.ReleaseDisplay();
+  EXPECT_EQ(rig.Status(), "4");
+  EXPECT_EQ(box->currentText(), "Delay 4");
+}
+
 TEST(MainWindow, ClientCommandsShowHideAndUnloadTheWindow) {
   WindowRig rig;
   auto& cmds = rig.core.cmds;

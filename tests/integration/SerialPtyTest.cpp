@@ -159,6 +159,37 @@ TEST_F(SerialPtyTest, LateReplyIsDiscardedBeforeTheNextCommand) {
             std::vector<std::string>{"CommOut discarded stale input: /0`\\x03\\r\\n"});
 }
 
+// The port reads the descriptor itself during an exchange, while Qt's event loop takes in
+// what comes between exchanges: whichever holds the older bytes hands them out first.
+TEST_F(SerialPtyTest, BytesComeOutInTheOrderTheyArrivedWhoeverTookThemIn) {
+  const auto runEvents = [] {
+    for (int i = 0; i < 20; ++i) {
+      std::this_thread::sleep_for(2ms);
+      QCoreApplication::processEvents();
+    }
+  };
+  PortError err;
+  std::string got;
+  pty.Write("ab");
+  runEvents();  // Qt's buffer holds "ab"
+  pty.Write("cd");
+  std::this_thread::sleep_for(20ms);
+  while (got.size() < 4 && port.WaitForData(1000)) {
+    ASSERT_GT(port.Waiting(err), 0);
+    port.Read(got, err);
+  }
+  EXPECT_EQ(got, "abcd");
+
+  got.clear();
+  pty.Write("ef");
+  ASSERT_TRUE(port.WaitForData(1000));  // taken from the descriptor
+  pty.Write("gh");
+  runEvents();  // Qt's event loop takes in "gh"
+  ASSERT_GE(port.Waiting(err), 4);
+  port.Read(got, err);
+  EXPECT_EQ(got, "efgh");
+}
+
 TEST_F(SerialPtyTest, HangUpDuringExchangesClosesPortOnceAndFailsFast) {
   comm.CommSetTimeout(3000);
   std::string received;
