@@ -254,7 +254,7 @@ void frmFiles::ScrollTreeToFolder() {
   if (!inTree.isValid()) return;
   for (QModelIndex above = inTree.parent(); above.isValid(); above = above.parent())
     Dir1_->expand(above);
-  Dir1_->scrollTo(inTree, QAbstractItemView::PositionAtCenter);
+  Dir1_->scrollTo(inTree);  // only when it is out of view: a click never moves the tree
 }
 
 // The file list shows files only (a folder the model still knows from an earlier visit
