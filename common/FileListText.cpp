@@ -89,4 +89,39 @@ std::vector<std::string> SplitPatterns(const std::string& patterns) {
   return words;
 }
 
+std::string TypedFolder(const std::string& current, const std::string& typed) {
+  const std::string path = !typed.empty() && typed.front() == '/' ? typed : JoinPath(current, typed);
+  std::vector<std::string> parts;
+  std::istringstream in(path);
+  for (std::string part; std::getline(in, part, '/');) {
+    if (part.empty() || part == ".") continue;
+    if (part != "..") parts.push_back(part);
+    else if (!parts.empty()) parts.pop_back();
+  }
+  std::string folder;
+  for (const std::string& part : parts) folder += "/" + part;
+  return folder.empty() ? "/" : folder;
+}
+
+std::string NoSuchFolder(const std::string& path) {
+  return "The folder " + path + " does not exist";
+}
+
+std::string DeleteQuestion(const std::vector<std::string>& names) {
+  std::string text = names.size() == 1 ? "Delete this file?" : "Delete these " +
+                     std::to_string(names.size()) + " files?";
+  for (size_t i = 0; i < names.size() && i < kNamesAsked; ++i) text += "\n" + names[i];
+  if (names.size() > kNamesAsked)
+    text += "\n... and " + std::to_string(names.size() - kNamesAsked) + " more";
+  return text;
+}
+
+std::string CopyReport(int copied, const std::string& target,
+                       const std::vector<std::string>& errors) {
+  std::string text = "Copied " + std::to_string(copied) + (copied == 1 ? " file" : " files") +
+                     " into " + target;
+  for (const std::string& error : errors) text += "\n" + error;
+  return text;
+}
+
 }  // namespace filelist

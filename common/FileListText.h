@@ -45,4 +45,18 @@ std::vector<std::string> NameFilters(const std::string& filter);
 // The blank-separated words of a pattern list.
 std::vector<std::string> SplitPatterns(const std::string& patterns);
 
+// A folder typed by the operator: an absolute path as typed, a relative one below the
+// current folder; "." and ".." resolved, no final "/" except at the root.
+std::string TypedFolder(const std::string& current, const std::string& typed);
+// "The folder PATH does not exist".
+std::string NoSuchFolder(const std::string& path);
+
+// The question before files are deleted, naming them (the first kNamesAsked, then how
+// many more).
+inline constexpr size_t kNamesAsked = 12;
+std::string DeleteQuestion(const std::vector<std::string>& names);
+// What a copy did: how many files went where, then every error on a line of its own.
+std::string CopyReport(int copied, const std::string& target,
+                       const std::vector<std::string>& errors);
+
 }  // namespace filelist

@@ -95,6 +95,13 @@ std::string LineOf(const std::string& element) {
   return quoted + '"';
 }
 
+// The text after the comma that ends the value: `"NAME",value, remark` gives "remark".
+std::string RemarkOf(const std::string& line) {
+  const size_t comma = line.find(',');
+  const size_t next = comma == std::string::npos ? comma : line.find(',', comma + 1);
+  return next == std::string::npos ? std::string() : TrimBlanks(line.substr(next + 1));
+}
+
 std::string EntryLine(const ParEntry& entry) {
   return "\"" + entry.Name + "\"," + TRAPAR::ValueText(entry.Value);
 }
@@ -243,6 +250,16 @@ int16_t TRAPAR::ParUpdateFile(const std::string& path, const ParTable& table) {
   if (k < table.size() && !text.empty() && text.back() != '\n') text += eol;
   for (; k < table.size(); ++k) text += EntryLine(table[k]) + eol;
   return textfile::ReplaceAtomically(path, text) ? 1 : -1;
+}
+
+std::vector<std::string> TRAPAR::ParReadRemarks(const std::string& path) {
+  std::vector<std::string> lines, remarks;
+  if (textfile::ReadLines(path, lines) != textfile::ReadStatus::Ok) return remarks;
+  for (const std::string& line : lines) {
+    ParEntry entry;
+    if (ParseParLine(line, entry) == LineKind::Entry) remarks.push_back(RemarkOf(line));
+  }
+  return remarks;
 }
 
 int16_t TRAPAR::ParLoad() { return ParReadFile(ParGetPath(), table_); }

@@ -54,6 +54,10 @@ class TRAPAR {
   // A missing file is written whole, as ParWriteFile writes it. 1; -1 when the file
   // cannot be read or written (the old file stays intact).
   int16_t ParUpdateFile(const std::string& path, const ParTable& table);
+  // The remark of each setting line of the file at path, in the order of its entries:
+  // the text after the value's comma, trimmed (empty when the line has none). Empty when
+  // the file cannot be read; no message.
+  static std::vector<std::string> ParReadRemarks(const std::string& path);
 
   int16_t ParLoad();
   int16_t ParLoadTable(ParTable& table, Entries entries = Entries::Any);

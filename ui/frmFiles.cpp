@@ -18,6 +18,7 @@
 #include <QMessageBox>
 #include <QShowEvent>
 #include <QStorageInfo>
+#include <QTimer>
 #include <QTreeView>
 
 #include "common/FileListText.h"
@@ -26,6 +27,8 @@
 #include "ui/frmText.h"
 
 namespace {
+
+constexpr const char* kNothingSelected = "No file is selected";
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 std::string S(const QString& text) { return text.toStdString(); }
@@ -65,7 +68,8 @@ frmFiles::frmFiles(MessageBoxes& messages, QWidget* parent)
       File1_(new QListView(this)),
       cboFilter_(new QComboBox(this)),
       txtFile_(new QLineEdit(this)),
-      txtDir_(new QLineEdit(this)) {
+      txtDir_(new QLineEdit(this)),
+      lblPrompt_(new QLabel(this)) {
   setObjectName("frmFiles");
   BuildControls();
   resize(640, 440);
@@ -99,21 +103,25 @@ void frmFiles::BuildControls() {
 
   cboFilter_->setEditable(true);
   cboFilter_->setInsertPolicy(QComboBox::NoInsert);
-  txtDir_->setReadOnly(true);
+  cboFilter_->setCompleter(nullptr);  // "*" stays "*", not the first pattern it begins
+  txtDir_->setToolTip("Type a folder and press Enter");
+  lblPrompt_->setObjectName("lblPrompt");
+  lblPrompt_->hide();
 
   auto* bar = new QMenuBar(this);
   BuildMenus(bar);
   auto* grid = new QGridLayout(this);  // resizing re-lays the boxes out to fill the window
   grid->setMenuBar(bar);
-  grid->addWidget(Drive1_, 0, 0);
-  grid->addWidget(cboFilter_, 0, 1);
-  grid->addWidget(Dir1_, 1, 0);
-  grid->addWidget(File1_, 1, 1);
-  grid->addWidget(txtDir_, 2, 0, 1, 2);
-  grid->addWidget(txtFile_, 3, 0, 1, 2);
+  grid->addWidget(lblPrompt_, 0, 0, 1, 2);
+  grid->addWidget(Drive1_, 1, 0);
+  grid->addWidget(cboFilter_, 1, 1);
+  grid->addWidget(Dir1_, 2, 0);
+  grid->addWidget(File1_, 2, 1);
+  grid->addWidget(txtDir_, 3, 0, 1, 2);
+  grid->addWidget(txtFile_, 4, 0, 1, 2);
   grid->setColumnStretch(0, 1);
   grid->setColumnStretch(1, 1);
-  grid->setRowStretch(1, 1);
+  grid->setRowStretch(2, 1);
 
   connect(Drive1_, &QComboBox::activated, this, &frmFiles::ChangeDrive);
   connect(Dir1_->selectionModel(), &QItemSelectionModel::currentChanged, this,
@@ -125,6 +133,18 @@ void frmFiles::BuildControls() {
   connect(File1_, &QListView::doubleClicked, this, &frmFiles::FileDoubleClicked);
   connect(txtFile_, &QLineEdit::textEdited, this,
           [this](const QString& text) { resFile_ = S(text); });
+  connect(txtDir_, &QLineEdit::returnPressed, this, &frmFiles::OpenTypedFolder);
+  // The tree loads its folders in the background: once the ones above the current folder
+  // are in (and sorted, a moment later), it scrolls to it; folders the operator opens
+  // elsewhere leave the view where it is.
+  connect(dirModel_, &QFileSystemModel::directoryLoaded, this, [this](const QString& path) {
+    const QString folder = Q(resDir_);
+    if (path != "/" && folder != path && !folder.startsWith(path + "/")) return;
+    ScrollTreeToFolder();
+    QTimer::singleShot(100, this, &frmFiles::ScrollTreeToFolder);
+  });
+  connect(fileModel_, &QFileSystemModel::rowsInserted, this, &frmFiles::HideFolders);
+  connect(fileModel_, &QFileSystemModel::layoutChanged, this, &frmFiles::HideFolders);
 }
 
 void frmFiles::Choose(const FileRequest& request, MessageBoxes& messages, QWidget* parent,
@@ -140,6 +160,14 @@ void frmFiles::Choose(const FileRequest& request, MessageBoxes& messages, QWidge
     dir = chosen.GetResDir();
     file = chosen.GetResFile();
   });
+}
+
+// The picker of a copy's target: it says what it is for, and offers no file commands.
+void frmFiles::AskForFolder(const std::string& prompt) {
+  lblPrompt_->setText(Q(prompt));
+  lblPrompt_->show();
+  for (const char* name : {"mnuCopy", "mnuDelete", "mnuView"})
+    if (auto* menu = findChild<QMenu*>(name)) menu->menuAction()->setVisible(false);
 }
 
 void frmFiles::BuildMenus(QMenuBar* bar) {
@@ -209,13 +237,46 @@ void frmFiles::ChangeFolder(const QString& path) {
   txtDir_->setText(folder);
   fileModel_->setRootPath(folder);
   File1_->setRootIndex(fileModel_->index(folder));
+  HideFolders();
   const QModelIndex inTree = dirModel_->index(folder);
   if (inTree.isValid() && Dir1_->currentIndex() != inTree) {
     loading_ = true;
     Dir1_->setCurrentIndex(inTree);
-    Dir1_->scrollTo(inTree);
     loading_ = false;
   }
+  ScrollTreeToFolder();
+}
+
+// The folders above the current one are opened here: the tree's own scrolling does not
+// open them while the window is not yet on the screen.
+void frmFiles::ScrollTreeToFolder() {
+  const QModelIndex inTree = dirModel_->index(Q(resDir_));
+  if (!inTree.isValid()) return;
+  for (QModelIndex above = inTree.parent(); above.isValid(); above = above.parent())
+    Dir1_->expand(above);
+  Dir1_->scrollTo(inTree);  // only when it is out of view: a click never moves the tree
+}
+
+// The file list shows files only (a folder the model still knows from an earlier visit
+// would otherwise appear).
+void frmFiles::HideFolders() {
+  const QModelIndex root = File1_->rootIndex();
+  for (int row = 0; row < fileModel_->rowCount(root); ++row)
+    File1_->setRowHidden(row, fileModel_->isDir(fileModel_->index(row, 0, root)));
+}
+
+void frmFiles::OpenTypedFolder() {
+  const std::string folder = filelist::TypedFolder(resDir_, S(txtDir_->text()));
+  if (!QFileInfo(Q(folder)).isDir()) {
+    messages_.Show(filelist::NoSuchFolder(folder), kAppTitle, MsgIcon::Exclamation);
+    return;
+  }
+  const QString root = QStorageInfo(Q(folder)).rootPath();
+  if (Drive1_->findText(root) >= 0 && Drive1_->currentText() != root) {
+    Drive1_->setCurrentIndex(Drive1_->findText(root));
+    ShowDrive(root);
+  }
+  ChangeFolder(Q(folder));
 }
 
 void frmFiles::ChangeDrive(int index) {
@@ -244,7 +305,8 @@ std::vector<std::string> frmFiles::ListedFiles() const {
   std::vector<std::string> names;
   const QModelIndex root = File1_->rootIndex();
   for (int row = 0; row < fileModel_->rowCount(root); ++row)
-    names.push_back(S(fileModel_->fileName(fileModel_->index(row, 0, root))));
+    if (!File1_->isRowHidden(row))
+      names.push_back(S(fileModel_->fileName(fileModel_->index(row, 0, root))));
   return names;
 }
 
@@ -252,7 +314,8 @@ std::string frmFiles::FileListText() const {
   std::vector<filelist::FileRow> rows;
   const QModelIndex root = File1_->rootIndex();
   for (int row = 0; row < fileModel_->rowCount(root); ++row)
-    rows.push_back(RowOf(fileModel_->fileInfo(fileModel_->index(row, 0, root))));
+    if (!File1_->isRowHidden(row))
+      rows.push_back(RowOf(fileModel_->fileInfo(fileModel_->index(row, 0, root))));
   return filelist::ListText(resDir_, S(cboFilter_->currentText()), rows);
 }
 
@@ -307,50 +370,75 @@ void frmFiles::NewFolder() {
 
 void frmFiles::NewText() { frmText::ShowText("", "Untitled", messages_, this); }
 
+void frmFiles::ClearName() {
+  resFile_.clear();
+  txtFile_->clear();
+}
+
 void frmFiles::DeleteFolder() {
   if (!Confirm("Delete " + Q(resDir_) + " ?", "Deleting...")) return;
   std::string error;
   if (!fileops::RemoveFolder(resDir_, error)) return Report({error});
+  ClearName();
   ChangeFolder(Q(filelist::ParentFolder(resDir_)));
 }
 
 void frmFiles::DeleteFiles() {
-  if (!Confirm("Delete selected files?", "Deleting...")) return;
+  const std::vector<std::string> names = SelectedFiles();
+  if (names.empty()) return messages_.Show(kNothingSelected, kAppTitle, MsgIcon::Information);
+  if (!Confirm(Q(filelist::DeleteQuestion(names)), "Deleting...")) return;
   std::vector<std::string> errors;
-  fileops::DeleteFiles(resDir_, SelectedFiles(), errors);
+  fileops::DeleteFiles(resDir_, names, errors);
+  ClearName();
   Report(errors);
 }
 
-bool frmFiles::PickTargetFolder(const std::string& title, std::string& target) {
+// The target of a copy, chosen in a second dialog that says what it is for and stands
+// apart from this one (one just like it, right over it, looked as if nothing happened).
+bool frmFiles::PickTargetFolder(const std::string& what, std::string& target) {
   frmFiles picker(messages_, this);
   picker.SetStartDir(resDir_);
-  picker.SetTitle(title);
+  picker.SetTitle(what);
   picker.SetFilter(filter_);
+  picker.AskForFolder(what + ": choose the folder, then Done");
+  picker.resize(size());
+  picker.move(pos() + QPoint(40, 40));
   if (picker.exec() != QDialog::Accepted || picker.GetResDir().empty()) return false;
   target = picker.GetResDir();
   return true;
 }
 
+bool frmFiles::AskReplace(const std::string& file) {
+  return Confirm("Replace " + Q(file) + " ?", "Copying...");
+}
+
+void frmFiles::ReportCopy(int copied, const std::string& target,
+                          const std::vector<std::string>& errors) {
+  messages_.Show(filelist::CopyReport(copied, target, errors), kAppTitle,
+                 errors.empty() ? MsgIcon::Information : MsgIcon::Exclamation);
+}
+
 void frmFiles::CopyFolder() {
   std::string target;
-  if (!PickTargetFolder("Copy " + resDir_ + " into the folder", target)) return;
+  if (!PickTargetFolder("Copy " + resDir_ + " into", target)) return;
   std::vector<std::string> errors;
-  fileops::CopyFolder(resDir_, target, [this](const std::string& file) {
-    return Confirm("Replace " + Q(file) + " ?", "Copying...");
-  }, errors);
-  Report(errors);
+  const int copied = fileops::CopyFolder(
+      resDir_, target, [this](const std::string& file) { return AskReplace(file); }, errors);
+  const std::string name = resDir_.substr(resDir_.find_last_of('/') + 1);
+  ReportCopy(copied, filelist::JoinPath(target, name), errors);
 }
 
 void frmFiles::CopyFiles() {
   const std::vector<std::string> names = SelectedFiles();
-  if (names.empty()) return;
+  if (names.empty()) return messages_.Show(kNothingSelected, kAppTitle, MsgIcon::Information);
+  const std::string what = names.size() == 1 ? "1 file" : std::to_string(names.size()) + " files";
   std::string target;
-  if (!PickTargetFolder("Copy the selected files into the folder", target)) return;
+  if (!PickTargetFolder("Copy " + what + " into", target)) return;
   std::vector<std::string> errors;
-  fileops::CopyFiles(resDir_, names, target, [this](const std::string& file) {
-    return Confirm("Replace " + Q(file) + " ?", "Copying...");
-  }, errors);
-  Report(errors);
+  const int copied = fileops::CopyFiles(
+      resDir_, names, target, [this](const std::string& file) { return AskReplace(file); },
+      errors);
+  ReportCopy(copied, target, errors);
 }
 
 void frmFiles::ViewAsText() {

@@ -1,6 +1,9 @@
 #pragma once
 // The file dialog: a modal chooser of a folder and a file, with a few file commands
-// (new folder, new text, copy, delete, view, list to text).
+// (new folder, new text, copy, delete, view, list to text). The folder can be typed into
+// its path box (Enter opens it); the file list shows files only; the filter "*" or "*.*"
+// lists every file. Copy asks for the target folder in a second dialog offset from this
+// one, and says what it copied; Delete names the files it is about to delete.
 //
 //   frmFiles dlg(messages, parent);
 //   dlg.SetStartDir(appDir);             // empty: the process's current folder
@@ -22,6 +25,7 @@
 
 class QComboBox;
 class QFileSystemModel;
+class QLabel;
 class QLineEdit;
 class QListView;
 class QMenuBar;
@@ -62,6 +66,13 @@ class frmFiles : public QDialog {
   void BuildMenus(QMenuBar* bar);
   void LoadSettings();
   void ChangeFolder(const QString& path);
+  void ScrollTreeToFolder();
+  void HideFolders();
+  void OpenTypedFolder();
+  void AskForFolder(const std::string& prompt);
+  void ClearName();
+  bool AskReplace(const std::string& file);
+  void ReportCopy(int copied, const std::string& target, const std::vector<std::string>& errors);
   void ChangeDrive(int index);
   void ShowDrive(const QString& root);
   void ApplyFilter(const QString& filter);
@@ -76,7 +87,7 @@ class frmFiles : public QDialog {
   void ViewAsText();
   void ListToText();
   std::vector<std::string> SelectedFiles() const;
-  bool PickTargetFolder(const std::string& title, std::string& target);
+  bool PickTargetFolder(const std::string& what, std::string& target);
   void Report(const std::vector<std::string>& errors);
   bool Confirm(const QString& text, const QString& title);
   void KeepTextWindowsOpen();
@@ -90,6 +101,7 @@ class frmFiles : public QDialog {
   QComboBox* cboFilter_;
   QLineEdit* txtFile_;
   QLineEdit* txtDir_;
+  QLabel* lblPrompt_;
   std::string startDir_, title_, filter_, patterns_;
   std::string resDir_, resFile_;
   bool loading_ = false;

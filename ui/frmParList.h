@@ -1,9 +1,12 @@
 #pragma once
 // The parameter list editor: shows the settings file currently selected in the store as
-// a grid of names and values, lets the operator change values in place (click a value,
-// type, Enter; Escape drops the edit), and writes the changed values back when the window
-// closes (with its close box; Escape never closes it). The file keeps its remarks and its
-// other lines; a close without a change writes nothing.
+// a grid of names, values and the lines' remarks (read-only), lets the operator change
+// values in place (click a value, type, Enter; Escape drops the edit), and writes the
+// changed values back when the window closes with its close box (Escape never closes
+// it); "Cancel" closes it without writing. The file keeps its remarks and its other
+// lines; a close without a change writes nothing. A value that the program would not
+// take for its key is shown red with the reason as its tooltip; a value with a comma is
+// refused with a message.
 //
 //   store.ParSetFile("ST_CONFIG.TXT");
 //   frmParList editor(store, messages, parent);
@@ -18,6 +21,7 @@
 #include <memory>
 
 class QLineEdit;
+class QPushButton;
 class QTableWidget;
 class MessageBoxes;
 class ParListEditor;
@@ -47,8 +51,12 @@ class frmParList : public QDialog {
   void done(int result) override;
 
  private:
+  void BuildLayout();
   void BuildGrid();
   void SizeAndPlace();
+  int ValueColumnTwips() const;
+  int RowsThatFit(const QRect& area) const;
+  void Cancel();
   void StartEdit(int row, int column);
   void CommitEdit();
   void DropEdit();
@@ -60,6 +68,7 @@ class frmParList : public QDialog {
   std::unique_ptr<ParListEditor> editor_;
   QTableWidget* fgrPar_;
   QLineEdit* txtField_;
+  QPushButton* cmdCancel_;
   int16_t top_ = -1;
   int16_t left_ = -1;
   bool loadedOnce_ = false;

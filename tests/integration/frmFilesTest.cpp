@@ -7,8 +7,10 @@
 #include <QComboBox>
 #include <QFileSystemModel>
 #include <QInputDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QTreeView>
@@ -181,21 +183,25 @@ TEST_F(FilesWindow, DeleteSelectedFilesOnlyAfterConfirmation) {
   std::string asked;
   Answer(QMessageBox::Cancel, &asked);
   Menu(&files, "mnuDeleteFiles");
-  EXPECT_EQ(asked, "Deleting...|Delete selected files?");
+  EXPECT_EQ(asked, "Deleting...|Delete these 2 files?\nnotes.txt\nREADME.TXT");
   EXPECT_TRUE(Has("notes.txt") && Has("README.TXT"));
+  auto* name = files.findChild<QLineEdit*>("txtFile");
+  EXPECT_FALSE(name->text().isEmpty());
 
   Answer(QMessageBox::Ok);
   Menu(&files, "mnuDeleteFiles");
   EXPECT_FALSE(Has("notes.txt"));
   EXPECT_FALSE(Has("README.TXT"));
   EXPECT_TRUE(Has("demo.prg") && Has("Makefile"));
+  EXPECT_TRUE(name->text().isEmpty());  // it named a file that is gone
+  EXPECT_EQ(files.GetResFile(), "");
   WaitForList(files, 2);
 
-  List(&files)->clearSelection();  // nothing selected: nothing goes
-  Answer(QMessageBox::Ok);
+  List(&files)->clearSelection();  // nothing selected: nothing asked, nothing goes
   Menu(&files, "mnuDeleteFiles");
   EXPECT_TRUE(Has("demo.prg") && Has("Makefile"));
-  EXPECT_TRUE(messages.shown.empty());
+  ASSERT_EQ(messages.shown.size(), 1u);
+  EXPECT_EQ(messages.shown[0], "No file is selected");
 }
 
 TEST_F(FilesWindow, CopyFilesIntoAFolderPickedInASecondDialogAsksBeforeReplacing) {
@@ -207,6 +213,14 @@ TEST_F(FilesWindow, CopyFilesIntoAFolderPickedInASecondDialogAsksBeforeReplacing
   const std::string target = dir + "/target";
   std::string asked;
   modal::When<frmFiles>([&](frmFiles* picker) {
+    // A window of its own: it says what it is for and does not hide the dialog.
+    EXPECT_NE(picker, &files);
+    auto* prompt = picker->findChild<QLabel*>("lblPrompt");
+    ASSERT_NE(prompt, nullptr);
+    EXPECT_TRUE(prompt->isVisible());
+    EXPECT_EQ(prompt->text(), "Copy 2 files into: choose the folder, then Done");
+    EXPECT_NE(picker->pos(), files.pos());
+    EXPECT_FALSE(picker->findChild<QMenu*>("mnuCopy")->menuAction()->isVisible());
     auto* tree = picker->findChild<QTreeView*>("Dir1");
     tree->setCurrentIndex(static_cast<QFileSystemModel*>(tree->model())->index(QString::fromStdString(target)));
     EXPECT_EQ(picker->GetResDir(), target);
@@ -217,7 +231,9 @@ TEST_F(FilesWindow, CopyFilesIntoAFolderPickedInASecondDialogAsksBeforeReplacing
   EXPECT_EQ(asked, "Copying...|Replace " + target + "/README.TXT ?");
   EXPECT_EQ(Get("target/demo.prg"), "Z Rel 1\r\n");
   EXPECT_EQ(Get("target/README.TXT"), "old");
-  EXPECT_TRUE(messages.shown.empty());
+  ASSERT_EQ(messages.shown.size(), 1u);  // said when done
+  EXPECT_EQ(messages.shown[0], "Copied 1 file into " + target);
+  EXPECT_FALSE(files.findChild<QLabel*>("lblPrompt")->isVisible());
   EXPECT_EQ(files.GetResDir(), dir);  // the first dialog stays where it was
 }
 
@@ -239,8 +255,79 @@ TEST_F(FilesWindow, CopyFolderCopiesTheTreeAndReportsACopyIntoItself) {
   }
   EXPECT_EQ(Get("dst/src/deep/a.txt"), "a");
   EXPECT_FALSE(Has("src/deep/src"));
+  ASSERT_EQ(messages.shown.size(), 2u);
+  EXPECT_EQ(messages.shown[0], "Copied 1 file into " + dir + "/dst/src");
+  EXPECT_NE(messages.shown[1].find("into itself"), std::string::npos) << messages.shown[1];
+}
+
+TEST_F(FilesWindow, TheTreeOpensScrolledToTheCurrentFolder) {
+  Put("a/b/c/d/e/f/g/h/deep.txt", "");
+  // Folders listed before it, loaded after the tree first showed it, push it down.
+  for (int i = 10; i < 50; ++i) fs::create_directories(dir + "/a/b/c/d/e/f/g/" + std::to_string(i));
+  frmFiles files(messages);
+  files.SetStartDir(dir + "/a/b/c/d/e/f/g/h");
+  modal::When<frmFiles>([](frmFiles* shown) {
+    auto* tree = shown->findChild<QTreeView*>("Dir1");
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+      const QRect at = tree->visualRect(tree->currentIndex());
+      return at.isValid() && tree->viewport()->rect().contains(at);
+    }, 5000));
+    shown->reject();
+  });
+  files.exec();
+}
+
+TEST_F(FilesWindow, ATypedFolderIsOpenedOnEnterOrSaidToBeMissing) {
+  fs::create_directories(dir + "/sub");
+  frmFiles files(messages);
+  Open(files, "*.*", 4);
+  auto* path = files.findChild<QLineEdit*>("txtDir");
+  EXPECT_FALSE(path->isReadOnly());
+  path->selectAll();
+  QTest::keyClicks(path, "sub");  // below the current folder
+  QTest::keyClick(path, Qt::Key_Return);
+  EXPECT_EQ(files.GetResDir(), dir + "/sub");
+  EXPECT_EQ(path->text().toStdString(), dir + "/sub");
+  WaitForList(files, 0);
+
+  path->selectAll();
+  QTest::keyClicks(path, QString::fromStdString(dir + "/nope"));
+  QTest::keyClick(path, Qt::Key_Return);
+  EXPECT_EQ(files.GetResDir(), dir + "/sub");
   ASSERT_EQ(messages.shown.size(), 1u);
-  EXPECT_NE(messages.shown[0].find("into itself"), std::string::npos) << messages.shown[0];
+  EXPECT_EQ(messages.shown[0], "The folder " + dir + "/nope does not exist");
+  EXPECT_EQ(path->text().toStdString(), dir + "/nope");  // to be corrected
+
+  path->selectAll();
+  QTest::keyClicks(path, QString::fromStdString(dir + "/"));
+  QTest::keyClick(path, Qt::Key_Enter);
+  EXPECT_EQ(files.GetResDir(), dir);
+  WaitForList(files, 4);
+}
+
+TEST_F(FilesWindow, FoldersAreNotListedAndAStarListsEveryFile) {
+  Put("sub/inner.txt", "");
+  frmFiles files(messages);
+  Open(files, "*.PRG", 1);
+  auto* tree = files.findChild<QTreeView*>("Dir1");
+  const auto* folders = static_cast<QFileSystemModel*>(tree->model());
+  tree->setCurrentIndex(folders->index(QString::fromStdString(dir + "/sub")));
+  WaitForList(files, 0);
+  tree->setCurrentIndex(folders->index(QString::fromStdString(dir)));  // back
+  ASSERT_EQ(files.GetResDir(), dir);
+  QTest::qWait(200);
+  EXPECT_EQ(files.ListedFiles(), Names{"demo.prg"});
+  auto* filter = files.findChild<QComboBox*>("cboFilter");
+  files.activateWindow();
+  filter->lineEdit()->setFocus();
+  filter->lineEdit()->selectAll();
+  QTest::keyClicks(filter->lineEdit(), "*");  // not completed to "*.PRG" from the list
+  EXPECT_EQ(filter->currentText(), "*");
+  WaitForList(files, 4);
+  QTest::qWait(200);
+  const Names listed = files.ListedFiles();
+  EXPECT_EQ(std::count(listed.begin(), listed.end(), "sub"), 0);
+  EXPECT_EQ(listed.size(), 4u);
 }
 
 TEST_F(FilesWindow, NewFolderAsksTwiceAndMovesIntoIt) {

@@ -1,7 +1,10 @@
 // The parameter list editor over a real store: in-place edit, commit and drop, the
-// write on close (only the changed values, byte for byte), sizing, a file that cannot be loaded, a failed save.
+// write on close (only the changed values, byte for byte), Cancel, the descriptions, the
+// marking of values the program would refuse, sizing, a file that cannot be loaded, a
+// failed save, and renders of the shipped files.
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTableWidget>
 #include <gtest/gtest.h>
@@ -155,20 +158,114 @@ TEST_F(ParListWindow, AFailedSaveIsReportedAndTheOldFileStaysWhole) {
 
 TEST_F(ParListWindow, ThirtyRowsFitAndTheThirtyFirstAddsScrollBarRoom) {
   const struct { int count; int widthTwips; int shownRows; } cases[] = {
-      {1, 3700, 2}, {30, 3700, 31}, {31, 3940, 31}};
+      {1, 8500, 2}, {30, 8500, 31}, {31, 8740, 31}};
   for (const auto& c : cases) {
     std::string text;
     for (int i = 0; i < c.count; ++i) text += "\"P" + std::to_string(i) + "\"," + std::to_string(i) + "\r\n";
     Put("MANY.TXT", text);
     auto window = Open("MANY.TXT");
     EXPECT_EQ(grid->rowCount(), c.count);
-    EXPECT_EQ(window->width(), twips::ToPx(c.widthTwips, grid)) << c.count;
-    EXPECT_EQ(window->height(), twips::ToPx(260 * c.shownRows + 100, grid, false)) << c.count;
+    EXPECT_EQ(grid->width(), twips::ToPx(c.widthTwips, grid)) << c.count;
+    EXPECT_EQ(window->width(), grid->width()) << c.count;
+    EXPECT_EQ(grid->height(), twips::ToPx(260 * c.shownRows + 100, grid, false)) << c.count;
+    const auto* cancel = window->findChild<QPushButton*>("cmdCancel");
+    EXPECT_EQ(window->height(), grid->height() + cancel->height() + 12) << c.count;
     EXPECT_EQ(grid->verticalScrollBar()->maximum() > 0, c.count > 30) << c.count;
     const QRect screen = window->screen()->geometry();
     EXPECT_NEAR(window->x() - screen.x(), (screen.width() - window->width()) / 2, 1);
     window->close();
   }
+}
+
+TEST_F(ParListWindow, DescriptionsShowBesideTheValuesWhichAreShownWhole) {
+  const std::string path = "sim:EZHR17:lower=-1600:upper=160000";  // as shipped
+  Put("ST_CONFIG.TXT", "\"MPORTNAME\"," + path + ", port device\r\n\"MPORT\",1\r\n");
+  auto window = Open("ST_CONFIG.TXT");
+  EXPECT_EQ(grid->horizontalHeaderItem(2)->text(), "Description");
+  EXPECT_EQ(grid->item(0, 2)->text(), "port device");
+  EXPECT_EQ(grid->item(1, 2)->text(), "");
+  EXPECT_EQ(grid->item(0, 1)->toolTip().toStdString(), path);
+  EXPECT_GE(grid->columnWidth(1), grid->fontMetrics().horizontalAdvance(QString::fromStdString(path)));
+  ClickCell(0, 2);  // read-only
+  EXPECT_FALSE(field->isVisible());
+  EXPECT_TRUE(grid->selectedItems().isEmpty());
+  window->close();
+  EXPECT_EQ(Get("ST_CONFIG.TXT"), "\"MPORTNAME\"," + path + ", port device\r\n\"MPORT\",1\r\n");
+}
+
+TEST_F(ParListWindow, AValueTheProgramWouldRefuseIsMarkedAtOnceAndACommaIsRefused) {
+  Put("ST_PARZ.TXT", "\"ZMOTORSTEPS\",two hundred\r\n\"ZJUMPSIZE\",10\r\n");
+  auto window = Open("ST_PARZ.TXT");
+  const auto marked = [&](int row) { return grid->item(row, 1)->background().style() != Qt::NoBrush; };
+  EXPECT_TRUE(marked(0));  // as loaded
+  EXPECT_EQ(grid->item(0, 1)->toolTip(), "two hundred\nNot a number");
+  EXPECT_FALSE(marked(1));
+
+  ClickCell(1, 1);
+  Retype("ten");
+  QTest::keyClick(field, Qt::Key_Return);
+  EXPECT_TRUE(marked(1));  // at once, not on close
+  ClickCell(0, 1);
+  Retype("200");
+  QTest::keyClick(field, Qt::Key_Return);
+  EXPECT_FALSE(marked(0));
+  EXPECT_EQ(grid->item(0, 1)->toolTip(), "200");
+
+  ClickCell(1, 1);
+  Retype("1,5");
+  QTest::keyClick(field, Qt::Key_Return);
+  ASSERT_EQ(messages.shown.size(), 1u);
+  EXPECT_EQ(messages.shown[0], "A value cannot hold a comma: the file would cut it at the comma (1,5)");
+  EXPECT_TRUE(field->isVisible());  // to be corrected
+  EXPECT_EQ(grid->item(1, 1)->text(), "ten");
+  Retype("1.5");
+  QTest::keyClick(field, Qt::Key_Return);
+  EXPECT_FALSE(marked(1));
+  window->close();
+  EXPECT_EQ(Get("ST_PARZ.TXT"), "\"ZMOTORSTEPS\",200\r\n\"ZJUMPSIZE\",1.5\r\n");
+}
+
+TEST_F(ParListWindow, CancelClosesWithoutWritingAndEnterNeverPressesIt) {
+  const std::string text = "\"ZCONTR\",1\r\n";
+  Put("ST_PARZ.TXT", text);
+  store.ParSetFile("ST_PARZ.TXT");
+  frmParList window(store, messages);
+  window.SetShowPar(-1, -1);
+  modal::When<frmParList>([this](frmParList* shown) {
+    grid = shown->findChild<QTableWidget*>("fgrPar");
+    field = shown->findChild<QLineEdit*>("txtField");
+    ClickCell(0, 1);
+    Retype("2");
+    QTest::keyClick(field, Qt::Key_Return);
+    QTest::keyClick(grid, Qt::Key_Return);
+    EXPECT_TRUE(shown->isVisible());
+    EXPECT_EQ(grid->item(0, 1)->text(), "2");
+    auto* cancel = shown->findChild<QPushButton*>("cmdCancel");
+    EXPECT_EQ(cancel->text(), "Cancel");
+    cancel->click();
+  });
+  window.exec();
+  EXPECT_FALSE(window.isVisible());
+  EXPECT_EQ(Get("ST_PARZ.TXT"), text);
+}
+
+// Run again under QT_SCALE_FACTOR=2 (see tests/CMakeLists.txt): the window then fits a
+// screen of half the size.
+TEST_F(ParListWindow, TheShippedFilesRenderToPngsAndFitTheScreen) {
+  for (const char* file : {"ST_PARZ.TXT", "ST_CONFIG.TXT"}) {
+    fs::copy_file(std::string(KELVORIN_SOURCE_DIR "/settings/") + file, Path(file));
+    auto window = Open(file);
+    EXPECT_EQ(grid->item(0, 2)->text().isEmpty(), false) << file;
+    const QRect screen = window->screen()->availableGeometry();
+    EXPECT_LE(window->width(), screen.width()) << file;
+    EXPECT_LE(window->height(), screen.height()) << file;
+    const int dpi = qRound(window->logicalDpiY() * window->devicePixelRatioF());
+    const std::string name = "frmParList-" + fs::path(file).stem().string() + "-" +
+                             std::to_string(dpi) + "dpi";
+    EXPECT_TRUE(modal::SavePng(window.get(), name)) << name;
+    window->hide();  // nothing to write back
+  }
+  EXPECT_TRUE(messages.shown.empty());
 }
 
 }  // namespace

@@ -71,3 +71,24 @@ TEST(FileListText, FiltersAndPatternLists) {
   EXPECT_EQ(SplitPatterns("  *.TXT   *.* "), (V{"*.TXT", "*.*"}));
   EXPECT_EQ(SplitPatterns(""), V{});
 }
+
+TEST(FileListText, TypedFoldersAreResolvedAgainstTheCurrentOne) {
+  const struct { const char* typed; const char* folder; } cases[] = {
+      {"/tmp/x/", "/tmp/x"}, {"sub", "/home/op/sub"}, {"../other/.", "/home/other"},
+      {"/", "/"},           {"", "/home/op"},         {"/../..", "/"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(TypedFolder("/home/op", c.typed), c.folder) << c.typed;
+  EXPECT_EQ(NoSuchFolder("/nope"), "The folder /nope does not exist");
+}
+
+TEST(FileListText, DeleteQuestionNamesTheFilesAndCopyReportCountsThem) {
+  EXPECT_EQ(DeleteQuestion({"a.txt"}), "Delete this file?\na.txt");
+  EXPECT_EQ(DeleteQuestion({"a.txt", "b.prg"}), "Delete these 2 files?\na.txt\nb.prg");
+  std::vector<std::string> many;
+  for (int i = 0; i < 14; ++i) many.push_back("f" + std::to_string(i));
+  const std::string asked = DeleteQuestion(many);
+  EXPECT_EQ(asked.substr(asked.size() - 18), "f11\n... and 2 more") << asked;
+  EXPECT_EQ(CopyReport(1, "/t", {}), "Copied 1 file into /t");
+  EXPECT_EQ(CopyReport(0, "/t", {"Cannot copy /a onto itself"}),
+            "Copied 0 files into /t\nCannot copy /a onto itself");
+}
