@@ -12,7 +12,7 @@
 struct ParRow {
   std::string Name;
   std::string Value;
-  std::string Remark;  // the text after the value in the file; shown, never written
+  std::string Remark{};  // the text after the value in the file; shown, never written
 };
 
 // Grid geometry in twips for a number of parameters.

@@ -24,14 +24,16 @@
 #include "common/FileListText.h"
 #include "common/FileOps.h"
 #include "platform/MessageBoxes.h"
+#include "platform/qt/QtText.h"
 #include "ui/frmText.h"
 
 namespace {
 
 constexpr const char* kNothingSelected = "No file is selected";
 
-QString Q(const std::string& text) { return QString::fromStdString(text); }
-std::string S(const QString& text) { return text.toStdString(); }
+// The dialog deals in names of the file system: they cross as its bytes.
+QString Q(const std::string& text) { return qttext::PathToQ(text); }
+std::string S(const QString& text) { return qttext::PathFromQ(text); }
 
 filelist::FileRow RowOf(const QFileInfo& info) {
   const QDateTime when = info.lastModified();

@@ -120,7 +120,7 @@ bool frmParList::Loaded() const { return editor_->Loaded(); }
 void frmParList::Load() {
   loadedOnce_ = true;
   written_ = false;
-  setWindowTitle(qttext::ToQ(store_.ParGetPath()));
+  setWindowTitle(qttext::PathToQ(store_.ParGetPath()));
   editor_->Load();
   BuildGrid();
   SizeAndPlace();
