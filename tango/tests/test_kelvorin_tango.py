@@ -21,7 +21,9 @@ BIN_DIR = None
 ON, MOVING, FAULT = tango.DevState.ON, tango.DevState.MOVING, tango.DevState.FAULT
 
 
-class MotionTest(unittest.TestCase):
+class LiftAndDevice(unittest.TestCase):
+    """A kelvorin on the built-in simulator and a device server on it, for the class."""
+
     @classmethod
     def setUpClass(cls):
         cls.lift = Lift(BIN_DIR)
@@ -33,6 +35,8 @@ class MotionTest(unittest.TestCase):
         cls.device.stop()
         cls.lift.stop()
 
+
+class MotionTest(LiftAndDevice):
     def setUp(self):
         self.assertTrue(self.device.wait_state(ON))
         self.proxy.write_attribute("Position", 0)
@@ -99,20 +103,9 @@ class MotionTest(unittest.TestCase):
             self.proxy.unsubscribe_event(eid)
 
 
-class LongExecTest(unittest.TestCase):
+class LongExecTest(LiftAndDevice):
     """An Exec that waits long ("Z Wait" during a long move another client started) holds
     up neither Stop, nor a Position read, nor the events."""
-
-    @classmethod
-    def setUpClass(cls):
-        cls.lift = Lift(BIN_DIR)
-        cls.device = Device(BIN_DIR, cls.lift)
-        cls.proxy = cls.device.proxy
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.device.stop()
-        cls.lift.stop()
 
     def setUp(self):
         self.assertTrue(self.device.wait_state(ON))
