@@ -25,7 +25,7 @@ Kelvorin::Kelvorin()
       port_(std::make_unique<PortSelector>(*realPort_, *simPort_)),
       windows_(std::make_unique<MainWindowHost>(clock_, pump_)),
       core_(std::make_unique<CoreModules>(*port_, clock_, pump_, messages_, *windows_, joystick_,
-                                         beeper_)),
+                                          beeper_)),
       interp_(std::make_unique<InterpLauncher>(core_->interp, core_->progEdit, messages_)),
       joyParts_(std::make_unique<JoyParts>(*core_, messages_)),
       endpoint_(std::make_unique<AutomationEndpoint>(*this)) {
@@ -83,8 +83,8 @@ bool Kelvorin::Start(const Options& options) {
                  qPrintable(endpoint_->ErrorString()));
     return false;
   }
-  std::printf("kelvorin: serving on %s\nkelvorin: settings in %s\n",
-              qPrintable(options.socketPath), qPrintable(options.dir));
+  std::printf("kelvorin: serving on %s\nkelvorin: settings in %s\n", qPrintable(options.socketPath),
+              qPrintable(options.dir));
   std::fflush(stdout);
   int16_t init;
   {

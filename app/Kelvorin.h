@@ -19,8 +19,8 @@ class JoyParts;
 struct CoreModules;
 
 struct Options {
-  QString dir;          // the settings folder, AppDir
-  QString socketPath;   // the automation socket
+  QString dir;         // the settings folder, AppDir
+  QString socketPath;  // the automation socket
   bool automation = false;
 };
 

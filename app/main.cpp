@@ -87,15 +87,15 @@ Options ParseOptions(const QApplication& app) {
   Parser p;
   p.parser.process(app);
   Options o;
-  const auto settings =
-      SettingsFolder(p.parser.isSet(p.dir) ? QDir(p.parser.value(p.dir)).absolutePath() : "");
+  const auto settings = SettingsFolder(
+      p.parser.isSet(p.dir) ? QDir(p.parser.value(p.dir)).absolutePath() : "");
   o.dir = QFile::decodeName(settings.folder.c_str());
   if (settings.userFolder)  // the first start fills it; a file already there stays
     for (const auto& why :
          settingshome::Fill(settings.folder, QFile::encodeName(ShippedSettings()).toStdString()))
       std::fprintf(stderr, "kelvorin: %s\n", why.c_str());
-  o.socketPath =
-      p.parser.isSet(p.socket) ? p.parser.value(p.socket) : socketpath::DefaultSocketPath();
+  o.socketPath = p.parser.isSet(p.socket) ? p.parser.value(p.socket)
+                                          : socketpath::DefaultSocketPath();
   o.automation = p.parser.isSet(p.automation);
   return o;
 }
@@ -150,8 +150,7 @@ int main(int argc, char** argv) {
   switch (lock.Take(options.socketPath + ".lock")) {
     case InstanceLock::Result::Taken: break;
     case InstanceLock::Result::HeldElsewhere: return RefuseSecondCopy(options);
-    case InstanceLock::Result::Failed:
-      return Refuse("cannot lock " + lock.ErrorString());
+    case InstanceLock::Result::Failed: return Refuse("cannot lock " + lock.ErrorString());
   }
 
   Kelvorin kelvorin;

@@ -80,8 +80,8 @@ class Server {
   Server(const QString& dir, const QString& socket, const QString& binDir = BinDir()) {
     proc_.setStandardOutputFile(QProcess::nullDevice());
     proc_.setStandardErrorFile(QProcess::nullDevice());
-    proc_.start(binDir + "/kelvorin", {"-platform", "offscreen", "--automation", "--socket",
-                                       socket, "--dir", dir});
+    proc_.start(binDir + "/kelvorin",
+                {"-platform", "offscreen", "--automation", "--socket", socket, "--dir", dir});
     proc_.waitForStarted(10000);
   }
   ~Server() {
@@ -140,8 +140,7 @@ inline double Exchange(int fd, const std::string& out, std::string* answer = nul
                        int timeoutMs = 2000) {
   std::string got;
   const auto t0 = Clk::now();
-  if (::write(fd, out.data(), out.size()) != ssize_t(out.size()) ||
-      !ReadLine(fd, got, timeoutMs))
+  if (::write(fd, out.data(), out.size()) != ssize_t(out.size()) || !ReadLine(fd, got, timeoutMs))
     return -1;
   const double us = std::chrono::duration<double, std::micro>(Clk::now() - t0).count();
   if (answer) *answer = got;

@@ -140,8 +140,7 @@ void Report(const Options& o, const std::vector<Way>& ways, int linesPerRequest)
                 MedianRatio(program.us, ways[3].us));
   }
   if (linesPerRequest != 1)
-    std::printf("  note: each request sent %d command lines to the controller\n",
-                linesPerRequest);
+    std::printf("  note: each request sent %d command lines to the controller\n", linesPerRequest);
 }
 
 }  // namespace
@@ -214,8 +213,9 @@ int main(int argc, char** argv) {
   if (!Measure(o.pairs, ways)) std::fprintf(stderr, "bench_e2e: an exchange failed\n");
   const size_t done = ways.back().us.size();
   for (Way& way : ways) way.us.resize(done);  // whole rounds only
-  const int linesPerRequest =
-      done == 0 ? 0 : (bench::ReceivedLines(logA) - linesBefore) / int(ways[0].us.size());
+  const int linesPerRequest = done == 0 ? 0
+                                        : (bench::ReceivedLines(logA) - linesBefore) /
+                                              int(ways[0].us.size());
   ::close(tty);
   ::close(relay);
   relayProc.waitForFinished(3000);

@@ -57,8 +57,7 @@ bool HomeOnce(const Options& o, Run& run) {
   bench::WriteSettings(dir.path(),
                        {"\"MPORT\",1", "\"PORTTIMEOUT\",100", "\"MOVETIMEOUT\",60",
                         "\"WAITPOLLINGINTERVAL\"," + QString::number(kPollMs),
-                        "\"CONTRTYPE\"," + o.family, "\"Z_INSTALLED\",1",
-                        "\"MPORTNAME\"," + tty});
+                        "\"CONTRTYPE\"," + o.family, "\"Z_INSTALLED\",1", "\"MPORTNAME\"," + tty});
   const QString socketPath = dir.filePath("k.sock");
   bench::Server server(dir.path(), socketPath);
   const int sock = bench::ConnectSocket(socketPath);
@@ -104,8 +103,7 @@ int main(int argc, char** argv) {
   std::printf("\"Z Home\" (%s%s, WAITPOLLINGINTERVAL %d ms), %d runs, medians\n",
               qPrintable(o.family), o.nowire ? ", nowire" : ", 9600 baud", kPollMs, o.runs);
   std::printf("  homing took:            %6.2f s\n", bench::Median(wall));
-  std::printf("  CPU of kelvorin:        %6.2f %% of a core   (goal < 1 %%)\n",
-              bench::Median(cpu));
+  std::printf("  CPU of kelvorin:        %6.2f %% of a core   (goal < 1 %%)\n", bench::Median(cpu));
   std::printf("  controller lines:       %6.1f per second\n", bench::Median(perSecond));
   std::printf("  per poll interval:      %6.2f               (goal <= 1 exchange)\n",
               bench::Median(perPoll));

@@ -43,20 +43,20 @@ std::string SettingsDir() {
   char pattern[] = "/tmp/kelvorin-benchjoy-XXXXXX";
   const std::string dir = std::string(mkdtemp(pattern)) + "/";
   Write(dir + "ST_CONFIG.TXT",
-        {"\"MPORT\",1", "\"PORTTIMEOUT\",100", "\"MOVETIMEOUT\",30",
-         "\"WAITPOLLINGINTERVAL\",50", "\"CONTRTYPE\",EZHR17", "\"JOYSTARTON\",1",
-         "\"Z_INSTALLED\",1", "\"MPORTNAME\",sim:EZHR17"});
+        {"\"MPORT\",1", "\"PORTTIMEOUT\",100", "\"MOVETIMEOUT\",30", "\"WAITPOLLINGINTERVAL\",50",
+         "\"CONTRTYPE\",EZHR17", "\"JOYSTARTON\",1", "\"Z_INSTALLED\",1",
+         "\"MPORTNAME\",sim:EZHR17"});
   Write(dir + "ST_PARZ.TXT",
-        {"\"ZCONTR\",1", "\"ZSTROKEPERROT\",1", "\"ZMOTORSTEPS\",200", "\"ZSTEPDIVIDE\",3",
-         "\"ZHOLDCURRENT\",10", "\"ZRUNCURRENT\",50", "\"ZSLEWVELOCITY\",2000",
-         "\"ZINITVELOCITY\",200", "\"ZACCELERATION\",200", "\"ZDECELERATION\",200",
-         "\"ZJOGSPEEDLOW\",100", "\"ZJOGSPEEDHIGH\",1000", "\"ZBACKLASH\",0", "\"ZJUMPSIZE\",10",
-         "\"ZCOARSEFACTOR\",10", "\"ZJOYMAXSPEED\",2000", "\"ZHOMESPEED\",-1000",
-         "\"ZPOWERUPORIGIN\",0", "\"ZLIMPOLARITY\",0", "\"ZENABLELIMITS\",1"});
-  Write(dir + "ST_JOY.TXT",
-        {"\"JAXIS1_L\",0", "\"JAXIS1_0\",32767", "\"JAXIS1_R\",65535", "\"JAXIS2_L\",0",
-         "\"JAXIS2_0\",32767", "\"JAXIS2_R\",65535", "\"JLATENT\",10", "\"JAXIS1_Dir\",1",
-         "\"JAXIS2_Dir\",1"});
+        {"\"ZCONTR\",1",           "\"ZSTROKEPERROT\",1",   "\"ZMOTORSTEPS\",200",
+         "\"ZSTEPDIVIDE\",3",      "\"ZHOLDCURRENT\",10",   "\"ZRUNCURRENT\",50",
+         "\"ZSLEWVELOCITY\",2000", "\"ZINITVELOCITY\",200", "\"ZACCELERATION\",200",
+         "\"ZDECELERATION\",200",  "\"ZJOGSPEEDLOW\",100",  "\"ZJOGSPEEDHIGH\",1000",
+         "\"ZBACKLASH\",0",        "\"ZJUMPSIZE\",10",      "\"ZCOARSEFACTOR\",10",
+         "\"ZJOYMAXSPEED\",2000",  "\"ZHOMESPEED\",-1000",  "\"ZPOWERUPORIGIN\",0",
+         "\"ZLIMPOLARITY\",0",     "\"ZENABLELIMITS\",1"});
+  Write(dir + "ST_JOY.TXT", {"\"JAXIS1_L\",0", "\"JAXIS1_0\",32767", "\"JAXIS1_R\",65535",
+                             "\"JAXIS2_L\",0", "\"JAXIS2_0\",32767", "\"JAXIS2_R\",65535",
+                             "\"JLATENT\",10", "\"JAXIS1_Dir\",1", "\"JAXIS2_Dir\",1"});
   Write(dir + "ST_JOYCMDS.TXT", {"Ver", "Z ?"});
   Write(dir + "ST_SYMCONST.TXT", {"\"UP\",5"});
   return dir;
@@ -107,8 +107,8 @@ int main(int argc, char** argv) {
       std::chrono::duration<double>(std::chrono::steady_clock::now() - wall0).count();
 
   std::printf("start-up %d, JoyOn %d, stick %s, %d ticks in %.1f s\n", init, core.state.JoyOn,
-              withStick ? (virtualIndex >= 0 ? "virtual" : "none (attach failed)") : "none",
-              ticks, wall);
+              withStick ? (virtualIndex >= 0 ? "virtual" : "none (attach failed)") : "none", ticks,
+              wall);
   std::printf("CPU %.3f s = %.3f %% of one core\n", cpu, 100.0 * cpu / wall);
   core.tick.Stop();
   if (virtualIndex >= 0) SDL_JoystickDetachVirtual(virtualIndex);

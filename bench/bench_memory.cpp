@@ -49,10 +49,9 @@ int main(int argc, char** argv) {
   if (!ParseArgs(argc, argv, clients)) return bench::Usage(argc, argv, kUsage);
   QCoreApplication app(argc, argv);
   QTemporaryDir dir;
-  bench::WriteSettings(dir.path(),
-                       {"\"MPORT\",1", "\"PORTTIMEOUT\",30", "\"MOVETIMEOUT\",30",
-                        "\"WAITPOLLINGINTERVAL\",50", "\"CONTRTYPE\",EZHR17",
-                        "\"Z_INSTALLED\",1", "\"MPORTNAME\",sim:EZHR17:nowire"});
+  bench::WriteSettings(dir.path(), {"\"MPORT\",1", "\"PORTTIMEOUT\",30", "\"MOVETIMEOUT\",30",
+                                    "\"WAITPOLLINGINTERVAL\",50", "\"CONTRTYPE\",EZHR17",
+                                    "\"Z_INSTALLED\",1", "\"MPORTNAME\",sim:EZHR17:nowire"});
   const QString socketPath = dir.filePath("k.sock");
   bench::Server server(dir.path(), socketPath);
   std::vector<int> fds;
@@ -85,7 +84,7 @@ int main(int argc, char** argv) {
   std::printf("%d clients x one 1 MiB line at once (%d answered)\n", clients, got);
   std::printf("  resident idle:          %6.1f MiB (peak before: %.1f)\n", idle, peakBefore);
   std::printf("  peak while serving:     %6.1f MiB   (goal < 80 MiB for 32 clients)\n", peak);
-  std::printf("  after the answers:      %6.1f MiB   (%+.1f; goal within 5 MiB of idle)\n",
-              after, after - idle);
+  std::printf("  after the answers:      %6.1f MiB   (%+.1f; goal within 5 MiB of idle)\n", after,
+              after - idle);
   return got == clients ? 0 : 1;
 }

@@ -80,9 +80,10 @@ void Measure(const QString& path, int clients) {
   const auto pct = [&](double p) {
     return all.empty() ? 0u : all[std::min(all.size() - 1, size_t(p * double(all.size())))];
   };
-  std::printf("%d client%s: %8.0f requests/s  round trip p50 %5u us  p99 %6u us  (%lld in %.1f s)%s\n",
-              clients, clients == 1 ? " " : "s", double(total) / seconds, pct(0.50), pct(0.99),
-              static_cast<long long>(total), seconds, failed ? "  SOME CLIENTS FAILED" : "");
+  std::printf(
+      "%d client%s: %8.0f requests/s  round trip p50 %5u us  p99 %6u us  (%lld in %.1f s)%s\n",
+      clients, clients == 1 ? " " : "s", double(total) / seconds, pct(0.50), pct(0.99),
+      static_cast<long long>(total), seconds, failed ? "  SOME CLIENTS FAILED" : "");
 }
 
 bool WaitForServer(const QString& path) {
@@ -102,10 +103,11 @@ bool WaitForServer(const QString& path) {
 int main(int argc, char** argv) {
   if (argc > 1) {
     const bool help = !std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h");
-    std::fputs("usage: bench_socket\n"
-               "  Requests per second and round trips of \"Ver\" over the automation socket\n"
-               "  of a headless kelvorin on the built-in simulator, with 1 and 8 clients.\n",
-               help ? stdout : stderr);
+    std::fputs(
+        "usage: bench_socket\n"
+        "  Requests per second and round trips of \"Ver\" over the automation socket\n"
+        "  of a headless kelvorin on the built-in simulator, with 1 and 8 clients.\n",
+        help ? stdout : stderr);
     return help ? 0 : 2;
   }
   QCoreApplication app(argc, argv);
@@ -117,8 +119,8 @@ int main(int argc, char** argv) {
   QProcess server;
   server.setStandardOutputFile(QProcess::nullDevice());
   server.setStandardErrorFile(QProcess::nullDevice());
-  server.start(kBinDir + "/kelvorin", {"-platform", "offscreen", "--automation", "--socket",
-                                       path, "--dir", dir.path()});
+  server.start(kBinDir + "/kelvorin",
+               {"-platform", "offscreen", "--automation", "--socket", path, "--dir", dir.path()});
   if (!server.waitForStarted(10000) || !WaitForServer(path)) {
     std::fprintf(stderr, "bench_socket: kelvorin did not start\n");
     server.kill();

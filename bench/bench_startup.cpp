@@ -48,11 +48,10 @@ double FirstAnswer(const Options& o, int timeoutMs) {
   const QString tty = dir.filePath("tty");
   bench::Sim sim(o.family, tty, dir.filePath("sim.log"));
   if (!sim.ok()) return -1;
-  bench::WriteSettings(dir.path(),
-                       {"\"MPORT\",1", "\"PORTTIMEOUT\"," + QString::number(timeoutMs),
-                        "\"MOVETIMEOUT\",30", "\"WAITPOLLINGINTERVAL\",50",
-                        "\"CONTRTYPE\"," + o.family, "\"Z_INSTALLED\",1",
-                        "\"MPORTNAME\"," + tty});
+  bench::WriteSettings(
+      dir.path(), {"\"MPORT\",1", "\"PORTTIMEOUT\"," + QString::number(timeoutMs),
+                   "\"MOVETIMEOUT\",30", "\"WAITPOLLINGINTERVAL\",50", "\"CONTRTYPE\"," + o.family,
+                   "\"Z_INSTALLED\",1", "\"MPORTNAME\"," + tty});
   const QString socketPath = dir.filePath("k.sock");
   const auto t0 = bench::Clk::now();
   bench::Server server(dir.path(), socketPath);
@@ -82,8 +81,7 @@ int main(int argc, char** argv) {
       }
       seconds.push_back(s);
     }
-    std::printf("  PORTTIMEOUT %4d ms: %5.2f s   (goal < 1 s)\n", timeout,
-                bench::Median(seconds));
+    std::printf("  PORTTIMEOUT %4d ms: %5.2f s   (goal < 1 s)\n", timeout, bench::Median(seconds));
   }
   return 0;
 }

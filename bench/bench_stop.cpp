@@ -229,9 +229,10 @@ int main(int argc, char** argv) {
     b.core.interp.StartRun();
     run.ms.push_back(b.Measure(random, 100, 1000, [&] { b.RunProgram(); }));
   }
-  std::printf("Stop to the stop command written, %s on the built-in simulator at 9600 baud\n"
-              "(shipped settings; the command then takes %.1f ms on the wire):\n",
-              o.family.c_str(), double(b.stopBytes.size()) * 10 * 1000 / 9600);
+  std::printf(
+      "Stop to the stop command written, %s on the built-in simulator at 9600 baud\n"
+      "(shipped settings; the command then takes %.1f ms on the wire):\n",
+      o.family.c_str(), double(b.stopBytes.size()) * 10 * 1000 / 9600);
   for (const Figures* f : {&wait, &home, &delay, &run}) Print(*f);
   return 0;
 }

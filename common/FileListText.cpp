@@ -22,8 +22,8 @@ std::string Thousands(uint64_t value) {
 std::string ListDate(const Stamp& s) {
   const int hour12 = s.hour % 12 == 0 ? 12 : s.hour % 12;
   char text[40];
-  std::snprintf(text, sizeof text, "%02d-%02d-%04d %02d:%02d%s", s.month, s.day, s.year,
-                hour12, s.minute, s.hour < 12 ? "AM" : "PM");
+  std::snprintf(text, sizeof text, "%02d-%02d-%04d %02d:%02d%s", s.month, s.day, s.year, hour12,
+                s.minute, s.hour < 12 ? "AM" : "PM");
   return text;
 }
 
@@ -90,7 +90,8 @@ std::vector<std::string> SplitPatterns(const std::string& patterns) {
 }
 
 std::string TypedFolder(const std::string& current, const std::string& typed) {
-  const std::string path = !typed.empty() && typed.front() == '/' ? typed : JoinPath(current, typed);
+  const std::string path = !typed.empty() && typed.front() == '/' ? typed
+                                                                  : JoinPath(current, typed);
   std::vector<std::string> parts;
   std::istringstream in(path);
   for (std::string part; std::getline(in, part, '/');) {
@@ -108,8 +109,8 @@ std::string NoSuchFolder(const std::string& path) {
 }
 
 std::string DeleteQuestion(const std::vector<std::string>& names) {
-  std::string text = names.size() == 1 ? "Delete this file?" : "Delete these " +
-                     std::to_string(names.size()) + " files?";
+  std::string text = names.size() == 1 ? "Delete this file?"
+                                       : "Delete these " + std::to_string(names.size()) + " files?";
   for (size_t i = 0; i < names.size() && i < kNamesAsked; ++i) text += "\n" + names[i];
   if (names.size() > kNamesAsked)
     text += "\n... and " + std::to_string(names.size() - kNamesAsked) + " more";

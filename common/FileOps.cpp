@@ -126,7 +126,8 @@ int CopyFolder(const std::string& source, const std::string& target, const AskOv
   }
   int copied = 0;
   fs::create_directories(to, ec);
-  auto it = fs::recursive_directory_iterator(from, fs::directory_options::skip_permission_denied, ec);
+  auto it = fs::recursive_directory_iterator(from, fs::directory_options::skip_permission_denied,
+                                             ec);
   for (; !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
     const fs::path dest = to / fs::relative(it->path(), from, ec);
     if (it->is_directory(ec)) {

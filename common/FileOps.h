@@ -23,8 +23,7 @@ int DeleteFiles(const std::string& dir, const std::vector<std::string>& names,
 
 // Copies dir/name into the folder target for each name; the number copied.
 int CopyFiles(const std::string& dir, const std::vector<std::string>& names,
-              const std::string& target, const AskOverwrite& ask,
-              std::vector<std::string>& errors);
+              const std::string& target, const AskOverwrite& ask, std::vector<std::string>& errors);
 
 // Copies the folder source with everything below it into target/<its name>; the number
 // of files copied. A target inside the source is refused.

@@ -202,9 +202,7 @@ std::string Plain(double v) {
   return v < 0 ? s : " " + s;
 }
 
-std::string Plain(int64_t v) {
-  return v < 0 ? std::to_string(v) : " " + std::to_string(v);
-}
+std::string Plain(int64_t v) { return v < 0 ? std::to_string(v) : " " + std::to_string(v); }
 
 std::string General(double v, char decimal) {
   if (!std::isfinite(v)) return NonFinite(v);

@@ -40,8 +40,9 @@ std::vector<std::string> Fill(const std::string& folder, const std::string& ship
     const fs::path target = fs::path(folder) / entry.path().filename();
     if (fs::exists(fs::symlink_status(target, ec))) continue;
     fs::copy_file(entry.path(), target, fs::copy_options::skip_existing, ec);
-    if (ec) failures.push_back("cannot copy " + entry.path().string() + " to " + target.string() +
-                               ": " + ec.message());
+    if (ec)
+      failures.push_back("cannot copy " + entry.path().string() + " to " + target.string() + ": " +
+                         ec.message());
   }
   return failures;
 }

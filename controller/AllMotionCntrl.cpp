@@ -13,8 +13,8 @@ namespace {
 constexpr int32_t kSetPosPauseMs = 500;
 }
 
-AllMotionCntrl::AllMotionCntrl(COMM& comm, Delay32& delay, EventPump& pump,
-                               MotorShared& shared, const Config& config)
+AllMotionCntrl::AllMotionCntrl(COMM& comm, Delay32& delay, EventPump& pump, MotorShared& shared,
+                               const Config& config)
     : comm_(comm), delay_(delay), pump_(pump), shared_(shared), config_(config) {}
 
 void AllMotionCntrl::EZHR17_Init() {
@@ -39,8 +39,7 @@ int16_t AllMotionCntrl::EZHR17_Cmd(const std::string& text, std::string& data) {
     comm_.CommLogMsgAppend(ezhr17::CommErrorLine(line, reply));
   } else {
     result = ezhr17::CheckReply(reply, data, code);
-    if (result == ezhr17::kMalformed)
-      comm_.CommLogMsg(ezhr17::NoFrameLine(line, reply));
+    if (result == ezhr17::kMalformed) comm_.CommLogMsg(ezhr17::NoFrameLine(line, reply));
     else if (result == ezhr17::kControllerError)
       comm_.CommLogMsg(ezhr17::ControllerErrorLine(line, reply, code));
   }

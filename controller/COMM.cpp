@@ -43,15 +43,11 @@ COMM::COMM(SerialPort& port, Clock& clock) : port_(port), clock_(clock), delay_(
 
 COMM::~COMM() { port_.SetEventHandler(nullptr); }
 
-void COMM::SetTerminatorSetup(std::function<void()> setup) {
-  terminatorSetup_ = std::move(setup);
-}
+void COMM::SetTerminatorSetup(std::function<void()> setup) { terminatorSetup_ = std::move(setup); }
 
 void COMM::CommSetPortName(const std::string& name) { portName_ = name; }
 
-std::string COMM::DefaultPortName(int16_t port) {
-  return "/dev/ttyS" + std::to_string(port - 1);
-}
+std::string COMM::DefaultPortName(int16_t port) { return "/dev/ttyS" + std::to_string(port - 1); }
 
 void COMM::CommInit() {
   if (terminatorSetup_) terminatorSetup_();
@@ -103,10 +99,8 @@ int16_t COMM::CommOut(const std::string& text) {
 // up, the line must first be quiet; otherwise what is waiting is dropped.
 void COMM::PrepareLine() {
   if (deviceLost_) ReopenLostDevice();
-  if (replyOutstanding_ && ignoring_ == 0)
-    WaitForQuietLine();
-  else
-    DiscardStaleInput();
+  if (replyOutstanding_ && ignoring_ == 0) WaitForQuietLine();
+  else DiscardStaleInput();
 }
 
 // A reply that came after its time-out (or noise) would otherwise become the head of
@@ -247,7 +241,9 @@ COMM::Poll COMM::PollReply(std::string& reply, Completion complete, const char* 
 // Blocks until data is waiting or ms have passed.
 void COMM::WaitOnPort(int64_t ms) {
   const uint32_t before = clock_.TickMs();
-  if (port_.WaitForData(static_cast<int>(std::clamp<int64_t>(ms, 0, std::numeric_limits<int>::max())))) return;
+  if (port_.WaitForData(
+          static_cast<int>(std::clamp<int64_t>(ms, 0, std::numeric_limits<int>::max()))))
+    return;
   // A port that gives up before the time asked must not turn this into a spin.
   if (clock_.TickMs() == before) clock_.SleepMs(1);
 }
@@ -308,8 +304,7 @@ void COMM::CommLogMsgAppend(const std::string& line) {
 std::string COMM::OperatorLine(const std::string& line) {
   static const std::string kNotOpen = " not open";  // the port layers' "Device is not open"
   static const std::string kPosition = "error reading position:";
-  if (line.rfind("Comm", 0) == 0 && line.find(kNotOpen) != std::string::npos)
-    return kPortClosed;
+  if (line.rfind("Comm", 0) == 0 && line.find(kNotOpen) != std::string::npos) return kPortClosed;
   if (line.rfind(kPosition, 0) == 0) {
     const std::string answer = line.substr(kPosition.size());
     if (answer.empty() || answer == " no reply")

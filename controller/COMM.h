@@ -99,8 +99,7 @@ class COMM {
  private:
   using Completion = bool (COMM::*)(std::string& reply) const;
   enum class Poll { kComplete, kPending, kClosed };
-  int16_t ReadReply(std::string& reply, Completion complete, const char* failPrefix,
-                    bool fresh);
+  int16_t ReadReply(std::string& reply, Completion complete, const char* failPrefix, bool fresh);
   Poll PollReply(std::string& reply, Completion complete, const char* failPrefix,
                  bool& failureLogged);
   bool EndsWithTerm(std::string& reply) const;
@@ -147,8 +146,8 @@ class COMM {
   bool replyOutstanding_ = false;
   uint32_t gaveUpMs_ = 0;
   uint32_t lateWindowMs_ = 0;
-  int ignoring_ = 0;  // IgnoredReplies scopes alive
-  int16_t ignoredWithinMs_ = 0;  // their bound on a reply's time, 0: none
+  int ignoring_ = 0;              // IgnoredReplies scopes alive
+  int16_t ignoredWithinMs_ = 0;   // their bound on a reply's time, 0: none
   int16_t readTimeoutMs_ = 1000;  // of the last read
-  uint32_t quietMs_ = 0;  // how long the line must be quiet after a read that gave up
+  uint32_t quietMs_ = 0;          // how long the line must be quiet after a read that gave up
 };

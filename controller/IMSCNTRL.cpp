@@ -46,12 +46,10 @@ int16_t IMSCNTRL::IM483I_Cmd(const std::string& text, std::string& answer) {
 int16_t IMSCNTRL::CheckReply(const std::string& line, std::string& reply, std::string& answer) {
   for (;;) {
     const int16_t result = im483i::CheckEcho(line, reply, answer);
-    if (result == im483i::kTooShort)
-      comm_.CommLogMsg(im483i::TooShortLine(line, reply));
+    if (result == im483i::kTooShort) comm_.CommLogMsg(im483i::TooShortLine(line, reply));
     else if (result == im483i::kEchoMismatch)
       comm_.CommLogMsg(im483i::EchoMismatchLine(line, reply));
-    else
-      return result;
+    else return result;
     std::string next;
     if (comm_.CommInNext(next) < 0) return result;
     reply = std::move(next);

@@ -18,8 +18,7 @@ class IMSCNTRL {
   // A Stop (shared.stop) ends a wait, the limit run and the settling pause; those then
   // return kMotorStopped, after the stop command went out. config.WAITPOLLINGINTERVAL
   // is the pause between the passes of the limit run.
-  IMSCNTRL(COMM& comm, Delay32& delay, EventPump& pump, MotorShared& shared,
-           const Config& config);
+  IMSCNTRL(COMM& comm, Delay32& delay, EventPump& pump, MotorShared& shared, const Config& config);
 
   // Link terminators: commands and replies end with LF.
   void IM483I_Init();

@@ -60,7 +60,8 @@ struct CoreModules {
         devcon(state, cmds, foc, joy, beeper),
         cmdJoy(cmds, state, devcon, windows),
         startup(state, par, comm, motor, foc, cmds, positions, windows, messages, joy),
-        tick(clock, cmds, state, [this] { return interp.RunMode(); }, joy, devcon),
+        tick(
+            clock, cmds, state, [this] { return interp.RunMode(); }, joy, devcon),
         joyMenu(state, joy, devcon, cmdJoy, startup, par, windows),
         posPoll(state, foc, comm),
         stopAll(state, motor.Stop(), foc, interp, devcon, cmds) {

@@ -21,10 +21,9 @@ namespace fuzzrig {
 inline const std::map<std::string, std::string>& Shipped() {
   static const std::map<std::string, std::string> files = [] {
     std::map<std::string, std::string> read;
-    for (const char* name : {"ST_CONFIG.TXT", "ST_PARZ.TXT", "ST_SYMCONST.TXT",
-                             "ST_JOYCMDS.TXT", "ST_JOY.TXT"}) {
-      std::ifstream in(std::string(KELVORIN_SOURCE_DIR) + "/settings/" + name,
-                       std::ios::binary);
+    for (const char* name :
+         {"ST_CONFIG.TXT", "ST_PARZ.TXT", "ST_SYMCONST.TXT", "ST_JOYCMDS.TXT", "ST_JOY.TXT"}) {
+      std::ifstream in(std::string(KELVORIN_SOURCE_DIR) + "/settings/" + name, std::ios::binary);
       std::ostringstream text;
       text << in.rdbuf();
       read[name] = text.str();
@@ -41,9 +40,9 @@ class Folder {
  public:
   Folder() {
     const char* tmp = std::getenv("TMPDIR");
-    const std::string base = tmp && *tmp ? tmp
+    const std::string base = tmp && *tmp                                 ? tmp
                              : std::filesystem::is_directory("/dev/shm") ? "/dev/shm"
-                                                                          : "/tmp";
+                                                                         : "/tmp";
     std::string pattern = base + "/kelvorin-fuzz-XXXXXX";
     if (!mkdtemp(pattern.data())) std::abort();
     path_ = pattern;

@@ -22,7 +22,7 @@ namespace {
 constexpr size_t kMaxRequests = 32;
 
 std::string PortName(const std::string& family, uint8_t fault) {
-  static const char* const kFaults[] = {"",       ":delay=150", ":split", ":noise",
+  static const char* const kFaults[] = {"",       ":delay=150", ":split",     ":noise",
                                         ":error", ":silent",    ":delay=400", ":nowire"};
   std::string faultItem = kFaults[fault & 7];
   if (faultItem == ":error") faultItem = family == "EZHR17" ? ":error=4" : ":badecho";
@@ -32,9 +32,14 @@ std::string PortName(const std::string& family, uint8_t fault) {
 std::string ConfigText(uint8_t setup) {
   const std::string family = (setup & 1) ? "IM483I" : "EZHR17";
   return "\"MPORT\",1\r\n\"PORTTIMEOUT\",100\r\n\"MOVETIMEOUT\",2\r\n"
-         "\"WAITPOLLINGINTERVAL\",50\r\n\"CONTRTYPE\"," + family + "\r\n"
-         "\"JOYSTARTON\",0\r\n\"Z_INSTALLED\"," + ((setup & 16) ? "0" : "1") + "\r\n"
-         "\"MPORTNAME\"," + PortName(family, static_cast<uint8_t>(setup >> 1)) + "\r\n";
+         "\"WAITPOLLINGINTERVAL\",50\r\n\"CONTRTYPE\"," +
+         family +
+         "\r\n"
+         "\"JOYSTARTON\",0\r\n\"Z_INSTALLED\"," +
+         ((setup & 16) ? "0" : "1") +
+         "\r\n"
+         "\"MPORTNAME\"," +
+         PortName(family, static_cast<uint8_t>(setup >> 1)) + "\r\n";
 }
 
 // A list command's file name that is a path could reach any file of the machine.
@@ -46,11 +51,9 @@ bool NamesAPath(std::string_view request) {
 // Puts the folder in front of the file name after every "ListRead" and "ListWrite".
 std::string IntoFolder(std::string request, const std::string& folder) {
   for (const char* word : {"ListRead", "ListWrite"}) {
-    for (size_t at = request.find(word); at != std::string::npos;
-         at = request.find(word, at + 1)) {
+    for (size_t at = request.find(word); at != std::string::npos; at = request.find(word, at + 1)) {
       const size_t name = request.find_first_not_of(' ', at + std::strlen(word));
-      if (name != std::string::npos && request[name] != ';')
-        request.insert(name, folder + "/");
+      if (name != std::string::npos && request[name] != ';') request.insert(name, folder + "/");
     }
   }
   return request;

@@ -79,8 +79,10 @@ void Drivers(bool im483i, std::string_view rest) {
   const auto& folder = fuzzrig::TheFolder();
   folder.WriteSettings({{"ST_CONFIG.TXT",
                          "\"MPORT\",1\r\n\"PORTTIMEOUT\",100\r\n\"MOVETIMEOUT\",2\r\n"
-                         "\"WAITPOLLINGINTERVAL\",50\r\n\"CONTRTYPE\"," + family + "\r\n"
-                         "\"Z_INSTALLED\",1\r\n\"MPORTNAME\",fake\r\n"}});
+                         "\"WAITPOLLINGINTERVAL\",50\r\n\"CONTRTYPE\"," +
+                             family +
+                             "\r\n"
+                             "\"Z_INSTALLED\",1\r\n\"MPORTNAME\",fake\r\n"}});
   fuzzrig::BasicRig<FakePort> rig;
   rig.port.responder = [replies = Replies(rest)](const std::string&) mutable {
     if (replies.empty()) return std::string();

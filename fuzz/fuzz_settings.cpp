@@ -49,8 +49,7 @@ void LineListFile(TRAPAR& par, const std::string& path) {
   if (TRAPAR::LinesSplit(TRAPAR::LinesJoin(list)) != list) std::abort();
 }
 
-void StartFrom(const fuzzrig::Folder& folder, const std::string& name,
-               const std::string& text) {
+void StartFrom(const fuzzrig::Folder& folder, const std::string& name, const std::string& text) {
   folder.WriteSettings({{name, text}});
   fuzzrig::Rig rig;
   rig.core.startup.InitAll(folder.path());

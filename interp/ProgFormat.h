@@ -7,7 +7,6 @@
 
 #include "parfiles/TRAPAR.h"
 
-
 namespace prog {
 
 inline constexpr int kIndentStep = 4;

@@ -12,8 +12,7 @@ namespace {
 constexpr int16_t kFullScale = 1000;
 }  // namespace
 
-STDevCon::STDevCon(ProgramState& state, CommandRunner& cmds, STFoc& foc, STJoy& joy,
-                   Beeper& beeper)
+STDevCon::STDevCon(ProgramState& state, CommandRunner& cmds, STFoc& foc, STJoy& joy, Beeper& beeper)
     : state_(state), cmds_(cmds), foc_(foc), joy_(joy), beeper_(beeper) {}
 
 int16_t STDevCon::DevJoyMove(int16_t xDefl, int16_t yDefl, int16_t fullScale, int16_t button) {

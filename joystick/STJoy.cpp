@@ -47,9 +47,8 @@ bool ButtonOf(uint32_t bits, int16_t& button) {
 void Sample(int32_t r, int32_t& low, int32_t& centre, int32_t& high) {
   if (r < low) low = r;
   if (r > high) high = r;
-  centre = static_cast<int32_t>(
-      RoundEven(static_cast<double>(static_cast<int64_t>(r) + 4 * static_cast<int64_t>(centre)) /
-                5.0));
+  centre = static_cast<int32_t>(RoundEven(
+      static_cast<double>(static_cast<int64_t>(r) + 4 * static_cast<int64_t>(centre)) / 5.0));
 }
 
 void Seed(int32_t r, int32_t& low, int32_t& centre, int32_t& high) { low = centre = high = r; }
@@ -93,8 +92,7 @@ int32_t STJoy::JoyRead(int32_t& x, int32_t& y, int16_t& button) {
   return result;
 }
 
-int16_t STJoy::AxisDeflection(int32_t r, int32_t l, int32_t c, int32_t h, int32_t d,
-                              int16_t dir) {
+int16_t STJoy::AxisDeflection(int32_t r, int32_t l, int32_t c, int32_t h, int32_t d, int16_t dir) {
   // Nothing is left outside a dead zone of the whole half-range.
   if (d >= kFullScale) return 0;
   const int64_t offset = static_cast<int64_t>(r) - c;
@@ -112,8 +110,7 @@ int16_t STJoy::AxisDeflection(int32_t r, int32_t l, int32_t c, int32_t h, int32_
   return Saturate16(deflection * dir);
 }
 
-void STJoy::StickDeflection(int16_t& xDefl, int16_t& yDefl, int16_t& fullScale,
-                            int16_t& button) {
+void STJoy::StickDeflection(int16_t& xDefl, int16_t& yDefl, int16_t& fullScale, int16_t& button) {
   int32_t x = 0, y = 0;
   fullScale = kFullScale;
   if (JoyRead(x, y, button) != 0) {
@@ -121,15 +118,12 @@ void STJoy::StickDeflection(int16_t& xDefl, int16_t& yDefl, int16_t& fullScale,
     button = 0;
     return;
   }
-  xDefl = AxisDeflection(x, c_.JAXIS1_L, c_.JAXIS1_0, c_.JAXIS1_R, c_.JoyDeadZone,
-                         c_.JAXIS1_Dir);
-  yDefl = AxisDeflection(y, c_.JAXIS2_L, c_.JAXIS2_0, c_.JAXIS2_R, c_.JoyDeadZone,
-                         c_.JAXIS2_Dir);
+  xDefl = AxisDeflection(x, c_.JAXIS1_L, c_.JAXIS1_0, c_.JAXIS1_R, c_.JoyDeadZone, c_.JAXIS1_Dir);
+  yDefl = AxisDeflection(y, c_.JAXIS2_L, c_.JAXIS2_0, c_.JAXIS2_R, c_.JoyDeadZone, c_.JAXIS2_Dir);
   if (xDefl == 0 && yDefl == 0) held_ = false;
 }
 
-void STJoy::JoyGetDeflection(int16_t& xDefl, int16_t& yDefl, int16_t& fullScale,
-                             int16_t& button) {
+void STJoy::JoyGetDeflection(int16_t& xDefl, int16_t& yDefl, int16_t& fullScale, int16_t& button) {
   StickDeflection(xDefl, yDefl, fullScale, button);
   if (held_) xDefl = yDefl = 0;
 }

@@ -67,8 +67,7 @@ class STJoy {
 
   // One axis: raw value r, low extreme l, centre c, high extreme h, dead zone d in
   // per-mille, direction dir. Saturates at the 16-bit limits.
-  static int16_t AxisDeflection(int32_t r, int32_t l, int32_t c, int32_t h, int32_t d,
-                                int16_t dir);
+  static int16_t AxisDeflection(int32_t r, int32_t l, int32_t c, int32_t h, int32_t d, int16_t dir);
 
  private:
   void ShowMsg(const std::string& text);

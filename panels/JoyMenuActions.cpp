@@ -8,9 +8,8 @@
 #include "domain/ProgramState.h"
 #include "server/Startup.h"
 
-JoyMenuActions::JoyMenuActions(ProgramState& state, STJoy& joy, STDevCon& devcon,
-                               CmdJoy& cmdJoy, Startup& startup, TRAPAR& par,
-                               WindowHost& windows)
+JoyMenuActions::JoyMenuActions(ProgramState& state, STJoy& joy, STDevCon& devcon, CmdJoy& cmdJoy,
+                               Startup& startup, TRAPAR& par, WindowHost& windows)
     : state_(state),
       joy_(joy),
       devcon_(devcon),

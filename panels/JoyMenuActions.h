@@ -40,7 +40,6 @@ class JoyMenuActions {
   // "Param.": the parameter list editor on ST_JOY.TXT, then the calibration is read again.
   void Param(const std::function<void()>& editParameters);
 
-
  private:
   void ShowMsg(const std::string& text);
   void JoyVisibility();

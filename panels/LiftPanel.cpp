@@ -43,9 +43,8 @@ const JogSpec& Spec(Jog jog) {
 
 }  // namespace
 
-LiftPanel::LiftPanel(ProgramState& state, STCommands& cmds, STFoc& foc, TRAPAR& par,
-                     COMM& comm, Startup& startup, EventPump& pump, WindowHost& windows,
-                     PanelDialogs& dialogs)
+LiftPanel::LiftPanel(ProgramState& state, STCommands& cmds, STFoc& foc, TRAPAR& par, COMM& comm,
+                     Startup& startup, EventPump& pump, WindowHost& windows, PanelDialogs& dialogs)
     : state_(state),
       cmds_(cmds),
       foc_(foc),
@@ -68,8 +67,7 @@ bool LiftPanel::ParseStep(const std::string& text, double& value) {
   const double largest = LargestStep();
   if (largest > 0 && std::fabs(value) > largest) {
     Show(std::string(kStepTooLarge) + ": at most " + num::General(largest) + " (coarse step x" +
-         std::to_string(CoarseFactor()) + " within the travel of " + num::General(Travel()) +
-         ")");
+         std::to_string(CoarseFactor()) + " within the travel of " + num::General(Travel()) + ")");
     return false;
   }
   Show("");
@@ -91,10 +89,13 @@ bool LiftPanel::StepTextTyped(const std::string& text) {
 double LiftPanel::Travel() const {
   const ZParams& p = foc_.Params();
   if (foc_.FocLimitsOn()) return p.ZMAX - p.ZMIN;
-  return std::fabs(state_.config.MOVETIMEOUT * static_cast<double>(p.ZSLEWVELOCITY) * foc_.FocUnitPerStep());
+  return std::fabs(state_.config.MOVETIMEOUT * static_cast<double>(p.ZSLEWVELOCITY) *
+                   foc_.FocUnitPerStep());
 }
 
-int LiftPanel::CoarseFactor() const { return std::max(1, std::abs(int{foc_.Params().ZCOARSEFACTOR})); }
+int LiftPanel::CoarseFactor() const {
+  return std::max(1, std::abs(int{foc_.Params().ZCOARSEFACTOR}));
+}
 
 double LiftPanel::LargestStep() const { return Travel() / CoarseFactor(); }
 
@@ -209,9 +210,8 @@ void LiftPanel::ReadParFile() {
   const std::string chosen = filelist::JoinPath(dir, file);
   const std::string target = state_.AppDir + kParFile;
   if (dir.empty() || file.empty() || !CanCopyParFile(chosen, target) ||
-      !startup_.Messages().Ask("Replace the Z parameters in " + target + " with those of " +
-                                   chosen + "?",
-                               kAppTitle) ||
+      !startup_.Messages().Ask(
+          "Replace the Z parameters in " + target + " with those of " + chosen + "?", kAppTitle) ||
       !CopyParFile(chosen, target)) {
     Show("Parameter file not read");
     return;

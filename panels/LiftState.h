@@ -8,7 +8,7 @@ enum class LiftState : int8_t { Idle, Moving, Homing, ProgramRunning, Joystick, 
 // What the core knows at a tick.
 struct LiftFacts {
   bool zEnabled = false;
-  bool linkDown = false;        // the last read failed (time-outs, or the port is lost)
+  bool linkDown = false;  // the last read failed (time-outs, or the port is lost)
   bool homing = false;
   bool programRunning = false;  // run mode 1 or 2
   bool moving = false;          // a wait, a run at constant speed, or a position that moves

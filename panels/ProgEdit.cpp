@@ -17,8 +17,7 @@ constexpr const char* kNotWritten = "Program not written";
 constexpr const char* kMistakes = "Program has mistakes";
 }  // namespace
 
-ProgEdit::ProgEdit(INTERP& interp, TRAPAR& par, MessageBoxes& messages,
-                   const ProgramState& state)
+ProgEdit::ProgEdit(INTERP& interp, TRAPAR& par, MessageBoxes& messages, const ProgramState& state)
     : interp_(interp), par_(par), messages_(messages), state_(state) {}
 
 void ProgEdit::ShowCaption() {
@@ -120,9 +119,7 @@ void ProgEdit::Delete() {
   interp_.ShowFrom(interp_.TopLine());
 }
 
-void ProgEdit::Format() {
-  Install(interp_.ProgLines(), "Program formatted");
-}
+void ProgEdit::Format() { Install(interp_.ProgLines(), "Program formatted"); }
 
 void ProgEdit::StartOver() {
   if (interp_.TopLine() > 0) interp_.ShowFrom(0);

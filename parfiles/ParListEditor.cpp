@@ -24,7 +24,7 @@ enum class Takes { Number, Range, Text, Controller };
 struct KeyRule {
   std::string_view name;
   Takes takes;
-  bool nonZero = false;  // the unit computation divides by it
+  bool nonZero = false;                     // the unit computation divides by it
   double min = INT16_MIN, max = INT16_MAX;  // for Range: after rounding half to even
 };
 
@@ -32,27 +32,38 @@ constexpr double kInt32Min = INT32_MIN, kInt32Max = INT32_MAX;
 
 constexpr KeyRule kRules[] = {
     // ST_CONFIG.TXT
-    {"MPORT", Takes::Range}, {"PORTTIMEOUT", Takes::Range, false, 1},
-    {"MOVETIMEOUT", Takes::Range, false, 1}, {"WAITPOLLINGINTERVAL", Takes::Range, false, 0},
-    {"CONTRTYPE", Takes::Controller}, {"JOYSTARTON", Takes::Range},
-    {"Z_INSTALLED", Takes::Range}, {"SERVERTCPPORT", Takes::Range, false, 0, 65535},
+    {"MPORT", Takes::Range},
+    {"PORTTIMEOUT", Takes::Range, false, 1},
+    {"MOVETIMEOUT", Takes::Range, false, 1},
+    {"WAITPOLLINGINTERVAL", Takes::Range, false, 0},
+    {"CONTRTYPE", Takes::Controller},
+    {"JOYSTARTON", Takes::Range},
+    {"Z_INSTALLED", Takes::Range},
+    {"SERVERTCPPORT", Takes::Range, false, 0, 65535},
     {"ZPOSPOLL", Takes::Range, false, 0, 3600000},
     // ST_PARZ.TXT
-    {"ZCONTR", Takes::Text}, {"ZSTROKEPERROT", Takes::Number, true},
-    {"ZMOTORSTEPS", Takes::Range, true}, {"ZSTEPDIVIDE", Takes::Range},
-    {"ZHOLDCURRENT", Takes::Range}, {"ZRUNCURRENT", Takes::Range},
+    {"ZCONTR", Takes::Text},
+    {"ZSTROKEPERROT", Takes::Number, true},
+    {"ZMOTORSTEPS", Takes::Range, true},
+    {"ZSTEPDIVIDE", Takes::Range},
+    {"ZHOLDCURRENT", Takes::Range},
+    {"ZRUNCURRENT", Takes::Range},
     {"ZSLEWVELOCITY", Takes::Range, false, kInt32Min, kInt32Max},
     {"ZINITVELOCITY", Takes::Range, false, kInt32Min, kInt32Max},
     {"ZACCELERATION", Takes::Range, false, kInt32Min, kInt32Max},
     {"ZDECELERATION", Takes::Range, false, kInt32Min, kInt32Max},
     {"ZJOGSPEEDLOW", Takes::Range, false, kInt32Min, kInt32Max},
     {"ZJOGSPEEDHIGH", Takes::Range, false, kInt32Min, kInt32Max},
-    {"ZBACKLASH", Takes::Number}, {"ZJUMPSIZE", Takes::Number},
-    {"ZCOARSEFACTOR", Takes::Range}, {"ZJOYMAXSPEED", Takes::Range, false, kInt32Min, kInt32Max},
+    {"ZBACKLASH", Takes::Number},
+    {"ZJUMPSIZE", Takes::Number},
+    {"ZCOARSEFACTOR", Takes::Range},
+    {"ZJOYMAXSPEED", Takes::Range, false, kInt32Min, kInt32Max},
     {"ZHOMESPEED", Takes::Range, false, kInt32Min, kInt32Max},
     {"ZPOWERUPORIGIN", Takes::Range, false, kInt32Min, kInt32Max},
-    {"ZLIMPOLARITY", Takes::Range}, {"ZENABLELIMITS", Takes::Range},
-    {"ZMIN", Takes::Number}, {"ZMAX", Takes::Number},
+    {"ZLIMPOLARITY", Takes::Range},
+    {"ZENABLELIMITS", Takes::Range},
+    {"ZMIN", Takes::Number},
+    {"ZMAX", Takes::Number},
     // ST_JOY.TXT
     {"JAXIS1_L", Takes::Range, false, kInt32Min, kInt32Max},
     {"JAXIS1_0", Takes::Range, false, kInt32Min, kInt32Max},
@@ -61,7 +72,8 @@ constexpr KeyRule kRules[] = {
     {"JAXIS2_0", Takes::Range, false, kInt32Min, kInt32Max},
     {"JAXIS2_R", Takes::Range, false, kInt32Min, kInt32Max},
     {"JLATENT", Takes::Range, false, 0, INT32_MAX / 10},
-    {"JAXIS1_Dir", Takes::Number}, {"JAXIS2_Dir", Takes::Number},
+    {"JAXIS1_Dir", Takes::Number},
+    {"JAXIS2_Dir", Takes::Number},
 };
 
 std::string Whole(double v) { return std::to_string(static_cast<int64_t>(v)); }
@@ -124,13 +136,14 @@ ParGridSize ParListEditor::GridSize(int count, int valueWidth, int maxShown, int
   const int rows = count + 1;
   size.shownRows = std::clamp(rows, 1, std::clamp(maxShown, 2, ParGridSize::kMaxShownRows));
   size.scrollBar = rows > size.shownRows;
-  const int names = ParGridSize::kNameWidth + 100 + (size.scrollBar ? ParGridSize::kScrollBarRoom : 0);
+  const int names = ParGridSize::kNameWidth + 100 +
+                    (size.scrollBar ? ParGridSize::kScrollBarRoom : 0);
   const int valueRoom = std::min(ParGridSize::kMaxValueWidth,
                                  maxWidth - names - ParGridSize::kMinRemarkWidth);
   size.valueWidth = std::max(ParGridSize::kValueWidth, std::min(valueWidth, valueRoom));
   const int fixed = names + size.valueWidth;
-  size.remarkWidth =
-      std::clamp(maxWidth - fixed, ParGridSize::kMinRemarkWidth, ParGridSize::kRemarkWidth);
+  size.remarkWidth = std::clamp(maxWidth - fixed, ParGridSize::kMinRemarkWidth,
+                                ParGridSize::kRemarkWidth);
   size.width = fixed + size.remarkWidth;
   size.height = ParGridSize::kRowHeight * size.shownRows + 100;
   return size;

@@ -49,8 +49,7 @@ class ParListEditor {
   // description column gives way first, then the value column (each down to its least
   // width; the tooltips show the whole texts).
   static ParGridSize GridSize(int count, int valueWidth = ParGridSize::kValueWidth,
-                              int maxShown = ParGridSize::kMaxShownRows,
-                              int maxWidth = 1 << 30);
+                              int maxShown = ParGridSize::kMaxShownRows, int maxWidth = 1 << 30);
 
   // Why the readers of the settings refuse value for the key name (a sentence), or an
   // empty text when they take it; keys that are not known here take any value.

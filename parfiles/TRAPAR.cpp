@@ -146,9 +146,7 @@ int16_t ClampCount(size_t count) {
       std::min<size_t>(count, static_cast<size_t>(std::numeric_limits<int16_t>::max())));
 }
 
-bool InRange(int16_t index, size_t size) {
-  return index >= 0 && static_cast<size_t>(index) < size;
-}
+bool InRange(int16_t index, size_t size) { return index >= 0 && static_cast<size_t>(index) < size; }
 
 }  // namespace
 
@@ -212,8 +210,7 @@ int16_t TRAPAR::ParReadFile(const std::string& path, ParTable& table, Entries en
     if (kind == LineKind::Entry) read.push_back(std::move(entry));
   }
   if (read.empty()) {
-    messages_.Show("File " + path + " is not a valid parameter file", kAppTitle,
-                   MsgIcon::Critical);
+    messages_.Show("File " + path + " is not a valid parameter file", kAppTitle, MsgIcon::Critical);
     return -1;
   }
   table = std::move(read);
@@ -274,10 +271,8 @@ int16_t TRAPAR::ParTableTransfer(ParTable& table, const std::string& name, ParVa
   auto found = std::find_if(table.begin(), table.end(),
                             [&](const ParEntry& e) { return e.Name == name; });
   if (mode == "to") {
-    if (found != table.end())
-      found->Value = value;
-    else
-      table.push_back({name, value});
+    if (found != table.end()) found->Value = value;
+    else table.push_back({name, value});
     return 1;
   }
   if (mode == "from") {
@@ -310,11 +305,11 @@ void TRAPAR::ShowBadValue(const std::string& name, const std::string& what) {
                  MsgIcon::Critical);
 }
 
-TRAPAR::NumberRead TRAPAR::ReadNumberText(const std::string& name, bool quiet,
-                                          double& number, std::string& text) {
+TRAPAR::NumberRead TRAPAR::ReadNumberText(const std::string& name, bool quiet, double& number,
+                                          std::string& text) {
   ParValue value;
-  const int16_t found =
-      quiet ? ParTransferQuiet(name, value, "from") : ParTransfer(name, value, "from");
+  const int16_t found = quiet ? ParTransferQuiet(name, value, "from")
+                              : ParTransfer(name, value, "from");
   if (found != 1) return NumberRead::Missing;
   text = ValueText(value);
   if (ValueNumber(value, number) && std::isfinite(number)) return NumberRead::Found;

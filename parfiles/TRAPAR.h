@@ -42,8 +42,7 @@ class TRAPAR {
   // text: save it as Latin-1 or UTF-8"), is malformed or holds no entry ("File PATH is
   // not a valid parameter file"), or cannot be read ("File PATH cannot be read"). The
   // table is untouched on failure.
-  int16_t ParReadFile(const std::string& path, ParTable& table,
-                      Entries entries = Entries::Any);
+  int16_t ParReadFile(const std::string& path, ParTable& table, Entries entries = Entries::Any);
   // 1; -1 when the file cannot be written (the old file stays intact).
   int16_t ParWriteFile(const std::string& path, const ParTable& table);
 
@@ -91,8 +90,7 @@ class TRAPAR {
   // untouched on failure. Every line that ends in a line break gives at least one
   // element (a blank line one empty element); text after the last line break counts
   // as such a line when it is not empty.
-  int16_t LinesReadFile(const std::string& path, LineList& list,
-                        Entries entries = Entries::Any);
+  int16_t LinesReadFile(const std::string& path, LineList& list, Entries entries = Entries::Any);
   // One element a line; an element with a comma is written in double quotes (a quote in
   // it doubled) so that it reads back as one element. 1; -1 when the file cannot be
   // written (the old file stays intact).
@@ -116,8 +114,7 @@ class TRAPAR {
                                  Entries entries);
   void ShowMissing(const std::string& path);
   void ShowBadValue(const std::string& name, const std::string& what);
-  NumberRead ReadNumberText(const std::string& name, bool quiet, double& number,
-                            std::string& text);
+  NumberRead ReadNumberText(const std::string& name, bool quiet, double& number, std::string& text);
 
   MessageBoxes& messages_;
   std::string dir_;

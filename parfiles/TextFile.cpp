@@ -49,9 +49,7 @@ fs::path DirectoryOf(const fs::path& target) {
 }
 
 // Temporaries are named ".NAME.PID.SEED.tmp".
-std::string TemporaryStem(const fs::path& target) {
-  return "." + target.filename().string() + ".";
-}
+std::string TemporaryStem(const fs::path& target) { return "." + target.filename().string() + "."; }
 
 bool AllDigits(std::string_view s) {
   return !s.empty() && s.find_first_not_of("0123456789") == std::string_view::npos;
@@ -63,8 +61,8 @@ pid_t TemporaryWriter(std::string_view name, std::string_view stem) {
   if (name.size() <= stem.size() + kSuffix.size() || name.substr(0, stem.size()) != stem ||
       name.substr(name.size() - kSuffix.size()) != kSuffix)
     return 0;
-  const std::string_view middle =
-      name.substr(stem.size(), name.size() - stem.size() - kSuffix.size());
+  const std::string_view middle = name.substr(stem.size(),
+                                              name.size() - stem.size() - kSuffix.size());
   const size_t dot = middle.find('.');
   if (dot == std::string_view::npos) return 0;
   const std::string_view pid = middle.substr(0, dot);
@@ -93,8 +91,8 @@ int CreateTemporary(const fs::path& target, std::string& tempPath) {
   const std::string stem = TemporaryStem(target);
   const auto seed = std::chrono::steady_clock::now().time_since_epoch().count();
   for (int attempt = 0; attempt < 100; ++attempt) {
-    tempPath = (dir / (stem + std::to_string(getpid()) + "." +
-                       std::to_string(seed + attempt) + ".tmp"))
+    tempPath = (dir /
+                (stem + std::to_string(getpid()) + "." + std::to_string(seed + attempt) + ".tmp"))
                    .string();
     const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0 || errno != EEXIST) return fd;

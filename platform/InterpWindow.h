@@ -8,7 +8,6 @@
 
 #include "platform/FileRequest.h"
 
-
 class InterpWindow {
  public:
   virtual ~InterpWindow() = default;
@@ -17,9 +16,9 @@ class InterpWindow {
   virtual void SetRow(int16_t row, const std::string& number, const std::string& text) = 0;
   // Highlight colours on, or the normal grey.
   virtual void SetRowHighlight(int16_t row, bool highlighted) = 0;
-  virtual void SetMessage(const std::string& text) = 0;  // lblMess
+  virtual void SetMessage(const std::string& text) = 0;   // lblMess
   virtual void SetTimeText(const std::string& text) = 0;  // lblTime
-  virtual void SetRunIndicator(bool on) = 0;               // optRun
+  virtual void SetRunIndicator(bool on) = 0;              // optRun
   // The buttons and menus a run disables (Stop, the Execute menu and the rows stay).
   virtual void SetControlsEnabled(bool enabled) = 0;
   virtual void SetCaption(const std::string& text) = 0;

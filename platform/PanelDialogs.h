@@ -5,7 +5,6 @@
 
 #include "platform/FileRequest.h"
 
-
 class PanelDialogs {
  public:
   virtual ~PanelDialogs() = default;

@@ -11,9 +11,7 @@ PortSelector::~PortSelector() {
   simulated_.SetEventHandler(nullptr);
 }
 
-bool PortSelector::IsSimulatedName(const std::string& name) {
-  return name.rfind("sim:", 0) == 0;
-}
+bool PortSelector::IsSimulatedName(const std::string& name) { return name.rfind("sim:", 0) == 0; }
 
 bool PortSelector::Open(const std::string& name, PortError& err) {
   SerialPort& target = IsSimulatedName(name) ? simulated_ : real_;

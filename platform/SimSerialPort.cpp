@@ -26,7 +26,8 @@ bool ParseItem(std::string_view item, ksim::Options& options, std::string& error
   }
   const bool lower = item.rfind("lower=", 0) == 0;
   if (lower || item.rfind("upper=", 0) == 0) {
-    if (ksim::ParseSteps(item.substr(6), lower ? options.lowerLimit : options.upperLimit)) return true;
+    if (ksim::ParseSteps(item.substr(6), lower ? options.lowerLimit : options.upperLimit))
+      return true;
     error = "bad limit position: '" + std::string(item) + "'";
     return false;
   }
@@ -37,8 +38,7 @@ bool ParseItem(std::string_view item, ksim::Options& options, std::string& error
 
 SimSerialPort::SimSerialPort(Clock& clock) : clock_(clock) {}
 
-bool SimSerialPort::ParseName(const std::string& name, ksim::Options& options,
-                              std::string& error) {
+bool SimSerialPort::ParseName(const std::string& name, ksim::Options& options, std::string& error) {
   std::string_view rest(name);
   if (rest.substr(0, kPrefix.size()) != kPrefix) {
     error = "not a simulated port: '" + name + "'";

@@ -5,7 +5,8 @@
 // colon (a comma would end the value in a settings file): "address=C" (the controller's
 // address character, default 1), "lower=STEPS" and "upper=STEPS" (limit switch
 // positions; default none), "nowire" (replies at once instead of at 9600 baud), and the
-// simulator's faults ("silent", "delay=MS", "split", "noise", "error=CODE", "badecho"). Example: "sim:IM483I:lower=-5000:delay=200".
+// simulator's faults ("silent", "delay=MS", "split", "noise", "error=CODE", "badecho"). Example:
+// "sim:IM483I:lower=-5000:delay=200".
 //
 // The controller lives as long as this port: closing and reopening the same name keeps
 // its position and settings, as a real controller keeps them when the port is reopened.

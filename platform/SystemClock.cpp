@@ -16,8 +16,7 @@ double SystemClock::TimeOfDaySeconds() {
   const std::time_t t = system_clock::to_time_t(now);
   std::tm local{};
   localtime_r(&t, &local);
-  const double frac =
-      duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000 / 1000.0;
+  const double frac = duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000 / 1000.0;
   return local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec + frac;
 }
 

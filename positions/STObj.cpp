@@ -25,8 +25,7 @@ int16_t STObj::ObjGet(int32_t n, double& x, double& y, double& z, std::string& n
 int16_t STObj::ObjGetText(int32_t n, std::string& text) const {
   if (!InRange(n)) return -1;
   const ObjRec& rec = list_[static_cast<size_t>(n - 1)];
-  text = num::Plain(rec.X) + " " + num::Plain(rec.Y) + " " + num::Plain(rec.Z) + " " +
-         rec.Name;
+  text = num::Plain(rec.X) + " " + num::Plain(rec.Y) + " " + num::Plain(rec.Z) + " " + rec.Name;
   return 1;
 }
 
@@ -43,9 +42,8 @@ void STObj::ObjListToLines(LineList& lines) const {
   lines.reserve(list_.size());
   for (size_t i = 0; i < list_.size(); ++i) {
     const ObjRec& rec = list_[i];
-    lines.push_back(num::Plain(static_cast<int64_t>(i + 1)) + " " + num::Pattern(rec.X, 1) +
-                    " " + num::Pattern(rec.Y, 1) + " " + num::Pattern(rec.Z, 2) + " " +
-                    rec.Name);
+    lines.push_back(num::Plain(static_cast<int64_t>(i + 1)) + " " + num::Pattern(rec.X, 1) + " " +
+                    num::Pattern(rec.Y, 1) + " " + num::Pattern(rec.Z, 2) + " " + rec.Name);
   }
 }
 

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building and testing need, and with "fuzz" or
-# "package" also those of scripts/fuzz.sh or scripts/package.sh. Idempotent and quick
+# Installs the Debian packages that building and testing need, and with "fuzz", "package"
+# or "format" also those of scripts/fuzz.sh, scripts/package.sh or scripts/check-format.sh. Idempotent and quick
 # when everything is present: it only calls apt-get for what is missing, so any user
 # can run it (and scripts/run.sh) once the packages are there.
 #
-#   bash scripts/install-deps.sh [fuzz] [package]
+#   bash scripts/install-deps.sh [fuzz] [package] [format]
 set -euo pipefail
 
 packages=(
@@ -20,7 +20,8 @@ for extra in "$@"; do
   case "$extra" in
     fuzz) packages+=(clang libclang-rt-14-dev) ;;  # the fuzz targets
     package) packages+=(dpkg-dev file) ;;  # the package: dependencies of the programs
-    *) echo "install-deps: unknown group '$extra' (fuzz, package)" >&2; exit 2 ;;
+    format) packages+=(clang-format) ;;  # scripts/check-format.sh
+    *) echo "install-deps: unknown group '$extra' (fuzz, package, format)" >&2; exit 2 ;;
   esac
 done
 

@@ -15,8 +15,8 @@ struct ProgramState;
 class LiftTick {
  public:
   // runMode: the interpreter's run mode (0 idle, 1 running, 2 single step).
-  LiftTick(Clock& clock, STCommands& cmds, ProgramState& state,
-           std::function<int16_t()> runMode, STJoy& joy, STDevCon& devcon);
+  LiftTick(Clock& clock, STCommands& cmds, ProgramState& state, std::function<int16_t()> runMode,
+           STJoy& joy, STDevCon& devcon);
 
   // One line of the running program (run mode 1 or 2), given the tick's clock reading;
   // the interpreter fills it. Until then no program step runs.

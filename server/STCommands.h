@@ -21,8 +21,8 @@ struct ProgramState;
 class STCommands : public CommandRunner {
  public:
   // The pump lets a Stop end a "Delay" (nothing else runs during one).
-  STCommands(ProgramState& state, WindowHost& windows, Delay32& delay, COMM& comm,
-             MotCon& motor, EventPump& pump);
+  STCommands(ProgramState& state, WindowHost& windows, Delay32& delay, COMM& comm, MotCon& motor,
+             EventPump& pump);
 
   // "Z", "Obj", "Joy" and the interpreter's flow statements come from other modules.
   void RegisterFamily(const std::string& word, CommandFamily* family);

@@ -35,8 +35,7 @@ std::string Joined(const std::vector<std::string>& texts) {
 // The last lines of a log text whose lines end with CR LF, the last one last.
 std::vector<std::string> LastLines(const std::string& log, size_t count) {
   std::vector<std::string> lines;
-  for (size_t start = 0, end; (end = log.find("\r\n", start)) != std::string::npos;
-       start = end + 2)
+  for (size_t start = 0, end; (end = log.find("\r\n", start)) != std::string::npos; start = end + 2)
     lines.push_back(log.substr(start, end - start));
   if (lines.size() > count) lines.erase(lines.begin(), lines.end() - count);
   return lines;
@@ -50,8 +49,8 @@ struct Startup::NumberKey {
 };
 
 Startup::Startup(ProgramState& state, TRAPAR& par, COMM& comm, MotCon& motor, STFoc& foc,
-                 STCommands& cmds, STObj& positions, WindowHost& windows,
-                 MessageTrail& messages, STJoy& joy)
+                 STCommands& cmds, STObj& positions, WindowHost& windows, MessageTrail& messages,
+                 STJoy& joy)
     : state_(state),
       par_(par),
       comm_(comm),
@@ -154,9 +153,7 @@ void Startup::ReadZInstalled(int16_t& result) {
     case TRAPAR::NumberRead::Missing:
       notInstalled_ = std::string("not installed (no Z_INSTALLED in ") + kConfigFile + ")";
       break;
-    case TRAPAR::NumberRead::Bad:
-      notInstalled_ = Joined(messages_.Since(mark));
-      break;
+    case TRAPAR::NumberRead::Bad: notInstalled_ = Joined(messages_.Since(mark)); break;
   }
 }
 
@@ -244,8 +241,7 @@ int16_t Startup::DevInit() {
 int16_t Startup::ZAxisInit() {
   state_.ZEnabled = 0;
   if (motor_.CurrentFamily() == MotCon::Family::None) {
-    state_.ZOffReason =
-        std::string(kZOff) + "unknown controller type " + state_.config.CONTRTYPE;
+    state_.ZOffReason = std::string(kZOff) + "unknown controller type " + state_.config.CONTRTYPE;
     return 0;
   }
   const uint64_t mark = messages_.Count();
@@ -270,8 +266,7 @@ std::string Startup::ZFailure(uint64_t mark) const {
   const auto last = LastLines(comm_.CommGetLog(), 2);
   for (const auto& line : last)
     if (line == "Port TimeOut") return controller + " does not answer";
-  return controller + " failed its set-up" +
-         (last.empty() ? "" : " (" + last.back() + ")");
+  return controller + " failed its set-up" + (last.empty() ? "" : " (" + last.back() + ")");
 }
 
 void Startup::ShowFailures() {
@@ -314,8 +309,6 @@ void Startup::CloseWhenUnused() {
   else CloseAll();
 }
 
-bool Startup::ShouldExit() const {
-  return !MainWinLoaded() && state_.ClientCount == 0;
-}
+bool Startup::ShouldExit() const { return !MainWinLoaded() && state_.ClientCount == 0; }
 
 bool Startup::MainWinLoaded() const { return windows_.IsFormLoaded(WindowHost::kMainWindow); }

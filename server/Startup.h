@@ -20,9 +20,8 @@ struct ProgramState;
 
 class Startup {
  public:
-  Startup(ProgramState& state, TRAPAR& par, COMM& comm, MotCon& motor, STFoc& foc,
-          STCommands& cmds, STObj& positions, WindowHost& windows,
-          MessageTrail& messages, STJoy& joy);
+  Startup(ProgramState& state, TRAPAR& par, COMM& comm, MotCon& motor, STFoc& foc, STCommands& cmds,
+          STObj& positions, WindowHost& windows, MessageTrail& messages, STJoy& joy);
 
   // The start-up sequence; every step is attempted. 1, or -1 when any step failed.
   // Why each step failed goes to the main window's status line and to Failures().

@@ -9,8 +9,7 @@
 
 StopAll::StopAll(ProgramState& state, StopRequest& request, STFoc& foc, INTERP& interp,
                  STDevCon& devcon, STCommands& cmds)
-    : state_(state), request_(request), foc_(foc), interp_(interp), devcon_(devcon),
-      cmds_(cmds) {}
+    : state_(state), request_(request), foc_(foc), interp_(interp), devcon_(devcon), cmds_(cmds) {}
 
 // The stop command goes out first. Refused because an exchange is in progress, it stays
 // due and the waiting loop sends it as soon as it has the controller again.

@@ -13,8 +13,8 @@ struct ProgramState;
 
 class StopAll {
  public:
-  StopAll(ProgramState& state, StopRequest& request, STFoc& foc, INTERP& interp,
-          STDevCon& devcon, STCommands& cmds);
+  StopAll(ProgramState& state, StopRequest& request, STFoc& foc, INTERP& interp, STDevCon& devcon,
+          STCommands& cmds);
 
   void Stop();
 

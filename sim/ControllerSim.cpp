@@ -79,8 +79,7 @@ void ControllerSim::Queue(std::string_view reply, int64_t nowUs) {
 
 void ControllerSim::QueuePiece(std::string_view piece, int64_t startUs) {
   for (size_t k = 0; k < piece.size(); ++k) {
-    const int64_t wire =
-        options_.wireTime ? static_cast<int64_t>(std::ceil((k + 1) * kByteUs)) : 0;
+    const int64_t wire = options_.wireTime ? static_cast<int64_t>(std::ceil((k + 1) * kByteUs)) : 0;
     out_.push_back({startUs + wire, piece[k]});
   }
   lineFreeUs_ = out_.empty() ? lineFreeUs_ : std::max(lineFreeUs_, out_.back().dueUs);

@@ -49,18 +49,17 @@ class SimAxis {
   };
   void Start(int64_t nowUs, int direction, std::optional<int64_t> end, double speed);
   // Begins a motion at atUs from the physical position from.
-  void Begin(int64_t atUs, int64_t from, int direction, std::optional<int64_t> end,
-             double speed);
+  void Begin(int64_t atUs, int64_t from, int direction, std::optional<int64_t> end, double speed);
   void BeginQueued(int64_t atUs, const Queued& move);
   void Queue(int64_t nowUs, const Queued& move);
   void Settle(int64_t nowUs);
   int64_t Travelled(int64_t nowUs) const;
 
   std::optional<int64_t> lower_, upper_;
-  int64_t offset_ = 0;     // register = physical + offset_
-  int64_t startPos_ = 0;   // physical position where the move began (or stands)
+  int64_t offset_ = 0;    // register = physical + offset_
+  int64_t startPos_ = 0;  // physical position where the move began (or stands)
   int64_t startUs_ = 0;
-  int direction_ = 0;      // -1, 0, +1
+  int direction_ = 0;  // -1, 0, +1
   double speed_ = 0;
   std::optional<int64_t> end_;  // physical end of the move (a switch, for a run)
   bool endless_ = false;        // the move under way is a run at a speed

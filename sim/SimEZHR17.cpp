@@ -9,7 +9,7 @@ namespace ksim {
 namespace {
 
 constexpr const char* kNumbered = "APDVvLzhmjfn";
-constexpr const char* kSigned = "Az";           // the only ones taking a "-"
+constexpr const char* kSigned = "Az";  // the only ones taking a "-"
 constexpr const char* kQueries = "0124Q";
 
 bool IsIn(char c, const char* set) { return c != 0 && std::strchr(set, c) != nullptr; }

@@ -45,8 +45,8 @@ class SimEZHR17 {
 
  private:
   struct Op {
-    char cmd;       // command letter, '?' for queries
-    char sub = 0;   // what a query asks for
+    char cmd;      // command letter, '?' for queries
+    char sub = 0;  // what a query asks for
     int64_t value = 0;
   };
 
@@ -59,7 +59,7 @@ class SimEZHR17 {
   char address_;
   SimAxis& axis_;
   std::vector<Op> stored_;
-  int64_t maxSpeed_ = 1000;   // steps per second
+  int64_t maxSpeed_ = 1000;  // steps per second
   int64_t initSpeed_ = 100;
   std::map<char, int64_t> settings_;
 };

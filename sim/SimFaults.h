@@ -8,12 +8,12 @@
 namespace ksim {
 
 struct Faults {
-  bool silent = false;    // hears and obeys, never answers
-  int64_t delayMs = 0;    // every reply starts this much later
-  bool split = false;     // every reply in pieces with pauses between them
-  bool noise = false;     // stray bytes before every reply
-  int errorCode = 0;      // EZHR17: this error code (1..15) in every status character
-  bool badEcho = false;   // IM483I: the echo's first character differs
+  bool silent = false;   // hears and obeys, never answers
+  int64_t delayMs = 0;   // every reply starts this much later
+  bool split = false;    // every reply in pieces with pauses between them
+  bool noise = false;    // stray bytes before every reply
+  int errorCode = 0;     // EZHR17: this error code (1..15) in every status character
+  bool badEcho = false;  // IM483I: the echo's first character differs
 };
 
 // The pieces and pauses of a split reply, the stray bytes of noise.

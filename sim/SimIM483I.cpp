@@ -39,8 +39,7 @@ int Arity(char command) {
 
 }  // namespace
 
-std::optional<std::string> SimIM483I::Handle(std::string_view line, int64_t nowUs,
-                                             bool badEcho) {
+std::optional<std::string> SimIM483I::Handle(std::string_view line, int64_t nowUs, bool badEcho) {
   std::string reply;
   if (line == "AX") {
     reply = line;
@@ -73,7 +72,11 @@ std::string SimIM483I::Execute(char command, std::string_view args, int64_t nowU
     case '^': return axis_.IsMoving(nowUs) ? "1" : "0";
     case 'O': axis_.SetRegister(nowUs, 0); return {};
     case '@': axis_.Stop(nowUs); return {};
-    case 'M': case '+': case '-': case 'R': case 'V': return Move(command, values, nowUs);
+    case 'M':
+    case '+':
+    case '-':
+    case 'R':
+    case 'V': return Move(command, values, nowUs);
     default: settings_[command] = values; return {};
   }
 }

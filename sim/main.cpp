@@ -185,7 +185,7 @@ int Serve(int master, int sigFd, ksim::ControllerSim& sim) {
 }
 
 bool MakeLink(const std::string& link, const std::string& device, std::string& error) {
-  struct stat st{};
+  struct stat st {};
   if (lstat(link.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) unlink(link.c_str());
   if (symlink(device.c_str(), link.c_str()) == 0) return true;
   error = "cannot make the link " + link + ": " + std::strerror(errno);

@@ -218,7 +218,8 @@ void KelvorinLift::write_Position(Tango::WAttribute& attr) {
   Tango::DevDouble target = 0;
   attr.get_write_value(target);
   const std::string reply = FirstReply(Request(*command_, "Z " + Plain(target), kCommandTimeoutMs));
-  if (IsOff(reply)) Refuse("KelvorinLift_ZOff", "The Z axis is off", "KelvorinLift::write_Position");
+  if (IsOff(reply))
+    Refuse("KelvorinLift_ZOff", "The Z axis is off", "KelvorinLift::write_Position");
   if (HasError(reply)) Refuse("KelvorinLift_Refused", reply, "KelvorinLift::write_Position");
   motion_->Follow();
   watcher_->Wake();

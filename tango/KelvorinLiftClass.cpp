@@ -26,7 +26,8 @@ class LinkAttr : public Tango::Attr {
  public:
   LinkAttr() : Attr("Link", Tango::DEV_STRING, Tango::READ) {
     Tango::UserDefaultAttrProp props;
-    props.set_description("The serial link: Link OK, No answer, Z off (Unknown without the socket)");
+    props.set_description(
+        "The serial link: Link OK, No answer, Z off (Unknown without the socket)");
     set_default_properties(props);
   }
   void read(Tango::DeviceImpl* d, Tango::Attribute& a) override { Lift(d).read_Link(a); }
@@ -93,10 +94,8 @@ void KelvorinLiftClass::device_factory(const Tango::DevVarStringArray* names) {
   for (CORBA::ULong i = 0; i < names->length(); ++i) {
     const std::string device((*names)[i].in());
     device_list.push_back(new KelvorinLift(this, device));
-    if (Tango::Util::_UseDb && !Tango::Util::_FileDb)
-      export_device(device_list.back());
-    else
-      export_device(device_list.back(), device.c_str());
+    if (Tango::Util::_UseDb && !Tango::Util::_FileDb) export_device(device_list.back());
+    else export_device(device_list.back(), device.c_str());
   }
 }
 

@@ -4,9 +4,10 @@
 
 namespace kelvorintango {
 
-LiftMotion::LiftMotion(const std::string& socketPath, int timeoutMs,
-                       std::function<void()> onEnd)
-    : connection_(socketPath), timeoutMs_(timeoutMs), onEnd_(std::move(onEnd)),
+LiftMotion::LiftMotion(const std::string& socketPath, int timeoutMs, std::function<void()> onEnd)
+    : connection_(socketPath),
+      timeoutMs_(timeoutMs),
+      onEnd_(std::move(onEnd)),
       thread_([this] { Run(); }) {}
 
 LiftMotion::~LiftMotion() {

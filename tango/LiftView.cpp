@@ -17,11 +17,15 @@ std::string Format(double v) {
 View Standing(const Reading& now, const AxisSettings& axis) {
   const double z = now.position;
   if (axis.limitsOn && z <= axis.min)
-    return {Condition::Alarm, "The lift stands at its lower travel limit (ZMIN " +
-                                  Format(axis.min) + ") at " + Format(z) + ".", "Link OK", now};
+    return {Condition::Alarm,
+            "The lift stands at its lower travel limit (ZMIN " + Format(axis.min) + ") at " +
+                Format(z) + ".",
+            "Link OK", now};
   if (axis.limitsOn && z >= axis.max)
-    return {Condition::Alarm, "The lift stands at its upper travel limit (ZMAX " +
-                                  Format(axis.max) + ") at " + Format(z) + ".", "Link OK", now};
+    return {Condition::Alarm,
+            "The lift stands at its upper travel limit (ZMAX " + Format(axis.max) + ") at " +
+                Format(z) + ".",
+            "Link OK", now};
   return {Condition::On, "The lift stands at " + Format(z) + ".", "Link OK", now};
 }
 
@@ -39,16 +43,19 @@ Reading ReadPosition(LiftConnection& connection, int timeoutMs) {
 View Judge(const Reading& now, const Knowledge& known) {
   switch (now.kind) {
     case Reading::Kind::NoSocket:
-      return {Condition::Fault, "No connection to the lift program at " + known.socketPath +
-                                    ": " + now.detail + ".", "Unknown", now};
+      return {Condition::Fault,
+              "No connection to the lift program at " + known.socketPath + ": " + now.detail + ".",
+              "Unknown", now};
     case Reading::Kind::Off:
-      return {Condition::Off, "The Z axis is off: the lift program answers \"Off\" (the axis "
-                              "is not installed, or its set-up failed).", "Z off", now};
+      return {Condition::Off,
+              "The Z axis is off: the lift program answers \"Off\" (the axis "
+              "is not installed, or its set-up failed).",
+              "Z off", now};
     case Reading::Kind::NoAnswer:
-      return {Condition::Fault, "No answer from the controller: the position read answered \"" +
-                                    now.detail + "\".", "No answer", now};
-    case Reading::Kind::Position:
-      break;
+      return {Condition::Fault,
+              "No answer from the controller: the position read answered \"" + now.detail + "\".",
+              "No answer", now};
+    case Reading::Kind::Position: break;
   }
   if (!known.motionFault.empty()) return {Condition::Fault, known.motionFault, "Link OK", now};
   const bool changed = known.previous && *known.previous != now.position;

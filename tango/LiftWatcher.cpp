@@ -10,9 +10,10 @@ constexpr int kIdlePeriodMs = 500;  // while the lift stands
 constexpr int kReadTimeoutMs = 5000;
 }  // namespace
 
-LiftWatcher::LiftWatcher(const std::string& socketPath, int periodMs, Know know,
-                         Publish publish)
-    : connection_(socketPath), periodMs_(std::max(periodMs, 10)), know_(std::move(know)),
+LiftWatcher::LiftWatcher(const std::string& socketPath, int periodMs, Know know, Publish publish)
+    : connection_(socketPath),
+      periodMs_(std::max(periodMs, 10)),
+      know_(std::move(know)),
       publish_(std::move(publish)) {
   last_.detail = "not read yet";
   thread_ = std::thread([this] { Run(); });

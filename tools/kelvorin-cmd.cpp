@@ -114,8 +114,7 @@ bool TryConnect(QLocalSocket& socket, const QString& path) {
 }
 
 int Connect(QLocalSocket& socket, const Options& opt) {
-  const QString path =
-      opt.execute ? socketpath::CommandSocketPath(opt.socket) : opt.socket;
+  const QString path = opt.execute ? socketpath::CommandSocketPath(opt.socket) : opt.socket;
   if (TryConnect(socket, path)) return 0;
   if (opt.noStart) return Fail(QStringLiteral("no server at ") + path);
   if (!StartServer(opt))

@@ -57,8 +57,8 @@ void JogButton::paintEvent(QPaintEvent*) {
 
   // At the design size when the face has room for it, else scaled down to fit.
   const QSizeF design = arrowSize();
-  const qreal room = std::min({1.0, (width() - 6) / design.width(),
-                               (height() - 6) / design.height()});
+  const qreal room = std::min(
+      {1.0, (width() - 6) / design.width(), (height() - 6) / design.height()});
   const QSizeF size = design * std::max(room, 0.1);
   QPointF origin((width() - size.width()) / 2.0, (height() - size.height()) / 2.0);
   if (down_) origin += QPointF(1, 1);

@@ -36,13 +36,9 @@ void JoyLine::SetLine(float x1, float y1, float x2, float y2) {
   Place();
 }
 
-QPointF JoyLine::P1() const {
-  return QPointF(PxX(parentWidget(), x1_), PxY(parentWidget(), y1_));
-}
+QPointF JoyLine::P1() const { return QPointF(PxX(parentWidget(), x1_), PxY(parentWidget(), y1_)); }
 
-QPointF JoyLine::P2() const {
-  return QPointF(PxX(parentWidget(), x2_), PxY(parentWidget(), y2_));
-}
+QPointF JoyLine::P2() const { return QPointF(PxX(parentWidget(), x2_), PxY(parentWidget(), y2_)); }
 
 // The widget covers the line's bounding box, widened by the pen.
 void JoyLine::Place() {
@@ -115,8 +111,8 @@ void JoyIndicator::JoyDisplay(int16_t x, int16_t y, int16_t fullScale) {
                     y1 + (linJYP_->Y2() - linJYP_->Y1()) * fy / full);
   } else {
     const float y2 = linJYM_->Y2();
-    linJY_->SetLine(linJY_->X1(), y2 + fy * (linJYM_->Y2() - linJYM_->Y1()) / full,
-                    linJY_->X2(), y2);
+    linJY_->SetLine(linJY_->X1(), y2 + fy * (linJYM_->Y2() - linJYM_->Y1()) / full, linJY_->X2(),
+                    y2);
   }
 }
 

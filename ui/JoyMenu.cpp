@@ -13,8 +13,8 @@
 #include "ui/frmParList.h"
 
 JoyMenu::JoyMenu(QMenu* mnuJoy, JoyMenuActions& actions, const ProgramState& state,
-                 const STJoy& joy, JoyIndicator& indicator, TRAPAR& par,
-                 MessageBoxes& messages, QWidget* dialogParent, WindowLife* life)
+                 const STJoy& joy, JoyIndicator& indicator, TRAPAR& par, MessageBoxes& messages,
+                 QWidget* dialogParent, WindowLife* life)
     : QObject(mnuJoy),
       actions_(actions),
       state_(state),

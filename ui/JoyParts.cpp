@@ -4,11 +4,9 @@
 #include "ui/JoyIndicator.h"
 #include "ui/JoyMenu.h"
 
-JoyParts::JoyParts(CoreModules& core, MessageBoxes& messages)
-    : core_(core), messages_(messages) {}
+JoyParts::JoyParts(CoreModules& core, MessageBoxes& messages) : core_(core), messages_(messages) {}
 
-void JoyParts::Loaded(QWidget* fraJoy, QMenu* mnuJoy, QWidget* dialogParent,
-                      WindowLife* life) {
+void JoyParts::Loaded(QWidget* fraJoy, QMenu* mnuJoy, QWidget* dialogParent, WindowLife* life) {
   indicator_ = new JoyIndicator(fraJoy);
   menu_ = new JoyMenu(mnuJoy, core_.joyMenu, core_.state, core_.joy, *indicator_, core_.par,
                       messages_, dialogParent, life);
@@ -25,6 +23,4 @@ void JoyParts::Follow() {
   if (menu_ && indicator_) menu_->Follow();
 }
 
-void JoyParts::Unloading() {
-  core_.tick.joyDisplay = nullptr;
-}
+void JoyParts::Unloading() { core_.tick.joyDisplay = nullptr; }

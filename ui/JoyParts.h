@@ -20,8 +20,7 @@ class JoyParts {
   // After the main window's load: fraJoy and mnuJoy are the window's empty frame and
   // menu; the menu's dialogs open over dialogParent, and its items run as handlers of
   // the window whose life is given.
-  void Loaded(QWidget* fraJoy, QMenu* mnuJoy, QWidget* dialogParent,
-              WindowLife* life = nullptr);
+  void Loaded(QWidget* fraJoy, QMenu* mnuJoy, QWidget* dialogParent, WindowLife* life = nullptr);
   // WindowHost::JoyVisibility while the window is loaded.
   void JoyVisibility();
   // After every tick: the menu and the indicator follow the switches.

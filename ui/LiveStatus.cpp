@@ -76,10 +76,8 @@ void LiveStatus::DrawState(LiftState state) {
 LiveStatus::Look LiveStatus::LookOf(LiftState state) {
   const char* text = LiftStateText(state);
   switch (state) {
-    case LiftState::Idle:
-      return {text, "The lift stands still; it may be moved", "#b8e6b8"};
-    case LiftState::Moving:
-      return {text, "The lift is moving", "#f5d58a"};
+    case LiftState::Idle: return {text, "The lift stands still; it may be moved", "#b8e6b8"};
+    case LiftState::Moving: return {text, "The lift is moving", "#f5d58a"};
     case LiftState::Homing:
       return {text, "The lift runs to its limit switch to find its origin", "#f5d58a"};
     case LiftState::ProgramRunning:
@@ -88,8 +86,7 @@ LiveStatus::Look LiveStatus::LookOf(LiftState state) {
       return {text, "Joystick control is on: the stick moves the lift", "#f5d58a"};
     case LiftState::LinkDown:
       return {text, "The controller does not answer: the lift cannot be moved", "#f0a0a0"};
-    case LiftState::ZOff:
-      return {text, "No Z axis: the lift cannot be moved", "#d0d0d0"};
+    case LiftState::ZOff: return {text, "No Z axis: the lift cannot be moved", "#d0d0d0"};
   }
   return {text, "", "#d0d0d0"};
 }
@@ -102,10 +99,8 @@ LiveStatus::Look LiveStatus::LookOf(LinkStatus status) {
       return {"No answer", "Serial link open; the controller does not answer", "#f5d58a"};
     case LinkStatus::Lost:
       return {"Re-opening", "The serial device is gone; it is being opened again", "#f0a0a0"};
-    case LinkStatus::ZOff:
-      return {"Z off", "No Z axis: nothing to read", "#d0d0d0"};
-    case LinkStatus::Unknown:
-      break;
+    case LinkStatus::ZOff: return {"Z off", "No Z axis: nothing to read", "#d0d0d0"};
+    case LinkStatus::Unknown: break;
   }
   return {"", "Serial link: not read yet", "#d0d0d0"};
 }

@@ -105,7 +105,7 @@ class MainWindowHost : public WindowHost, public StatusLine {
   QPointer<frmLift> leaving_;  // unloaded, deleted once its last handler has returned
   std::string written_;        // the command box's text as last written
   void ShowHeld();
-  int held_ = 0;               // requests holding the display
+  int held_ = 0;                // requests holding the display
   std::vector<int> suspended_;  // held_ of the requests whose events run
   std::optional<std::string> heldCommand_, heldStatus_;
 };

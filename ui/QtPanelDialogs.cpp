@@ -19,8 +19,7 @@ void QtPanelDialogs::EditParameters() {
   modal::Exec(editor);
 }
 
-void QtPanelDialogs::ChooseFile(const FileRequest& request, std::string& dir,
-                                std::string& file) {
+void QtPanelDialogs::ChooseFile(const FileRequest& request, std::string& dir, std::string& file) {
   frmFiles::Choose(request, messages_, parent_(), dir, file);
 }
 
@@ -34,6 +33,4 @@ void QtPanelDialogs::ShowText(const std::string& title, const std::string& text)
   frmText::ShowText(text, title, messages_);
 }
 
-void QtPanelDialogs::OpenTextFile(const std::string& path) {
-  frmText::ShowFile(path, messages_);
-}
+void QtPanelDialogs::OpenTextFile(const std::string& path) { frmText::ShowFile(path, messages_); }

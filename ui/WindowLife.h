@@ -29,8 +29,7 @@ class WindowLife {
       const HandlerDepth::Scope busy(depth_);
       if constexpr (std::is_invocable_v<F&, decltype(args)...>)
         handler(std::forward<decltype(args)>(args)...);
-      else
-        handler();
+      else handler();
     };
   }
 

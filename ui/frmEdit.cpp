@@ -31,9 +31,7 @@ frmEdit::frmEdit(QWidget* parent)
   connect(cmdCancel_, &QPushButton::clicked, this, &frmEdit::Cancel);
 }
 
-void frmEdit::SetText(const std::string& text) {
-  txtText_->setPlainText(qttext::ShownLines(text));
-}
+void frmEdit::SetText(const std::string& text) { txtText_->setPlainText(qttext::ShownLines(text)); }
 
 void frmEdit::showEvent(QShowEvent* event) {
   accepted_ = 0;

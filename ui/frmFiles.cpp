@@ -40,7 +40,7 @@ filelist::FileRow RowOf(const QFileInfo& info) {
   filelist::FileRow row;
   row.name = S(info.fileName());
   row.size = static_cast<uint64_t>(info.size());
-  row.modified = {when.date().year(), when.date().month(), when.date().day(),
+  row.modified = {when.date().year(), when.date().month(),  when.date().day(),
                   when.time().hour(), when.time().minute(), when.time().second()};
   return row;
 }
@@ -87,7 +87,8 @@ void frmFiles::BuildControls() {
   txtFile_->setObjectName("txtFile");
   txtDir_->setObjectName("txtDir");
   const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-  for (QWidget* box : std::initializer_list<QWidget*>{Drive1_, Dir1_, File1_, cboFilter_, txtFile_, txtDir_})
+  for (QWidget* box :
+       std::initializer_list<QWidget*>{Drive1_, Dir1_, File1_, cboFilter_, txtFile_, txtDir_})
     box->setFont(fixed);
 
   dirModel_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Hidden);
@@ -173,7 +174,8 @@ void frmFiles::AskForFolder(const std::string& prompt) {
 }
 
 void frmFiles::BuildMenus(QMenuBar* bar) {
-  auto item = [this](QMenu* menu, const char* name, const QString& caption, void (frmFiles::*slot)()) {
+  auto item = [this](QMenu* menu, const char* name, const QString& caption,
+                     void (frmFiles::*slot)()) {
     menu->addAction(caption, this, slot)->setObjectName(name);
   };
   QMenu* create = bar->addMenu("New");
@@ -438,8 +440,7 @@ void frmFiles::CopyFiles() {
   if (!PickTargetFolder("Copy " + what + " into", target)) return;
   std::vector<std::string> errors;
   const int copied = fileops::CopyFiles(
-      resDir_, names, target, [this](const std::string& file) { return AskReplace(file); },
-      errors);
+      resDir_, names, target, [this](const std::string& file) { return AskReplace(file); }, errors);
   ReportCopy(copied, target, errors);
 }
 

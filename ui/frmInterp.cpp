@@ -37,15 +37,15 @@ namespace {
 // The designed layout, in twips.
 constexpr int kMargin = 120;
 constexpr int kHeadTop = 180;
-constexpr int kRowTop = 480;     // cmdNmb(0)
-constexpr int kRowHeight = 285;  // every row
+constexpr int kRowTop = 480;       // cmdNmb(0)
+constexpr int kRowHeight = 285;    // every row
 constexpr int kNumberWidth = 690;  // five digits
 constexpr int kScrollWidth = 255;
 constexpr int kTextWidth = 6000 - kNumberWidth - kScrollWidth;  // the designed 600 + 5400
-constexpr int kMessTop = 8820;  // lblMess: 29 rows fit above it
+constexpr int kMessTop = 8820;                                  // lblMess: 29 rows fit above it
 constexpr int kWidth = kMargin + kNumberWidth + kTextWidth + kScrollWidth + kMargin;
-constexpr int kTimeGap = kRowHeight + 60;      // lblMess's top to lblTime's
-constexpr int kButtonGap = kRowHeight + 90;    // lblTime's top to the buttons'
+constexpr int kTimeGap = kRowHeight + 60;    // lblMess's top to lblTime's
+constexpr int kButtonGap = kRowHeight + 90;  // lblTime's top to the buttons'
 constexpr int kButtonSize = 735;
 constexpr int kHeight = kMessTop + kTimeGap + kButtonGap + kButtonSize + kMargin;
 constexpr int kBelowRows = kHeight - kMessTop;  // lblMess and everything under it
@@ -145,8 +145,8 @@ void frmInterp::PlaceControls() {
   const int messTop = std::max(height - kBelowRows, kRowTop + VisibleRows() * kRowHeight);
   const int timeTop = messTop + kTimeGap;
   const int buttonTop = timeTop + kButtonGap;
-  lblMess_->setGeometry(twips::Rect(kMargin, messTop, kNumberWidth + textWidth + kScrollWidth,
-                                    285, this));
+  lblMess_->setGeometry(
+      twips::Rect(kMargin, messTop, kNumberWidth + textWidth + kScrollWidth, 285, this));
   lblTime_->setGeometry(twips::Rect(kMargin, timeTop, 1800, 285, this));
   optRun_->setGeometry(twips::Rect(kMargin + 2000, timeTop, 1200, 285, this));
   for (size_t i = 0; i < buttons_.size(); ++i)
@@ -200,7 +200,8 @@ QToolButton* frmInterp::AddButton(const char* name, const char* caption, int ico
   button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
   button->setFocusPolicy(Qt::StrongFocus);
   button->installEventFilter(this);
-  connect(button, &QToolButton::clicked, this, life_.Guarded([this, slot] { StoreTypedRow(slot); }));
+  connect(button, &QToolButton::clicked, this,
+          life_.Guarded([this, slot] { StoreTypedRow(slot); }));
   buttons_.push_back(button);
   return button;
 }
@@ -266,7 +267,8 @@ void frmInterp::BuildMenus(QMenuBar* bar) {
   view->addSeparator();
   QAction* goTo = AddItem(view, "mnuGoTo", "&Go to Line...", &frmInterp::GoToLine);
   goTo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
-  addAction(goTo);  QMenu* exe = addMenu("mnuExe", "E&xecute");
+  addAction(goTo);
+  QMenu* exe = addMenu("mnuExe", "E&xecute");
   QAction* run = AddItem(exe, "mnuRun", "&Run", &frmInterp::Run);
   AddItem(exe, "mnuStop", "&Stop", &frmInterp::Stop);
   QAction* step = AddItem(exe, "mnuStep", "Ste&p", &frmInterp::Step);
@@ -307,8 +309,8 @@ int frmInterp::RowOf(QObject* widget) const {
 
 bool frmInterp::HandleKey(int key) {
   const int16_t page = VisibleRows();
-  const bool scroll = key == Qt::Key_PageUp || key == Qt::Key_PageDown ||
-                      key == Qt::Key_Up || key == Qt::Key_Down;
+  const bool scroll = key == Qt::Key_PageUp || key == Qt::Key_PageDown || key == Qt::Key_Up ||
+                      key == Qt::Key_Down;
   if (scroll) StoreTypedRow();  // the rows are redrawn: a typed row is stored first
   switch (key) {
     case Qt::Key_PageUp: edit_.ScrollKey(int16_t(-page)); return true;
@@ -333,8 +335,7 @@ bool frmInterp::eventFilter(QObject* watched, QEvent* event) {
   const int row = RowOf(watched);
   if (row >= 0 && watched == rows_[row].text) {
     const auto reason = press ? Qt::OtherFocusReason : static_cast<QFocusEvent*>(event)->reason();
-    if (press)
-      edit_.ClickRow(int16_t(row));
+    if (press) edit_.ClickRow(int16_t(row));
     else if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason)
       edit_.StoreEdit(int16_t(row), FromQ(rows_[row].text->text()));
   }
@@ -356,14 +357,10 @@ void frmInterp::SetRowHighlight(int16_t row, bool highlighted) {
   rows_[row].text->setStyleSheet(highlighted ? kTextLit : kNormal);
 }
 
-void frmInterp::SetMessage(const std::string& text) {
-  lblMess_->setText(qttext::ShownText(text));
-}
+void frmInterp::SetMessage(const std::string& text) { lblMess_->setText(qttext::ShownText(text)); }
 void frmInterp::SetTimeText(const std::string& text) { lblTime_->setText(ToQ(text)); }
 void frmInterp::SetRunIndicator(bool on) { optRun_->setChecked(on); }
-void frmInterp::SetCaption(const std::string& text) {
-  setWindowTitle(qttext::ShownText(text));
-}
+void frmInterp::SetCaption(const std::string& text) { setWindowTitle(qttext::ShownText(text)); }
 
 void frmInterp::SetScrollPosition(int16_t top, int16_t lines, int16_t rows) {
   scrollShown_ = true;
@@ -384,10 +381,10 @@ void frmInterp::ChooseFile(const FileRequest& request, std::string& dir, std::st
   if (chooseFile) chooseFile(request, dir, file);
 }
 
-
 bool frmInterp::AskOkCancel(const std::string& text, const std::string& title) {
-  auto* box = new QMessageBox(QMessageBox::NoIcon, qttext::ShownText(title), qttext::ShownMessage(text),
-                              QMessageBox::Ok | QMessageBox::Cancel, this);
+  auto* box = new QMessageBox(QMessageBox::NoIcon, qttext::ShownText(title),
+                              qttext::ShownMessage(text), QMessageBox::Ok | QMessageBox::Cancel,
+                              this);
   return modal::Exec(box) == QMessageBox::Ok;
 }
 
@@ -467,8 +464,8 @@ void frmInterp::GoToLine() {
   dialog->setIntRange(0, last);
   dialog->setIntValue(std::max<int>(interp_.RowLine(interp_.SelectedRow()), 0));
   int line = -1;
-  const int result =
-      modal::Exec<QInputDialog>(dialog, [&](QInputDialog& d) { line = d.intValue(); });
+  const int result = modal::Exec<QInputDialog>(dialog,
+                                               [&](QInputDialog& d) { line = d.intValue(); });
   if (result != QDialog::Accepted || Released() || interp_.Window() != this) return;
   edit_.GoToLine(line);
 }

@@ -118,8 +118,8 @@ class frmInterp : public QWidget, public InterpWindow {
   QLabel* lblMess_;
   QLabel* lblTime_;
   QRadioButton* optRun_;
-  std::vector<QWidget*> runButtons_;   // the buttons a run disables
-  std::vector<QAction*> runActions_;   // the menus and items a run disables
+  std::vector<QWidget*> runButtons_;  // the buttons a run disables
+  std::vector<QAction*> runActions_;  // the menus and items a run disables
   int16_t showTop_ = -1, showLeft_ = -1;
   bool placed_ = false;
   WindowLife life_{*this};

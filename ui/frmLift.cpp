@@ -189,19 +189,17 @@ void frmLift::PlaceControls() {
     int left, top, width, height;
   };
   const Place places[] = {
-      {cboCommand_, 88, 75, 2256, 315},  {cmdExecute_, 2424, 60, 764, 345},
-      {fraLift_, 88, 480, 1840, 1880},   {fraJoy_, 2108, 480, 1080, 1296},
+      {cboCommand_, 88, 75, 2256, 315},   {cmdExecute_, 2424, 60, 764, 345},
+      {fraLift_, 88, 480, 1840, 1880},    {fraJoy_, 2108, 480, 1080, 1296},
       {lblState_, 2108, 1800, 1080, 240}, {lblLink_, 2108, 2060, 1080, 240},
       {lblTime_, 2108, 2320, 1080, 300},  {cmdStop_, 88, 2700, 3100, 345},
-      {lblMsg_, 88, 3105, 3100, 510},
-      {cmdFUC_, 150, 285, 500, 700},     {cmdFDC_, 150, 1095, 500, 700},
-      {cmdFUF_, 1035, 273, 420, 580},    {txtStep_, 700, 898, 1090, 285},
-      {cmdFDF_, 1035, 1228, 420, 580},
+      {lblMsg_, 88, 3105, 3100, 510},     {cmdFUC_, 150, 285, 500, 700},
+      {cmdFDC_, 150, 1095, 500, 700},     {cmdFUF_, 1035, 273, 420, 580},
+      {txtStep_, 700, 898, 1090, 285},    {cmdFDF_, 1035, 1228, 420, 580},
   };
   for (const Place& p : places)
     p.widget->setGeometry(twips::Rect(p.left, p.top, p.width, p.height, this));
-  client_->setFixedSize(twips::ToPx(kClientWidth, this),
-                        twips::ToPx(kClientHeight, this, false));
+  client_->setFixedSize(twips::ToPx(kClientWidth, this), twips::ToPx(kClientHeight, this, false));
   layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 
@@ -364,7 +362,7 @@ void frmLift::RunTimed(const std::string& text, bool fromBox) {
 }
 
 void frmLift::closeEvent(QCloseEvent* event) {
-  event->ignore();  // the host unloads (and deletes) the window
+  event->ignore();                  // the host unloads (and deletes) the window
   const auto busy = life_.Enter();  // the host may ask first: the window outlives the question
   if (onCloseRequested) onCloseRequested();
 }

@@ -159,9 +159,9 @@ int frmParList::RowsThatFit(const QRect& area) const {
 void frmParList::SizeAndPlace() {
   const QScreen* screen = this->screen();
   const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
-  const ParGridSize grid =
-      ParListEditor::GridSize(fgrPar_->rowCount(), ValueColumnTwips(), RowsThatFit(area),
-                              twips::ToTwips(area.width() - Px(200, true), this));
+  const ParGridSize grid = ParListEditor::GridSize(
+      fgrPar_->rowCount(), ValueColumnTwips(), RowsThatFit(area),
+      twips::ToTwips(area.width() - Px(200, true), this));
   const int rowPx = Px(ParGridSize::kRowHeight, false);
   fgrPar_->horizontalHeader()->setFixedHeight(rowPx);
   fgrPar_->verticalHeader()->setMinimumSectionSize(1);
@@ -179,9 +179,8 @@ void frmParList::SizeAndPlace() {
 
   QPoint place(Px(left_, true), Px(top_, false));
   if (top_ < 0 || left_ < 0) {
-    place = area.topLeft() +
-            QPoint(ParListEditor::Centre(area.width(), width()),
-                   ParListEditor::Centre(area.height(), height()));
+    place = area.topLeft() + QPoint(ParListEditor::Centre(area.width(), width()),
+                                    ParListEditor::Centre(area.height(), height()));
   }
   move(place);
 }
@@ -275,8 +274,10 @@ void frmParList::done(int result) {
 void frmParList::WriteBack() {
   std::vector<ParRow> shown(static_cast<size_t>(fgrPar_->rowCount()));
   for (int i = 0; i < fgrPar_->rowCount(); ++i) {
-    if (auto* name = fgrPar_->item(i, 0)) shown[static_cast<size_t>(i)].Name = qttext::FromQ(name->text());
-    if (auto* value = fgrPar_->item(i, 1)) shown[static_cast<size_t>(i)].Value = qttext::FromQ(value->text());
+    if (auto* name = fgrPar_->item(i, 0))
+      shown[static_cast<size_t>(i)].Name = qttext::FromQ(name->text());
+    if (auto* value = fgrPar_->item(i, 1))
+      shown[static_cast<size_t>(i)].Value = qttext::FromQ(value->text());
   }
   if (editor_->WriteBack(shown) == -1) {
     messages_.Show("The file " + store_.ParGetPath() +

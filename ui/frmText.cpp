@@ -74,7 +74,8 @@ void frmText::BuildMenus() {
   file->setObjectName("mnuFile");
   QAction* save = file->addAction("&Save", QKeySequence::Save, this, [this] { Save(); });
   save->setObjectName("mnuSave");
-  QAction* saveAs = file->addAction("Save &As...", QKeySequence::SaveAs, this, [this] { SaveAs(); });
+  QAction* saveAs = file->addAction("Save &As...", QKeySequence::SaveAs, this,
+                                    [this] { SaveAs(); });
   saveAs->setObjectName("mnuSaveAs");
   file->addSeparator();
   file->addAction("&Close", QKeySequence::Close, this, &QWidget::close)->setObjectName("mnuClose");
@@ -149,8 +150,8 @@ bool frmText::SaveAs() {
 
 void frmText::Find() {
   bool ok = false;
-  const QString text =
-      QInputDialog::getText(this, "Find", "Find what:", QLineEdit::Normal, lastFind_, &ok);
+  const QString text = QInputDialog::getText(this, "Find", "Find what:", QLineEdit::Normal,
+                                             lastFind_, &ok);
   if (!ok || text.isEmpty()) return;
   lastFind_ = text;
   FindNext();

@@ -18,9 +18,9 @@ static_assert(STFoc::kStopped == kMotorStopped);
 namespace {
 
 constexpr const char* kParFile = "ST_PARZ.TXT";
-constexpr int16_t kLimitMask = 3;       // either limit input (values 1 and 2)
-constexpr int16_t kHomeSettleMs = 500;  // pause after the homing run
-constexpr int32_t kOriginNudgeMs = 100; // between the two one-step nudges at set-up
+constexpr int16_t kLimitMask = 3;        // either limit input (values 1 and 2)
+constexpr int16_t kHomeSettleMs = 500;   // pause after the homing run
+constexpr int32_t kOriginNudgeMs = 100;  // between the two one-step nudges at set-up
 constexpr int32_t kIm483iMinSpeed = 20;
 constexpr int32_t kIm483iMaxSpeed = 20000;
 
@@ -155,8 +155,7 @@ bool STFoc::ReadKey(const KeySpec& key, bool* present) {
     Complain(key.name, "must not be 0");
     return false;
   }
-  if (std::visit([&](auto member) { return Store(p_.*member, number); }, key.field))
-    return true;
+  if (std::visit([&](auto member) { return Store(p_.*member, number); }, key.field)) return true;
   Complain(key.name, "is out of range");
   return false;
 }
@@ -180,8 +179,8 @@ int16_t STFoc::FocSetupController() {
       Motor().MotorSetSlewVel(p_.ZSLEWVELOCITY) < 0 ||
       Motor().MotorSetInitVel(p_.ZINITVELOCITY) < 0 ||
       Motor().MotorSetAccel(p_.ZACCELERATION, p_.ZDECELERATION) < 0 ||
-      Motor().MotorSetJogSpeeds(p_.ZJOGSPEEDLOW, p_.ZJOGSPEEDHIGH) < 0 ||
-      SetPowerUpOrigin() < 0 || Motor().MotorSetLimPolarity(p_.ZLIMPOLARITY) < 0 ||
+      Motor().MotorSetJogSpeeds(p_.ZJOGSPEEDLOW, p_.ZJOGSPEEDHIGH) < 0 || SetPowerUpOrigin() < 0 ||
+      Motor().MotorSetLimPolarity(p_.ZLIMPOLARITY) < 0 ||
       Motor().MotorEnableLimits(p_.ZENABLELIMITS) < 0 || Motor().MotorSetLimitMode(1) < 0)
     return -1;
   return 1;
@@ -341,8 +340,7 @@ int16_t STFoc::FocJoyMove(int16_t deflection, int16_t fullScale) {
                                     : std::numeric_limits<int32_t>::min());
   }
   switch (motor_.CurrentFamily()) {
-    case MotCon::Family::IM483I:
-      return FocMoveVel(Im483iJoySpeed(speed));
+    case MotCon::Family::IM483I: return FocMoveVel(Im483iJoySpeed(speed));
     case MotCon::Family::EZHR17: {
       if (speed == 0 && lastJoySpeed_ == 0) return 1;
       const int16_t result = FocMoveVel(speed);
@@ -352,7 +350,6 @@ int16_t STFoc::FocJoyMove(int16_t deflection, int16_t fullScale) {
       if (speed == 0) Motor().MotorSetSlewVel(p_.ZSLEWVELOCITY);
       return result;
     }
-    default:
-      return 0;
+    default: return 0;
   }
 }

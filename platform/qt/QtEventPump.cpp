@@ -36,16 +36,13 @@ bool IsInput(QEvent::Type type) {
     case QEvent::KeyPress:
     case QEvent::KeyRelease:
     case QEvent::ShortcutOverride:
-    case QEvent::Shortcut:
-      return true;
-    default:
-      return false;
+    case QEvent::Shortcut: return true;
+    default: return false;
   }
 }
 
 bool IsKey(QEvent::Type type) {
-  return type == QEvent::KeyPress || type == QEvent::KeyRelease ||
-         type == QEvent::ShortcutOverride;
+  return type == QEvent::KeyPress || type == QEvent::KeyRelease || type == QEvent::ShortcutOverride;
 }
 
 }  // namespace

@@ -33,8 +33,7 @@ bool QtMessageBoxes::Headless() {
 void QtMessageBoxes::Show(const std::string& text, const std::string& title, MsgIcon icon) {
   if (!display_ || clientDepth_ > 0) Print(text, title);
   if (!display_) return;
-  auto* box = new QMessageBox(BoxIcon(icon), qttext::ShownText(title),
-                              qttext::ShownMessage(text),
+  auto* box = new QMessageBox(BoxIcon(icon), qttext::ShownText(title), qttext::ShownMessage(text),
                               QMessageBox::Ok);
   box->setAttribute(Qt::WA_DeleteOnClose);
   if (clientDepth_ > 0) {

@@ -78,8 +78,9 @@ bool QtSerialPort::Open(const std::string& name, PortError& err) {
 // failing the same way (opened again every second while it is away) is explained once.
 void QtSerialPort::Explain(const std::string& name, PortError& err) {
   if (explained_.device != name || explained_.code != err.code)
-    explained_ = {name, err.code,
-                  serialportnames::Explain(name, static_cast<QSerialPort::SerialPortError>(err.code))};
+    explained_ = {
+        name, err.code,
+        serialportnames::Explain(name, static_cast<QSerialPort::SerialPortError>(err.code))};
   if (!explained_.text.empty()) err.description = explained_.text;
 }
 
@@ -224,8 +225,7 @@ PortError QtSerialPort::CurrentError() const {
 // descriptor's own state says what happened.
 std::string QtSerialPort::LossDescription(const std::string& reported) const {
   pollfd pfd{static_cast<int>(port_.handle()), POLLIN, 0};
-  if (pfd.fd >= 0 && ::poll(&pfd, 1, 0) > 0 && (pfd.revents & POLLHUP))
-    return "Device hung up";
+  if (pfd.fd >= 0 && ::poll(&pfd, 1, 0) > 0 && (pfd.revents & POLLHUP)) return "Device hung up";
   return reported;
 }
 
@@ -255,8 +255,8 @@ void QtSerialPort::StartLineErrorWatch() { countersSupported_ = ReadCounters(cou
 void QtSerialPort::NoteLineErrors() {
   Counters now{};
   if (!countersSupported_ || lost_ || !port_.isOpen() || !ReadCounters(now)) return;
-  static constexpr std::array<int, kCounters> kEvents = {
-      kEventFrame, kEventParity, kEventOverrun, kEventBreak, kEventRxOverflow};
+  static constexpr std::array<int, kCounters> kEvents = {kEventFrame, kEventParity, kEventOverrun,
+                                                         kEventBreak, kEventRxOverflow};
   for (int i = 0; i < kCounters; ++i)
     if (now[i] != counters_[i]) Queue(kEvents[i]);
   counters_ = now;

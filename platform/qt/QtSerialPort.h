@@ -53,11 +53,11 @@ class QtSerialPort : public SerialPort {
   void FlushEvents();
 
   QSerialPort port_;
-  std::string taken_;         // read from the descriptor, not yet handed out
-  int depth_ = 0;             // operations under way (nested through event handlers)
+  std::string taken_;  // read from the descriptor, not yet handed out
+  int depth_ = 0;      // operations under way (nested through event handlers)
   bool flushing_ = false;
-  std::deque<int> pending_;   // events held until the current operation is done
-  bool lost_ = false;         // the device went away; reported once per open
+  std::deque<int> pending_;  // events held until the current operation is done
+  bool lost_ = false;        // the device went away; reported once per open
   PortError lostError_;
   bool countersSupported_ = false;  // TIOCGICOUNT works (real UARTs; not ptys)
   Counters counters_{};

@@ -48,7 +48,6 @@ int32_t SdlJoystick::Read(int32_t& x, int32_t& y, uint32_t& buttons) {
   x = (axes_ > 0 ? SDL_JoystickGetAxis(joystick_, 0) : 0) + kCentreOffset;
   y = (axes_ > 1 ? SDL_JoystickGetAxis(joystick_, 1) : 0) + kCentreOffset;
   for (int i = 0; i < buttons_; ++i)
-    if (SDL_JoystickGetButton(joystick_, i))
-      buttons |= i < kBitButtons ? 1u << i : kFarButtons;
+    if (SDL_JoystickGetButton(joystick_, i)) buttons |= i < kBitButtons ? 1u << i : kFarButtons;
   return 0;
 }

@@ -224,8 +224,8 @@ void AutomationEndpoint::Accept(int fd, Kind kind) {
 // and the socket turns readable is reading switched off (OnReadable), which spares the
 // typical short request two changes of the event loop's descriptor set.
 void AutomationEndpoint::UpdateInput(Connection* conn) {
-  const bool ready =
-      !conn->busy && !conn->scheduled && !conn->stalled && !conn->ending && !conn->parked;
+  const bool ready = !conn->busy && !conn->scheduled && !conn->stalled && !conn->ending &&
+                     !conn->parked;
   conn->stream->WantInput(!conn->finished && (conn->closing || ready));
 }
 
@@ -392,8 +392,7 @@ void AutomationEndpoint::Count(Connection* conn) {
   conn->counted = now;
   const Connection* first = overBudget_.empty() ? nullptr : overBudget_.front();
   if (conn->finished || conn->Unconsumed() == 0)
-    overBudget_.erase(std::remove(overBudget_.begin(), overBudget_.end(), conn),
-                      overBudget_.end());
+    overBudget_.erase(std::remove(overBudget_.begin(), overBudget_.end(), conn), overBudget_.end());
   const bool firstChanged = !overBudget_.empty() && overBudget_.front() != first;
   if (change >= 0 && !firstChanged) return;
   for (Connection* waiting : overBudget_) {

@@ -86,7 +86,7 @@ class AutomationEndpoint : public QObject {
   int clients_ = 0;
   bool held_ = false;
   std::vector<std::pair<int, Kind>> waiting_;  // accepted while held
-  qsizetype buffered_ = 0;  // capacity of all connections' line buffers
+  qsizetype buffered_ = 0;                     // capacity of all connections' line buffers
   // Connections that asked to read while the total was past kInputBudget, first first.
   std::deque<Connection*> overBudget_;
 };

@@ -44,8 +44,9 @@ inline bool PrepareSocketFolder(const QString& socketPath, QString& error) {
   struct stat st {};
   if (::lstat(name.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid() ||
       (st.st_mode & 077) != 0) {
-    error = folder + QStringLiteral(" is not a private folder of this user (it must be a "
-                                    "folder owned by this user with mode 0700)");
+    error = folder + QStringLiteral(
+                         " is not a private folder of this user (it must be a "
+                         "folder owned by this user with mode 0700)");
     return false;
   }
   return true;
@@ -59,16 +60,13 @@ inline bool NotOurs(const QString& path, QString& why) {
   if (!S_ISSOCK(st.st_mode))
     why = path + QStringLiteral(" exists and is not a socket; it is left alone");
   else if (st.st_uid != ::getuid())
-    why = path + QStringLiteral(" is a socket of another user (uid %1); it is left alone")
-                     .arg(st.st_uid);
-  else
-    return false;
+    why = path +
+          QStringLiteral(" is a socket of another user (uid %1); it is left alone").arg(st.st_uid);
+  else return false;
   return true;
 }
 
 // The DDE-style "Command" topic sits beside the main socket.
-inline QString CommandSocketPath(const QString& path) {
-  return path + QStringLiteral(".Command");
-}
+inline QString CommandSocketPath(const QString& path) { return path + QStringLiteral(".Command"); }
 
 }  // namespace socketpath

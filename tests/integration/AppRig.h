@@ -21,7 +21,9 @@
 #include "ui/JoyParts.h"
 #include "ui/MainWindowHost.h"
 
-inline void RunDeferredDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+inline void RunDeferredDeletes() {
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
 
 // The main window, its joystick menu and the interpreter wired as the program wires them,
 // on the built-in simulated controller.
@@ -30,9 +32,11 @@ struct AppRig : ScratchDir {
   explicit AppRig(bool limits = false, const std::string& portName = "sim:EZHR17")
       : ScratchDir("kelvorin-app") {
     Put("ST_PARZ.TXT", SimParz(limits));
-    Put("ST_CONFIG.TXT", "\"MPORT\",1\r\n\"PORTTIMEOUT\",100\r\n\"MOVETIMEOUT\",10\r\n"
-                         "\"WAITPOLLINGINTERVAL\",10\r\n\"CONTRTYPE\",EZHR17\r\n"
-                         "\"Z_INSTALLED\",1\r\n\"MPORTNAME\"," + portName + "\r\n");
+    Put("ST_CONFIG.TXT",
+        "\"MPORT\",1\r\n\"PORTTIMEOUT\",100\r\n\"MOVETIMEOUT\",10\r\n"
+        "\"WAITPOLLINGINTERVAL\",10\r\n\"CONTRTYPE\",EZHR17\r\n"
+        "\"Z_INSTALLED\",1\r\n\"MPORTNAME\"," +
+            portName + "\r\n");
     host.SetCore(core, messages);
     host.hooks.loaded = [this](frmLift& form) {
       joy.Loaded(form.JoyFrame(), form.JoyMenu(), &form, &form.Life());

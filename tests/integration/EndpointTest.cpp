@@ -168,9 +168,7 @@ class EndpointTest : public ::testing::Test {
     path = dir.filePath("k.sock");
     ASSERT_TRUE(endpoint.Listen(path)) << endpoint.ErrorString().toStdString();
   }
-  void TearDown() override {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  }
+  void TearDown() override { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
   std::unique_ptr<Client> Connect(const QString& where = {}) {
     auto c = std::make_unique<Client>(where.isEmpty() ? path : where);
     EXPECT_TRUE(c->Connected());
@@ -328,10 +326,12 @@ TEST_F(EndpointTest, InputBufferedAcrossClientsIsBoundedAndEveryLineIsAnswered) 
   for (int i = 0; i < n; ++i) clients.push_back(Connect());
   // Every client's line is all there but its LF: nothing can be answered yet.
   for (auto& c : clients) c->Send(QByteArray(max, 'x'));
-  RunEventsUntil([&] {
-    most = std::max(most, endpoint.BufferedInput());
-    return false;
-  }, 500);
+  RunEventsUntil(
+      [&] {
+        most = std::max(most, endpoint.BufferedInput());
+        return false;
+      },
+      500);
   for (auto& c : clients) c->Send("\n");
   for (auto& c : clients) EXPECT_EQ(c->Answer(20000), "len 1048576");
   EXPECT_LE(most, AutomationEndpoint::kInputBudget + 3 * max);
@@ -500,7 +500,8 @@ TEST_F(EndpointTest, ASocketOfAnotherUserIsRefusedInWordsAndLeftAlone) {
     FakeHost h;
     AutomationEndpoint e(h);
     EXPECT_FALSE(e.Listen(p));
-    EXPECT_EQ(e.ErrorString(), theirs + " is a socket of another user (uid 65534); it is left alone");
+    EXPECT_EQ(e.ErrorString(),
+              theirs + " is a socket of another user (uid 65534); it is left alone");
     struct stat st {};
     ASSERT_EQ(::lstat(QFile::encodeName(theirs).constData(), &st), 0);
     EXPECT_TRUE(S_ISSOCK(st.st_mode));
@@ -534,11 +535,13 @@ TEST_F(EndpointTest, AtTheEndOfInputEveryCompleteRequestIsAnsweredThenTheConnect
     std::vector<std::string> ran;
   };
   const std::vector<Case> cases = {
-      {"four at once", false, "Ver\nVer\nVer\nVer\n", "Ver\nVer\nVer\nVer\n",
+      {"four at once",
+       false,
+       "Ver\nVer\nVer\nVer\n",
+       "Ver\nVer\nVer\nVer\n",
        {"Ver", "Ver", "Ver", "Ver"}},
       {"over TCP", true, "a\r\nb\nc\n", "a\nb\nc\n", {"a", "b", "c"}},
-      {"a long first request", false, "sleep 60\nnext\n", "sleep 60\nnext\n",
-       {"sleep 60", "next"}},
+      {"a long first request", false, "sleep 60\nnext\n", "sleep 60\nnext\n", {"sleep 60", "next"}},
       {"a partial last line is dropped", false, "one\ntwo", "one\n", {"one"}},
       {"nothing sent", true, "", "", {}},
       {"flood over TCP", true, QByteArray("x\n").repeated(3000), QByteArray("x\n").repeated(3000),

@@ -89,8 +89,7 @@ class RecoveringPort : public SerialPort {
 
 // The link and both drivers behind the dispatch, as the program wires them.
 struct LinkRig {
-  LinkRig(SerialPort& port, Clock& clock, const std::string& family,
-          const std::string& portName)
+  LinkRig(SerialPort& port, Clock& clock, const std::string& family, const std::string& portName)
       : comm(port, clock), delay(clock) {
     config.CONTRTYPE = family;
     comm.SetTerminatorSetup([this] { mot.MotorCommInit(); });
@@ -228,8 +227,8 @@ std::vector<Command> MixedCommands(const std::string& family, const std::string&
             {false, "Q", ""},
             {true, "/1?0", "\xFF/0`" + position + "\x03"},
             {true, "/1?2", "\xFF/0`1000\x03"}};
-  return {{false, "Z", position},    {false, "] 0", "0"},         {false, "^", "0"},
-          {true, "1Z", "1Z" + position}, {true, "1^", "1^0"},     {true, "1] 0", "1] 00"},
+  return {{false, "Z", position},        {false, "] 0", "0"}, {false, "^", "0"},
+          {true, "1Z", "1Z" + position}, {true, "1^", "1^0"}, {true, "1] 0", "1] 00"},
           {false, "V 1000", ""}};
 }
 

@@ -61,8 +61,7 @@ INSTANTIATE_TEST_SUITE_P(BothFamilies, Homing, ::testing::Values("EZHR17", "IM48
 
 // The same core in simulated time (the fake clock moves only while the link or a pause
 // waits), so that runs of many seconds take none.
-class SimulatedTimeHoming : public ::testing::TestWithParam<const char*>,
-                            protected SimCore<> {
+class SimulatedTimeHoming : public ::testing::TestWithParam<const char*>, protected SimCore<> {
  protected:
   void Open(const std::string& portItems, int16_t moveTimeout) {
     core.state.config.CONTRTYPE = GetParam();

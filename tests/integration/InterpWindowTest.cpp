@@ -84,24 +84,34 @@ TEST(InterpWindow, ControlsMenusAndCaptions) {
   EXPECT_EQ(rig.Find<QLabel>("lblNameCmd")->text(), "Command");
   EXPECT_EQ(rig.Find<QRadioButton>("optRun")->text(), "Run");
   const std::pair<const char*, const char*> buttons[] = {
-      {"cmdRead", "Re&ad"}, {"cmdWrite", "&Write"}, {"cmdInsert", "&Insert"},
-      {"cmdDelete", "&Delete"}, {"cmdRun", "&Run"}, {"cmdStep", "S&tep"},
-      {"cmdStop", "&Stop"}, {"cmdOver", "&Over"}};
+      {"cmdRead", "Re&ad"},     {"cmdWrite", "&Write"}, {"cmdInsert", "&Insert"},
+      {"cmdDelete", "&Delete"}, {"cmdRun", "&Run"},     {"cmdStep", "S&tep"},
+      {"cmdStop", "&Stop"},     {"cmdOver", "&Over"}};
   for (const auto& [name, caption] : buttons) {
     auto* button = rig.Find<QToolButton>(name);
     ASSERT_NE(button, nullptr) << name;
     EXPECT_EQ(button->text(), caption);
     EXPECT_FALSE(button->icon().isNull()) << name;
   }
-  const std::pair<const char*, const char*> items[] = {
-      {"mnuFile", "&File"}, {"mnuRead", "&Read Program"}, {"mnuWrite", "&Write Program"},
-      {"mnuPrint", "&Print"}, {"mnuEdit", "&Edit"}, {"mnuInsert", "&Insert Command"},
-      {"mnuDelete", "&Delete Command"}, {"mnuFormatProg", "&Format Program"},
-      {"mnuView", "&View"}, {"mnuPgUp", "Page &Up"}, {"mnuPgDn", "Page &Down"},
-      {"mnuLnUp", "Line U&p"}, {"mnuLnDn", "Line D&own"}, {"mnuGoTo", "&Go to Line..."},
-      {"mnuExe", "E&xecute"},
-      {"mnuRun", "&Run"}, {"mnuStop", "&Stop"}, {"mnuStep", "Ste&p"},
-      {"mnuOver", "Start &Over"}};
+  const std::pair<const char*, const char*> items[] = {{"mnuFile", "&File"},
+                                                       {"mnuRead", "&Read Program"},
+                                                       {"mnuWrite", "&Write Program"},
+                                                       {"mnuPrint", "&Print"},
+                                                       {"mnuEdit", "&Edit"},
+                                                       {"mnuInsert", "&Insert Command"},
+                                                       {"mnuDelete", "&Delete Command"},
+                                                       {"mnuFormatProg", "&Format Program"},
+                                                       {"mnuView", "&View"},
+                                                       {"mnuPgUp", "Page &Up"},
+                                                       {"mnuPgDn", "Page &Down"},
+                                                       {"mnuLnUp", "Line U&p"},
+                                                       {"mnuLnDn", "Line D&own"},
+                                                       {"mnuGoTo", "&Go to Line..."},
+                                                       {"mnuExe", "E&xecute"},
+                                                       {"mnuRun", "&Run"},
+                                                       {"mnuStop", "&Stop"},
+                                                       {"mnuStep", "Ste&p"},
+                                                       {"mnuOver", "Start &Over"}};
   for (const auto& [name, caption] : items) {
     auto* action = rig.Find<QAction>(name);
     ASSERT_NE(action, nullptr) << name;
@@ -270,9 +280,8 @@ TEST(InterpWindow, WriteOverAnExistingFileCancelledWritesNothing) {
   EXPECT_EQ(rig.Get("OLD.PRG"), "Ver\r\n");
   EXPECT_EQ(rig.requests.at(0).title, "Give a Name to the Program (*.PRG)");
 
-  rig.WhenModal([](QWidget* modal) {
-    qobject_cast<QMessageBox*>(modal)->button(QMessageBox::Ok)->click();
-  });
+  rig.WhenModal(
+      [](QWidget* modal) { qobject_cast<QMessageBox*>(modal)->button(QMessageBox::Ok)->click(); });
   rig.Trigger("mnuWrite");
   EXPECT_EQ(rig.Message(), "Program written");
   EXPECT_EQ(rig.form.windowTitle(), QString::fromStdString("Program " + path));
@@ -582,4 +591,3 @@ TEST(InterpWindow, ShippedExampleProgramRuns) {
 }
 
 }  // namespace
-

@@ -9,7 +9,6 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
-
 #include "core/CoreModules.h"
 #include "support/Fakes.h"
 #include "support/JoyCore.h"
@@ -58,7 +57,7 @@ TEST(JoyIndicator, BarsFollowTheDeflections) {
       {-1000, -500, 1000, 180, 540, 510, 720},
       {2000, 0, 1000, 540, 1260, 720, 720},  // beyond full scale
       {1, -1, 3, 540, 660, 580, 720},
-      {700, 700, 0, 540, 540, 720, 720},     // no scale: no bars
+      {700, 700, 0, 540, 540, 720, 720},  // no scale: no bars
   };
   JoyLine* jx = rig.Find<JoyLine>("linJX");
   JoyLine* jy = rig.Find<JoyLine>("linJY");

@@ -5,7 +5,6 @@
 
 #include <vector>
 
-
 #include "platform/sdl/SdlJoystick.h"
 #include "core/CoreModules.h"
 #include "support/Fakes.h"
@@ -199,8 +198,7 @@ TEST(SdlJoystick, CalibrationSweepSettleAcceptAndRefuse) {
   EXPECT_NEAR(k.JAXIS2_0, 32768, 2);
   const std::string accepted =
       "\"JAXIS1_L\", 0\r\n\"JAXIS1_0\", " + std::to_string(k.JAXIS1_0) +
-      "\r\n\"JAXIS1_R\", 65535\r\n\"JAXIS2_L\", 0\r\n\"JAXIS2_0\", " +
-      std::to_string(k.JAXIS2_0) +
+      "\r\n\"JAXIS1_R\", 65535\r\n\"JAXIS2_L\", 0\r\n\"JAXIS2_0\", " + std::to_string(k.JAXIS2_0) +
       "\r\n\"JAXIS2_R\", 65535\r\n\"JLATENT\", 10\r\n\"JAXIS1_Dir\", 1\r\n\"JAXIS2_Dir\",-1\r\n";
   EXPECT_EQ(rig.File(), accepted);
   const JoyCalib before = k;

@@ -49,10 +49,10 @@ struct PanelWindowRig : ScratchDir {
   explicit PanelWindowRig(const std::string& family = "EZHR17", bool start = true)
       : ScratchDir("kelvorin-mainwin") {
     Put("ST_PARZ.TXT", kParz);
-    Put("ST_CONFIG.TXT", "\"MPORT\",1\r\n\"PORTTIMEOUT\",100\r\n\"MOVETIMEOUT\",10\r\n"
-                         "\"WAITPOLLINGINTERVAL\",10\r\n\"CONTRTYPE\"," + family +
-                         "\r\n\"Z_INSTALLED\",1\r\n\"MPORTNAME\",sim:" + family +
-                         ":nowire\r\n");
+    Put("ST_CONFIG.TXT",
+        "\"MPORT\",1\r\n\"PORTTIMEOUT\",100\r\n\"MOVETIMEOUT\",10\r\n"
+        "\"WAITPOLLINGINTERVAL\",10\r\n\"CONTRTYPE\"," +
+            family + "\r\n\"Z_INSTALLED\",1\r\n\"MPORTNAME\",sim:" + family + ":nowire\r\n");
     host.SetCore(core, messages);
     host.hooks.tick = [this] { ++ticks; };
     if (start) core.startup.InitAll(dir);
@@ -159,8 +159,7 @@ TEST_P(JogButtons, StepSizeBoxRejectsTextAndNegativeSizesReverse) {
 TEST_P(JogButtons, QuickClicksEachRunWhole) {
   PanelWindowRig rig(GetParam());
   const int64_t start = rig.Steps();
-  for (const char* name :
-       {"cmdFUC", "cmdFDC", "cmdFUC", "cmdFDC", "cmdFUC", "cmdFDC", "cmdFDF"}) {
+  for (const char* name : {"cmdFUC", "cmdFDC", "cmdFUC", "cmdFDC", "cmdFUC", "cmdFDC", "cmdFDF"}) {
     QWidget* button = rig.Find<QWidget>(name);
     const QPointF at(button->rect().center());
     const QPointF global(button->mapToGlobal(at));
@@ -184,7 +183,9 @@ TEST(MainWindowPanel, FunctionKeysStepAndShowThePosition) {
   const struct {
     Qt::Key key;
     const char* shown;
-  } cases[] = {{Qt::Key_F1, "Z=-50.00"}, {Qt::Key_F4, "Z=-40.00"}, {Qt::Key_F2, "Z=10.00"},
+  } cases[] = {{Qt::Key_F1, "Z=-50.00"},
+               {Qt::Key_F4, "Z=-40.00"},
+               {Qt::Key_F2, "Z=10.00"},
                {Qt::Key_F3, "Z=0.00"}};
   for (const auto& c : cases) {
     QTest::keyClick(rig.Window(), c.key);
@@ -204,17 +205,25 @@ TEST(MainWindowPanel, MenusCarryTheirCaptionsSeparatorsAndShortcuts) {
     std::vector<std::array<const char*, 3>> items;
   } menus[] = {
       {"mnuConf",
-       {{"mnuConfig", "Configuration", ""}, {"mnuJoyItem", "Joystick", ""},
-        {"mnuErrLogComm", "Error Log", ""}, {"mnuQuit", "Quit", ""}}},
+       {{"mnuConfig", "Configuration", ""},
+        {"mnuJoyItem", "Joystick", ""},
+        {"mnuErrLogComm", "Error Log", ""},
+        {"mnuQuit", "Quit", ""}}},
       {"mnuZ",
-       {{"mnuZPos", "Read Position", ""}, {"-", "", ""}, {"mnuZUC", "Up Coarse", "F1"},
-        {"mnuZDC", "Down Coarse", "F2"}, {"mnuZUF", "Up Fine", "F3"},
-        {"mnuZDF", "Down Fine", "F4"}, {"-", "", ""}, {"mnuZHome", "Home", ""},
-        {"mnuZOrigin", "Set Origin", ""}, {"mnuZPar", "Parameters", ""}, {"-", "", ""},
+       {{"mnuZPos", "Read Position", ""},
+        {"-", "", ""},
+        {"mnuZUC", "Up Coarse", "F1"},
+        {"mnuZDC", "Down Coarse", "F2"},
+        {"mnuZUF", "Up Fine", "F3"},
+        {"mnuZDF", "Down Fine", "F4"},
+        {"-", "", ""},
+        {"mnuZHome", "Home", ""},
+        {"mnuZOrigin", "Set Origin", ""},
+        {"mnuZPar", "Parameters", ""},
+        {"-", "", ""},
         {"mnuZAdvancedItem", "Advanced", ""}}},
       {"mnuZAdvanced", {{"mnuZReadPar", "Read Par. File", ""}}},
-      {"mnuInterp",
-       {{"mnuInterpCmds", "Commands", ""}, {"mnuInterpEdit", "Interpreter", ""}}},
+      {"mnuInterp", {{"mnuInterpCmds", "Commands", ""}, {"mnuInterpEdit", "Interpreter", ""}}},
   };
   for (const auto& m : menus) {
     const QList<QAction*> actions = rig.Find<QMenu>(m.menu)->actions();
@@ -384,9 +393,10 @@ TEST(MainWindowPanel, JoystickPlaceTimerAndInterpreterHooks) {
 
 TEST(MainWindowPanel, ConfigurationReappliesAfterTheEditorAndQuitUnloads) {
   PanelWindowRig rig;
-  rig.Put("ST_CONFIG.TXT", "\"MPORT\",1\r\n\"PORTTIMEOUT\",100\r\n\"MOVETIMEOUT\",10\r\n"
-                           "\"WAITPOLLINGINTERVAL\",10\r\n\"CONTRTYPE\",EZHR17\r\n"
-                           "\"Z_INSTALLED\",0\r\n\"MPORTNAME\",sim:EZHR17:nowire\r\n");
+  rig.Put("ST_CONFIG.TXT",
+          "\"MPORT\",1\r\n\"PORTTIMEOUT\",100\r\n\"MOVETIMEOUT\",10\r\n"
+          "\"WAITPOLLINGINTERVAL\",10\r\n\"CONTRTYPE\",EZHR17\r\n"
+          "\"Z_INSTALLED\",0\r\n\"MPORTNAME\",sim:EZHR17:nowire\r\n");
   CloseNextModal();
   rig.Trigger("mnuConfig");
   EXPECT_EQ(rig.core.state.config.Z_INSTALLED, 0);

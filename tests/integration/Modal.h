@@ -18,8 +18,7 @@ namespace modal {
 // activated it yet) any shown modal top-level window of that type.
 template <typename T = QWidget>
 T* Shown() {
-  if (auto* w = qobject_cast<T*>(QApplication::activeModalWidget()); w && w->isVisible())
-    return w;
+  if (auto* w = qobject_cast<T*>(QApplication::activeModalWidget()); w && w->isVisible()) return w;
   for (QWidget* top : QApplication::topLevelWidgets())
     if (auto* w = qobject_cast<T*>(top); w && w->isVisible() && w->isModal()) return w;
   return nullptr;

@@ -57,8 +57,9 @@ class Server {
  public:
   Server(const QString& dir, const QString& socket, const QStringList& extra = {}) {
     proc_.setProcessChannelMode(QProcess::MergedChannels);
-    proc_.start(Bin("kelvorin"), QStringList{"-platform", "offscreen", "--automation",
-                                             "--socket", socket, "--dir", dir} + extra);
+    proc_.start(Bin("kelvorin"), QStringList{"-platform", "offscreen", "--automation", "--socket",
+                                             socket, "--dir", dir} +
+                                     extra);
     proc_.waitForStarted(5000);
     // Served once the socket file exists.
     for (int i = 0; i < 300 && !QFile::exists(socket); ++i) QThread::msleep(20);

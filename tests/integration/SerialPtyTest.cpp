@@ -103,8 +103,7 @@ class SerialPtyTest : public ::testing::Test {
     ASSERT_TRUE(comm.CommOpenPort(1)) << comm.CommGetLog();
   }
   // One exchange with a controller that answers `reply` in the given pieces.
-  int16_t Exchange(const std::string& cmd, std::vector<std::string> pieces,
-                   std::string& received) {
+  int16_t Exchange(const std::string& cmd, std::vector<std::string> pieces, std::string& received) {
     std::thread controller([&] {
       received = pty.ReadUntil('\r');
       for (const auto& p : pieces) {
@@ -313,8 +312,8 @@ TEST(SerialPortWords, APortThatCannotBeOpenedIsExplained) {
   const std::string group = closed.Group();
   EXPECT_FALSE(port.Open(closed.Name(), err));
   EXPECT_EQ(err.description, "Permission denied on " + closed.Name() +
-                                 ": add your user to the group '" + group +
-                                 "' (sudo usermod -aG " + group + " $USER) and log in again");
+                                 ": add your user to the group '" + group + "' (sudo usermod -aG " +
+                                 group + " $USER) and log in again");
 }
 
 TEST(SerialPortWords, ListPortsPrintsOneTabbedLinePerPortAndExits) {

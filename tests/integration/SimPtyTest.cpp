@@ -147,7 +147,7 @@ TEST(SimPty, EZHR17AnswersOnTheTerminalUntilTerminated) {
     Device port(link);
     ASSERT_TRUE(port.ok());
     EXPECT_EQ(port.Ask("/1?0\r", "\r\n"), std::string("\xFF/0`0\x03\r\n"));
-    EXPECT_EQ(port.Ask("/2?0\r", "\r\n", 200), "");     // not its address
+    EXPECT_EQ(port.Ask("/2?0\r", "\r\n", 200), "");  // not its address
   }
   {
     Device again(device);  // a second client after the first closed
@@ -157,8 +157,8 @@ TEST(SimPty, EZHR17AnswersOnTheTerminalUntilTerminated) {
   }
   sim.Terminate();
   EXPECT_EQ(sim.Wait(), 0);
-  struct stat st{};
-  EXPECT_NE(::lstat(link.c_str(), &st), 0);             // the link went with it
+  struct stat st {};
+  EXPECT_NE(::lstat(link.c_str(), &st), 0);  // the link went with it
   EXPECT_EQ(folder.Get("traffic.log"),
             "> /1?0\\r\n"
             "< \\xFF/0`0\\x03\\r\\n\n"
@@ -205,7 +205,7 @@ TEST(SimPty, BadOptionsExitWithStatusTwo) {
   };
   for (const auto& args : bad) {
     SimProcess sim(args);
-    EXPECT_EQ(sim.FirstLine(), "");                      // no PORT line
+    EXPECT_EQ(sim.FirstLine(), "");  // no PORT line
     EXPECT_EQ(sim.Wait(), 2) << (args.empty() ? "" : args.back());
   }
 }

@@ -103,9 +103,10 @@ class SocketEndToEndTest : public ::testing::Test {
   void WriteMinimalConfig() {
     QFile f(dir.filePath("ST_CONFIG.TXT"));
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("\"CONTRTYPE\",EZHR17\r\n\"MPORTNAME\",sim:EZHR17\r\n\"PORTTIMEOUT\",50\r\n"
-            "\"MOVETIMEOUT\",10\r\n\"WAITPOLLINGINTERVAL\",20\r\n\"Z_INSTALLED\",0\r\n"
-            "\"MPORT\",1\r\n");
+    f.write(
+        "\"CONTRTYPE\",EZHR17\r\n\"MPORTNAME\",sim:EZHR17\r\n\"PORTTIMEOUT\",50\r\n"
+        "\"MOVETIMEOUT\",10\r\n\"WAITPOLLINGINTERVAL\",20\r\n\"Z_INSTALLED\",0\r\n"
+        "\"MPORT\",1\r\n");
   }
 
   // kelvorin -platform offscreen --automation on this test's socket and settings.
@@ -229,7 +230,9 @@ TEST_F(SocketEndToEndTest, AnswersInOrderForSeveralClients) {
   // The counter moves by the commands of all clients.
   const QByteArray before = a.Ask("CommandCount");
   EXPECT_EQ(b.Ask("Ver;Ver"), "1.0 ; 1.0 ; ");
-  const auto count = [](const QByteArray& answer) { return answer.split(';')[0].trimmed().toInt(); };
+  const auto count = [](const QByteArray& answer) {
+    return answer.split(';')[0].trimmed().toInt();
+  };
   EXPECT_GT(count(before), 0);
   EXPECT_EQ(count(c.Ask("CommandCount")), count(before) + 3);
 }
@@ -315,7 +318,7 @@ TEST_F(SocketEndToEndTest, KelvorinCmdOptionsAndExitStatus) {
     QStringList args;
     QByteArray input;
     int exitCode;
-    QByteArray out;  // prefix of standard output
+    QByteArray out;   // prefix of standard output
     const char* err;  // part of standard error
   };
   const QStringList s{"--socket", socketPath};
@@ -340,8 +343,12 @@ TEST_F(SocketEndToEndTest, KelvorinCmdOptionsAndExitStatus) {
       {"all good", n + QStringList{"Ver", "Ver;Ver"}, {}, 0, "1.0 ; \n1.0 ; 1.0 ; \n", ""},
       {"one error among good", n + QStringList{"Ver", "Z Bogus;Ver"}, {}, 1, "1.0 ; \n", ""},
       {"error on standard input", n, "Ver\nver\n", 1, "1.0 ; \nError Unknown command ; \n", ""},
-      {"-h after -- is a command", n + QStringList{"--", "-h"}, {}, 1,
-       "Error Unknown command ; \n", ""},
+      {"-h after -- is a command",
+       n + QStringList{"--", "-h"},
+       {},
+       1,
+       "Error Unknown command ; \n",
+       ""},
       {"--execute prints nothing", n + QStringList{"--execute", "ver"}, {}, 0, "", ""},
   };
   for (const auto& c : withServer) {
@@ -357,7 +364,8 @@ TEST_F(SocketEndToEndTest, KelvorinAnswersHelpAndVersionWithoutADisplayAndSaysWh
   CmdRun r = Run("kelvorin", {"--help"}, {}, noQt);
   EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
   EXPECT_TRUE(r.out.contains("--socket")) << r.out.toStdString();
-  EXPECT_TRUE(r.out.contains(QFile::encodeName(kBinDir) + ").")) << r.out.toStdString();  // the folder in use
+  EXPECT_TRUE(r.out.contains(QFile::encodeName(kBinDir) + ")."))
+      << r.out.toStdString();  // the folder in use
   r = Run("kelvorin", {"--version"}, {}, noQt);
   EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
   EXPECT_EQ(r.out, "kelvorin 1.0\n");
@@ -379,8 +387,8 @@ TEST_F(SocketEndToEndTest, KelvorinAnswersHelpAndVersionWithoutADisplayAndSaysWh
 
 TEST_F(SocketEndToEndTest, ALockFileLeftBehindNeverBlocksAndASecondCopyIsRefused) {
   const QByteArray livePid = QByteArray::number(qint64(::getpid()));
-  const std::vector<QByteArray> leftovers = {
-      "", "garbage\xff\n", "999999\nkelvorin\nhost\n", livePid + "\nkelvorin\n\n"};
+  const std::vector<QByteArray> leftovers = {"", "garbage\xff\n", "999999\nkelvorin\nhost\n",
+                                             livePid + "\nkelvorin\n\n"};
   for (const QByteArray& content : leftovers) {
     SCOPED_TRACE(content.toStdString());
     QFile lock(socketPath + ".lock");
@@ -444,22 +452,24 @@ TEST_F(SocketEndToEndTest, TheDefaultSocketFolderUnderTmpIsPrivate) {
 
 TEST_F(SocketEndToEndTest, AClientThatEndsItsInputGetsEveryAnswer) {
   StartServer();
-  for (const QByteArray& batch : {QByteArray("Ver\nVer\nVer\nVer\n"), QByteArray("Delay 50\nVer\nVe")}) {
+  for (const QByteArray& batch :
+       {QByteArray("Ver\nVer\nVer\nVer\n"), QByteArray("Delay 50\nVer\nVe")}) {
     programs::RawClient c(socketPath);
     ASSERT_TRUE(c.Connected());
     ASSERT_TRUE(c.Send(batch));
     c.EndInput();
-    const QByteArray expected =
-        batch.startsWith("Ver") ? QByteArray("1.0 ; \n").repeated(4) : "50 ; \n1.0 ; \n";
+    const QByteArray expected = batch.startsWith("Ver") ? QByteArray("1.0 ; \n").repeated(4)
+                                                        : "50 ; \n1.0 ; \n";
     EXPECT_EQ(c.ReadToEnd(), expected);
   }
 }
 
 TEST_F(SocketEndToEndTest, RequestsWaitForNobodyDuringAStartUp) {
   // A silent controller: the first command of the axis set-up waits out the port time-out.
-  WriteConfig("\"CONTRTYPE\",EZHR17\r\n\"MPORTNAME\",sim:EZHR17:silent\r\n\"PORTTIMEOUT\",1500\r\n"
-              "\"MOVETIMEOUT\",10\r\n\"WAITPOLLINGINTERVAL\",20\r\n\"Z_INSTALLED\",1\r\n"
-              "\"MPORT\",1\r\n");
+  WriteConfig(
+      "\"CONTRTYPE\",EZHR17\r\n\"MPORTNAME\",sim:EZHR17:silent\r\n\"PORTTIMEOUT\",1500\r\n"
+      "\"MOVETIMEOUT\",10\r\n\"WAITPOLLINGINTERVAL\",20\r\n\"Z_INSTALLED\",1\r\n"
+      "\"MPORT\",1\r\n");
   QElapsedTimer t;
   t.start();
   StartServer();

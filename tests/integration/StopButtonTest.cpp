@@ -22,9 +22,7 @@ struct StopWindowRig : AppRig {
     QApplication::setActiveWindow(host.MainWindow());
     EXPECT_TRUE(QTest::qWaitForWindowActive(host.MainWindow()));
   }
-  QPushButton* Button(const char* name) {
-    return host.MainWindow()->findChild<QPushButton*>(name);
-  }
+  QPushButton* Button(const char* name) { return host.MainWindow()->findChild<QPushButton*>(name); }
   // Starts a run of several seconds; true when the Stop that follows ended it.
   void StartMove() {
     ASSERT_EQ(core.cmds.ExecCmdString("Z 5000"), "OK  ; ");

@@ -25,14 +25,13 @@ class TravelLimits : public ::testing::TestWithParam<Family> {
     tty = dir.path() + "/tty";
     log = dir.path() + "/sim.log";
     // The switches lie 1000 units below and 1250 above the start.
-    sim = std::make_unique<programs::Sim>(GetParam().name, tty, log,
-                                          QStringList{"--lower-limit", "-1600",
-                                                      "--upper-limit", "2000"});
+    sim = std::make_unique<programs::Sim>(
+        GetParam().name, tty, log, QStringList{"--lower-limit", "-1600", "--upper-limit", "2000"});
     ASSERT_TRUE(sim->ok());
-    programs::WriteSettings(dir.path(), {"\"MPORT\",1", "\"PORTTIMEOUT\",100",
-                                         "\"MOVETIMEOUT\",10", "\"WAITPOLLINGINTERVAL\",20",
-                                         QString("\"CONTRTYPE\",") + GetParam().name,
-                                         "\"Z_INSTALLED\",1", "\"MPORTNAME\"," + tty});
+    programs::WriteSettings(
+        dir.path(),
+        {"\"MPORT\",1", "\"PORTTIMEOUT\",100", "\"MOVETIMEOUT\",10", "\"WAITPOLLINGINTERVAL\",20",
+         QString("\"CONTRTYPE\",") + GetParam().name, "\"Z_INSTALLED\",1", "\"MPORTNAME\"," + tty});
     // The shipped axis with the travel limits -100 and 500.
     QFile parz(dir.path() + "/ST_PARZ.TXT");
     ASSERT_TRUE(parz.open(QIODevice::ReadOnly));
@@ -130,8 +129,7 @@ TEST_P(TravelLimits, RunsAreStoppedByTheTimerJustPastTheLimit) {
 }
 
 INSTANTIATE_TEST_SUITE_P(BothFamilies, TravelLimits,
-                         ::testing::Values(Family{"EZHR17", "/1?0\\r"},
-                                           Family{"IM483I", "1Z\\n"}),
+                         ::testing::Values(Family{"EZHR17", "/1?0\\r"}, Family{"IM483I", "1Z\\n"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -20,10 +20,10 @@ class TypicalRequest : public ::testing::TestWithParam<Family> {
  protected:
   // The program's settings for this family's simulated controller on tty.
   void WriteSettings() {
-    programs::WriteSettings(dir.path(), {"\"MPORT\",1", "\"PORTTIMEOUT\",100",
-                                         "\"MOVETIMEOUT\",10", "\"WAITPOLLINGINTERVAL\",20",
-                                         QString("\"CONTRTYPE\",") + GetParam().name,
-                                         "\"Z_INSTALLED\",1", "\"MPORTNAME\"," + tty});
+    programs::WriteSettings(
+        dir.path(),
+        {"\"MPORT\",1", "\"PORTTIMEOUT\",100", "\"MOVETIMEOUT\",10", "\"WAITPOLLINGINTERVAL\",20",
+         QString("\"CONTRTYPE\",") + GetParam().name, "\"Z_INSTALLED\",1", "\"MPORTNAME\"," + tty});
   }
 
   QTemporaryDir dir;
@@ -79,9 +79,9 @@ INSTANTIATE_TEST_SUITE_P(BothFamilies, TypicalRequest,
 
 TEST(ProgramStart, SecondCopyIsRefusedAndTheFirstKeepsServing) {
   QTemporaryDir dir;
-  programs::WriteSettings(dir.path(), {"\"MPORT\",1", "\"PORTTIMEOUT\",50",
-                                       "\"MOVETIMEOUT\",5", "\"WAITPOLLINGINTERVAL\",20",
-                                       "\"CONTRTYPE\",EZHR17", "\"MPORTNAME\",sim:EZHR17"});
+  programs::WriteSettings(dir.path(), {"\"MPORT\",1", "\"PORTTIMEOUT\",50", "\"MOVETIMEOUT\",5",
+                                       "\"WAITPOLLINGINTERVAL\",20", "\"CONTRTYPE\",EZHR17",
+                                       "\"MPORTNAME\",sim:EZHR17"});
   const QString socket = dir.path() + "/k.sock";
   programs::Server first(dir.path(), socket);
   ASSERT_EQ(programs::Cmd(socket, {"Ver"}), "1.0 ; \n");

@@ -108,10 +108,9 @@ INSTANTIATE_TEST_SUITE_P(Dialogs, UnloadUnderAnInterpreterDialog,
 TEST(WindowLifetime, ProgramEndsCleanlyWhenUnloadedDuringTheWindowsWait) {
   QTemporaryDir dir;
   const QString socket = dir.path() + "/k.sock";
-  programs::WriteSettings(dir.path(), {"\"MPORT\",1", "\"PORTTIMEOUT\",100",
-                                       "\"MOVETIMEOUT\",10", "\"WAITPOLLINGINTERVAL\",20",
-                                       "\"CONTRTYPE\",EZHR17", "\"Z_INSTALLED\",1",
-                                       "\"MPORTNAME\",sim:EZHR17:nowire"});
+  programs::WriteSettings(dir.path(), {"\"MPORT\",1", "\"PORTTIMEOUT\",100", "\"MOVETIMEOUT\",10",
+                                       "\"WAITPOLLINGINTERVAL\",20", "\"CONTRTYPE\",EZHR17",
+                                       "\"Z_INSTALLED\",1", "\"MPORTNAME\",sim:EZHR17:nowire"});
   programs::Server server(dir.path(), socket);
   QProcess execute;
   execute.start(programs::Bin("kelvorin-cmd"),

@@ -29,8 +29,10 @@ Outcome EditModally(const std::string& start, const QString& typed, Close how) {
       if (i > 0) QTest::keyClick(box, Qt::Key_Return);
       QTest::keyClicks(box, lines[i]);
     }
-    if (how == Close::Done) QTest::mouseClick(shown->findChild<QPushButton*>("cmdDone"), Qt::LeftButton);
-    if (how == Close::Cancel) QTest::mouseClick(shown->findChild<QPushButton*>("cmdCancel"), Qt::LeftButton);
+    if (how == Close::Done)
+      QTest::mouseClick(shown->findChild<QPushButton*>("cmdDone"), Qt::LeftButton);
+    if (how == Close::Cancel)
+      QTest::mouseClick(shown->findChild<QPushButton*>("cmdCancel"), Qt::LeftButton);
     if (how == Close::CloseBox) shown->close();
   });
   dlg.exec();
@@ -38,7 +40,13 @@ Outcome EditModally(const std::string& start, const QString& typed, Close how) {
 }
 
 TEST(frmEdit, ResultsDependOnHowTheDialogCloses) {
-  const struct { std::string start; QString typed; Close how; int16_t accept; std::string text; } cases[] = {
+  const struct {
+    std::string start;
+    QString typed;
+    Close how;
+    int16_t accept;
+    std::string text;
+  } cases[] = {
       {"Z Rel 1\r\nZ Rel -1", "", Close::Done, 1, "Z Rel 1\r\nZ Rel -1"},
       {"Z Rel 1", "\n;Ver", Close::Done, 1, "Z Rel 1\r\n;Ver"},
       {"", "", Close::Done, 1, ""},

@@ -58,12 +58,12 @@ class FilesWindow : public ::testing::Test, protected ScratchDir {
         << files.ListedFiles().size() << " listed, " << expected << " expected";
   }
   static QListView* List(QWidget* files) { return files->findChild<QListView*>("File1"); }
-  static void ClickFile(QWidget* files, const std::string& name,
-                        Qt::KeyboardModifiers keys = {}, bool twice = false) {
+  static void ClickFile(QWidget* files, const std::string& name, Qt::KeyboardModifiers keys = {},
+                        bool twice = false) {
     QListView* list = List(files);
     const auto* model = static_cast<QFileSystemModel*>(list->model());
-    const QModelIndex index =
-        model->index(QString::fromStdString(fs::path(model->filePath(list->rootIndex()).toStdString()) / name));
+    const QModelIndex index = model->index(
+        QString::fromStdString(fs::path(model->filePath(list->rootIndex()).toStdString()) / name));
     ASSERT_TRUE(index.isValid()) << name;
     const QPoint at = list->visualRect(index).center();
     QTest::mouseClick(list->viewport(), Qt::LeftButton, keys, at);
@@ -98,7 +98,10 @@ TEST_F(FilesWindow, FilterMatchesWithoutRegardToCaseAndOffersThePatternWords) {
   EXPECT_EQ(files.findChild<QLineEdit*>("txtDir")->text().toStdString(), dir);
   EXPECT_EQ(files.GetResDir(), dir);
 
-  const struct { const char* filter; Names names; } cases[] = {
+  const struct {
+    const char* filter;
+    Names names;
+  } cases[] = {
       {"*.*", {"demo.prg", "Makefile", "notes.txt", "README.TXT"}},
       {"*.TXT", {"notes.txt", "README.TXT"}},
       {"read*", {"README.TXT"}},
@@ -132,9 +135,15 @@ TEST_F(FilesWindow, NoStartFolderShowsTheRootVolumeAndTheCurrentFolder) {
 
 TEST_F(FilesWindow, ResultsDependOnHowTheModalDialogCloses) {
   enum How { Done, Cancel, DoubleClick, CloseBox, Escape };
-  const struct { How how; bool folder; std::string file; } cases[] = {
-      {Done, true, "demo.prg"}, {Cancel, false, ""}, {DoubleClick, true, "demo.prg"},
-      {CloseBox, false, ""}, {Escape, false, ""}};
+  const struct {
+    How how;
+    bool folder;
+    std::string file;
+  } cases[] = {{Done, true, "demo.prg"},
+               {Cancel, false, ""},
+               {DoubleClick, true, "demo.prg"},
+               {CloseBox, false, ""},
+               {Escape, false, ""}};
   for (const auto& c : cases) {
     frmFiles files(messages);
     files.SetStartDir(dir + "/");
@@ -222,7 +231,8 @@ TEST_F(FilesWindow, CopyFilesIntoAFolderPickedInASecondDialogAsksBeforeReplacing
     EXPECT_NE(picker->pos(), files.pos());
     EXPECT_FALSE(picker->findChild<QMenu*>("mnuCopy")->menuAction()->isVisible());
     auto* tree = picker->findChild<QTreeView*>("Dir1");
-    tree->setCurrentIndex(static_cast<QFileSystemModel*>(tree->model())->index(QString::fromStdString(target)));
+    tree->setCurrentIndex(
+        static_cast<QFileSystemModel*>(tree->model())->index(QString::fromStdString(target)));
     EXPECT_EQ(picker->GetResDir(), target);
     Answer(QMessageBox::Cancel, &asked);  // keep the old README.TXT
     Menu(picker, "mnuDone");
@@ -243,12 +253,15 @@ TEST_F(FilesWindow, CopyFolderCopiesTheTreeAndReportsACopyIntoItself) {
   frmFiles files(messages);
   files.SetStartDir(dir + "/src");
   files.show();
-  const struct { std::string pick; bool copied; } cases[] = {
-      {dir + "/dst", true}, {dir + "/src/deep", false}};
+  const struct {
+    std::string pick;
+    bool copied;
+  } cases[] = {{dir + "/dst", true}, {dir + "/src/deep", false}};
   for (const auto& c : cases) {
     modal::When<frmFiles>([&](frmFiles* picker) {
       auto* tree = picker->findChild<QTreeView*>("Dir1");
-      tree->setCurrentIndex(static_cast<QFileSystemModel*>(tree->model())->index(QString::fromStdString(c.pick)));
+      tree->setCurrentIndex(
+          static_cast<QFileSystemModel*>(tree->model())->index(QString::fromStdString(c.pick)));
       Menu(picker, "mnuDone");
     });
     Menu(&files, "mnuCopyFolder");
@@ -268,10 +281,12 @@ TEST_F(FilesWindow, TheTreeOpensScrolledToTheCurrentFolder) {
   files.SetStartDir(dir + "/a/b/c/d/e/f/g/h");
   modal::When<frmFiles>([](frmFiles* shown) {
     auto* tree = shown->findChild<QTreeView*>("Dir1");
-    EXPECT_TRUE(QTest::qWaitFor([&] {
-      const QRect at = tree->visualRect(tree->currentIndex());
-      return at.isValid() && tree->viewport()->rect().contains(at);
-    }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+          const QRect at = tree->visualRect(tree->currentIndex());
+          return at.isValid() && tree->viewport()->rect().contains(at);
+        },
+        5000));
     shown->reject();
   });
   files.exec();
@@ -375,7 +390,8 @@ TEST_F(FilesWindow, ListAndViewOpenTextWindowsThatOutliveTheDialog) {
   EXPECT_EQ(line.size(), 62u);
   EXPECT_EQ(line.substr(0, 30), std::string(22, ' ') + "demo.prg");
   EXPECT_EQ(line.substr(30, 12), std::string(11, ' ') + "9");
-  EXPECT_EQ(QApplication::clipboard()->text().toStdString(), head.substr(0, head.size() - 2) + "\n" + line);
+  EXPECT_EQ(QApplication::clipboard()->text().toStdString(),
+            head.substr(0, head.size() - 2) + "\n" + line);
 
   ClickFile(&files, "demo.prg");
   Menu(&files, "mnuViewText");

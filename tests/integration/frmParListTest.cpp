@@ -72,7 +72,8 @@ TEST_F(ParListWindow, EnterCommitsLeavingDropsAndClosingWritesEveryRow) {
   EXPECT_TRUE(field->hasFocus());
   const QRect cell = grid->visualItemRect(grid->item(1, 1));
   EXPECT_EQ(field->size(), cell.size());
-  EXPECT_EQ(field->pos(), cell.topLeft() + QPoint(twips::ToPx(20, grid), -twips::ToPx(20, grid, false)));
+  EXPECT_EQ(field->pos(),
+            cell.topLeft() + QPoint(twips::ToPx(20, grid), -twips::ToPx(20, grid, false)));
   Retype("400");
   QTest::keyClick(field, Qt::Key_Return);
   EXPECT_FALSE(field->isVisible());
@@ -157,11 +158,15 @@ TEST_F(ParListWindow, AFailedSaveIsReportedAndTheOldFileStaysWhole) {
 }
 
 TEST_F(ParListWindow, ThirtyRowsFitAndTheThirtyFirstAddsScrollBarRoom) {
-  const struct { int count; int widthTwips; int shownRows; } cases[] = {
-      {1, 8500, 2}, {30, 8500, 31}, {31, 8740, 31}};
+  const struct {
+    int count;
+    int widthTwips;
+    int shownRows;
+  } cases[] = {{1, 8500, 2}, {30, 8500, 31}, {31, 8740, 31}};
   for (const auto& c : cases) {
     std::string text;
-    for (int i = 0; i < c.count; ++i) text += "\"P" + std::to_string(i) + "\"," + std::to_string(i) + "\r\n";
+    for (int i = 0; i < c.count; ++i)
+      text += "\"P" + std::to_string(i) + "\"," + std::to_string(i) + "\r\n";
     Put("MANY.TXT", text);
     auto window = Open("MANY.TXT");
     EXPECT_EQ(grid->rowCount(), c.count);
@@ -185,7 +190,8 @@ TEST_F(ParListWindow, DescriptionsShowBesideTheValuesWhichAreShownWhole) {
   EXPECT_EQ(grid->item(0, 2)->text(), "port device");
   EXPECT_EQ(grid->item(1, 2)->text(), "");
   EXPECT_EQ(grid->item(0, 1)->toolTip().toStdString(), path);
-  EXPECT_GE(grid->columnWidth(1), grid->fontMetrics().horizontalAdvance(QString::fromStdString(path)));
+  EXPECT_GE(grid->columnWidth(1),
+            grid->fontMetrics().horizontalAdvance(QString::fromStdString(path)));
   ClickCell(0, 2);  // read-only
   EXPECT_FALSE(field->isVisible());
   EXPECT_TRUE(grid->selectedItems().isEmpty());
@@ -196,7 +202,9 @@ TEST_F(ParListWindow, DescriptionsShowBesideTheValuesWhichAreShownWhole) {
 TEST_F(ParListWindow, AValueTheProgramWouldRefuseIsMarkedAtOnceAndACommaIsRefused) {
   Put("ST_PARZ.TXT", "\"ZMOTORSTEPS\",two hundred\r\n\"ZJUMPSIZE\",10\r\n");
   auto window = Open("ST_PARZ.TXT");
-  const auto marked = [&](int row) { return grid->item(row, 1)->background().style() != Qt::NoBrush; };
+  const auto marked = [&](int row) {
+    return grid->item(row, 1)->background().style() != Qt::NoBrush;
+  };
   EXPECT_TRUE(marked(0));  // as loaded
   EXPECT_EQ(grid->item(0, 1)->toolTip(), "two hundred\nNot a number");
   EXPECT_FALSE(marked(1));
@@ -215,7 +223,8 @@ TEST_F(ParListWindow, AValueTheProgramWouldRefuseIsMarkedAtOnceAndACommaIsRefuse
   Retype("1,5");
   QTest::keyClick(field, Qt::Key_Return);
   ASSERT_EQ(messages.shown.size(), 1u);
-  EXPECT_EQ(messages.shown[0], "A value cannot hold a comma: the file would cut it at the comma (1,5)");
+  EXPECT_EQ(messages.shown[0],
+            "A value cannot hold a comma: the file would cut it at the comma (1,5)");
   EXPECT_TRUE(field->isVisible());  // to be corrected
   EXPECT_EQ(grid->item(1, 1)->text(), "ten");
   Retype("1.5");

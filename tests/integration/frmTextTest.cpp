@@ -60,11 +60,18 @@ TEST_F(TextWindow, SaveAsWritesTheUnsavedTextAndTakesTheNewPath) {
 }
 
 TEST_F(TextWindow, FilesKeepTheirLineEndsAndBytes) {
-  const struct { const char* name; std::string bytes; } cases[] = {
+  const struct {
+    const char* name;
+    std::string bytes;
+  } cases[] = {
       {"crlf.prg", "Z Rel 1\r\nEnd\r\n"},
       {"lf.txt", "a\nb\n"},
-      {"latin1.txt", "\xB0" "C\r\n\xE9t\xE9"},
-      {"utf8.txt", "\xC2\xB0" "C\n"},
+      {"latin1.txt",
+       "\xB0"
+       "C\r\n\xE9t\xE9"},
+      {"utf8.txt",
+       "\xC2\xB0"
+       "C\n"},
   };
   for (const auto& c : cases) {
     Put(c.name, c.bytes);
@@ -77,7 +84,7 @@ TEST_F(TextWindow, FilesKeepTheirLineEndsAndBytes) {
     EXPECT_EQ(Get(c.name), c.bytes) << c.name;
   }
   EXPECT_EQ(frmText(messages).OpenFile(Path("none.txt")), true);  // a new, empty document
-  EXPECT_FALSE(frmText(messages).OpenFile(Path()));              // a folder is not a text
+  EXPECT_FALSE(frmText(messages).OpenFile(Path()));               // a folder is not a text
   ASSERT_EQ(messages.shown.size(), 1u);
   EXPECT_EQ(messages.shown[0], "File " + Path() + " cannot be read");
 }
@@ -119,7 +126,11 @@ TEST_F(TextWindow, FindSelectsTheNextMatchAndWrapsAround) {
 
 TEST_F(TextWindow, ClosingWithUnsavedEditsAsks) {
   Put("a.txt", "a");
-  const struct { QMessageBox::StandardButton answer; bool closed; const char* file; } cases[] = {
+  const struct {
+    QMessageBox::StandardButton answer;
+    bool closed;
+    const char* file;
+  } cases[] = {
       {QMessageBox::Cancel, false, "a"},
       {QMessageBox::Discard, true, "a"},
       {QMessageBox::Save, true, "ab"},

@@ -105,7 +105,7 @@ TEST_F(CmdZFixture, MainWindowShowsTheCommandAsSentAndItsReply) {
 }
 
 TEST_F(CmdZFixture, WaitFollowsTheZAxis) {
-  EXPECT_EQ(Exec("Wait"), "1 ; ");  // no axis moved yet
+  EXPECT_EQ(Exec("Wait"), "1 ; ");                             // no axis moved yet
   EXPECT_EQ(Exec("Z Rel 5;Wait;Z ?"), "OK  ; OK  ; 5.00 ; ");  // from position 0
   EXPECT_EQ(rig.Take(), (Lines{"/1P8R\r", "/1Q\r", "/1?0\r"}));
   EXPECT_EQ(cmds.LastAxis(), "Z");

@@ -198,8 +198,7 @@ TEST_F(CommTest, LogMessagesReachTheStatusLine) {
   EXPECT_EQ(label.text, "Z Rel 5, Port TimeOut");
   comm.CommLogMsg("ERROR # 1004");
   EXPECT_EQ(label.text, "ERROR # 1004");
-  EXPECT_EQ(LogLines(comm),
-            (std::vector<std::string>{"quiet", "Port TimeOut", "ERROR # 1004"}));
+  EXPECT_EQ(LogLines(comm), (std::vector<std::string>{"quiet", "Port TimeOut", "ERROR # 1004"}));
 }
 
 TEST_F(CommTest, PortErrorEventsAboveThousandAreLogged) {
@@ -310,8 +309,8 @@ struct LateReply {
 // The reply to a command that timed out lands during the next wait: it is dropped before
 // the next command goes out, and every answer belongs to its own command.
 TEST_F(TimedLink, LateReplyNeverAnswersTheNextCommand) {
-  const std::vector<LateReply> cases = {
-      {1.5, 250}, {2.0, 300}, {2.5, 350}, {3.0, 400}, {4.0, 500}, {4.5, 550}};
+  const std::vector<LateReply> cases = {{1.5, 250}, {2.0, 300}, {2.5, 350},
+                                        {3.0, 400}, {4.0, 500}, {4.5, 550}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.delay);
     clock.now = 0;

@@ -5,15 +5,27 @@
 using namespace filelist;
 
 TEST(FileListText, SizeColumnGroupsThousandsAndLeavesZeroBlank) {
-  const struct { uint64_t value; const char* text; } cases[] = {
-      {0, ""},          {7, "7"},           {999, "999"},         {1000, "1,000"},
-      {12345, "12,345"}, {123456, "123,456"}, {1234567, "1,234,567"}, {100000000, "100,000,000"},
+  const struct {
+    uint64_t value;
+    const char* text;
+  } cases[] = {
+      {0, ""},
+      {7, "7"},
+      {999, "999"},
+      {1000, "1,000"},
+      {12345, "12,345"},
+      {123456, "123,456"},
+      {1234567, "1,234,567"},
+      {100000000, "100,000,000"},
   };
   for (const auto& c : cases) EXPECT_EQ(Thousands(c.value), c.text) << c.value;
 }
 
 TEST(FileListText, DateColumnUsesTwelveHourClockWithMarker) {
-  const struct { Stamp stamp; const char* text; } cases[] = {
+  const struct {
+    Stamp stamp;
+    const char* text;
+  } cases[] = {
       {{2026, 12, 7, 0, 5, 9}, "12-07-2026 12:05AM"},
       {{2026, 12, 7, 9, 30, 0}, "12-07-2026 09:30AM"},
       {{2026, 1, 31, 12, 0, 0}, "01-31-2026 12:00PM"},
@@ -32,11 +44,14 @@ TEST(FileListText, ListLinesHaveFixedColumnsAndLongValuesAreNotCut) {
   const std::string text = ListText("/home/op/progs", "*.PRG", rows);
   const std::string expected =
       "/home/op/progs/*.PRG"
-      "\r\n" + std::string(22, ' ') + "demo.prg" + std::string(7, ' ') + "1,234" +
+      "\r\n" +
+      std::string(22, ' ') + "demo.prg" + std::string(7, ' ') + "1,234" +
       "  12-07-2026 02:03PM"
-      "\r\n" + std::string(21, ' ') + "empty.txt" + std::string(12, ' ') +
+      "\r\n" +
+      std::string(21, ' ') + "empty.txt" + std::string(12, ' ') +
       "  01-02-2026 08:00AM"
-      "\r\n" + longName + std::string(11, ' ') + "5" + "  01-02-2026 08:00AM";
+      "\r\n" +
+      longName + std::string(11, ' ') + "5" + "  01-02-2026 08:00AM";
   EXPECT_EQ(text, expected);
   EXPECT_EQ(ListText("/", "*.*", {}), "/*.*");
 }
@@ -47,7 +62,11 @@ TEST(FileListText, InfoLineShowsNameStampAndSizeWithLeadingBlank) {
 }
 
 TEST(FileListText, FolderPathsKeepOnlyTheRootSlash) {
-  const struct { const char* in; const char* trimmed; const char* parent; } cases[] = {
+  const struct {
+    const char* in;
+    const char* trimmed;
+    const char* parent;
+  } cases[] = {
       {"/", "/", "/"},
       {"/home/", "/home", "/"},
       {"/home/op//", "/home/op", "/home"},
@@ -73,9 +92,12 @@ TEST(FileListText, FiltersAndPatternLists) {
 }
 
 TEST(FileListText, TypedFoldersAreResolvedAgainstTheCurrentOne) {
-  const struct { const char* typed; const char* folder; } cases[] = {
-      {"/tmp/x/", "/tmp/x"}, {"sub", "/home/op/sub"}, {"../other/.", "/home/other"},
-      {"/", "/"},           {"", "/home/op"},         {"/../..", "/"},
+  const struct {
+    const char* typed;
+    const char* folder;
+  } cases[] = {
+      {"/tmp/x/", "/tmp/x"}, {"sub", "/home/op/sub"}, {"../other/.", "/home/other"}, {"/", "/"},
+      {"", "/home/op"},      {"/../..", "/"},
   };
   for (const auto& c : cases) EXPECT_EQ(TypedFolder("/home/op", c.typed), c.folder) << c.typed;
   EXPECT_EQ(NoSuchFolder("/nope"), "The folder /nope does not exist");

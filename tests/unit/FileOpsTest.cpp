@@ -49,7 +49,9 @@ TEST_F(FileOpsTest, CopyFilesReportsMissingTargetAndSelfCopy) {
 
 TEST_F(FileOpsTest, CopyFolderIntoItselfIsRefused) {
   Put("src/a.txt", "a");
-  const struct { std::string source, target; } cases[] = {
+  const struct {
+    std::string source, target;
+  } cases[] = {
       {dir + "/src", dir + "/src"},
       {dir + "/src/", dir + "/src/inner"},
   };

@@ -14,51 +14,111 @@ bool Shown(const FakeInterpWindow& w, const std::string& text) {
 struct RunCase {
   const char* name;
   LineList program;
-  size_t ticks;     // lines run, including flow statements
-  int64_t steps;    // where the lift ends (Z Rel 10 is 16 steps)
-  const char* last;  // the interpreter's last message
+  size_t ticks;       // lines run, including flow statements
+  int64_t steps;      // where the lift ends (Z Rel 10 is 16 steps)
+  const char* last;   // the interpreter's last message
   const char* line0;  // program line 0 after the run
 };
 
 TEST(InterpRun, FlowStatementsOverTheSimulatedLift) {
   const RunCase cases[] = {
-      {"Repeat 3", {"Repeat 3 Times", "Z Rel 10", "Endrepeat", "End"}, 9, 48,
-       "PROGRAM FINISHED", "Repeat 3 Times"},
-      {"Repeat 0 runs once", {"Repeat 0 Times", "Z Rel 10", "Endrepeat", "End"}, 3, 16,
-       "PROGRAM FINISHED", "Repeat 0 Times"},
-      {"Repeat -4 runs once", {"Repeat -4 Times", "Z Rel 10", "Endrepeat"}, 3, 16,
-       "PROGRAM FINISHED", "Repeat -4 Times"},
-      {"Repeat 2.5 is two", {"Repeat 2.5 Times", "Z Rel 10", "Endrepeat"}, 6, 32,
-       "PROGRAM FINISHED", "Repeat 2 Times"},
+      {"Repeat 3",
+       {"Repeat 3 Times", "Z Rel 10", "Endrepeat", "End"},
+       9,
+       48,
+       "PROGRAM FINISHED",
+       "Repeat 3 Times"},
+      {"Repeat 0 runs once",
+       {"Repeat 0 Times", "Z Rel 10", "Endrepeat", "End"},
+       3,
+       16,
+       "PROGRAM FINISHED",
+       "Repeat 0 Times"},
+      {"Repeat -4 runs once",
+       {"Repeat -4 Times", "Z Rel 10", "Endrepeat"},
+       3,
+       16,
+       "PROGRAM FINISHED",
+       "Repeat -4 Times"},
+      {"Repeat 2.5 is two",
+       {"Repeat 2.5 Times", "Z Rel 10", "Endrepeat"},
+       6,
+       32,
+       "PROGRAM FINISHED",
+       "Repeat 2 Times"},
       {"nested 2 x 3",
-       {"Repeat 2 Times", "Repeat 3 Times", "Z Rel 10", "Endrepeat", "Endrepeat", "End"}, 22,
-       96, "PROGRAM FINISHED", "Repeat 2 Times"},
-      {"Endrepeat without Repeat", {"Z Rel 10", "Endrepeat", "Z Rel 10", "End"}, 2, 16,
-       "PROGRAM STOPPED", "Z Rel 10"},
-      {"no End finishes past the last line", {"Z Rel 10", "Z Rel 10"}, 2, 32,
-       "PROGRAM FINISHED", "Z Rel 10"},
-      {"indented End is run", {"Repeat 2 Times", "End", "Endrepeat", "Z Rel 10"}, 7, 16,
-       "PROGRAM FINISHED", "Repeat 2 Times"},
-      {"unknown command", {"Z Rel 10", "Bogus", "Z Rel 10", "End"}, 2, 16, "PROGRAM STOPPED",
+       {"Repeat 2 Times", "Repeat 3 Times", "Z Rel 10", "Endrepeat", "Endrepeat", "End"},
+       22,
+       96,
+       "PROGRAM FINISHED",
+       "Repeat 2 Times"},
+      {"Endrepeat without Repeat",
+       {"Z Rel 10", "Endrepeat", "Z Rel 10", "End"},
+       2,
+       16,
+       "PROGRAM STOPPED",
+       "Z Rel 10"},
+      {"no End finishes past the last line",
+       {"Z Rel 10", "Z Rel 10"},
+       2,
+       32,
+       "PROGRAM FINISHED",
+       "Z Rel 10"},
+      {"indented End is run",
+       {"Repeat 2 Times", "End", "Endrepeat", "Z Rel 10"},
+       7,
+       16,
+       "PROGRAM FINISHED",
+       "Repeat 2 Times"},
+      {"unknown command",
+       {"Z Rel 10", "Bogus", "Z Rel 10", "End"},
+       2,
+       16,
+       "PROGRAM STOPPED",
        "Z Rel 10"},
       {"failure on the last line", {"Z Rel 10", "Bogus"}, 2, 16, "PROGRAM STOPPED", "Z Rel 10"},
-      {"failure just before End", {"Z Rel 10", "Bogus", "End"}, 2, 16, "PROGRAM STOPPED",
+      {"failure just before End",
+       {"Z Rel 10", "Bogus", "End"},
+       2,
+       16,
+       "PROGRAM STOPPED",
        "Z Rel 10"},
-      {"lower case repeat is unknown", {"repeat 2 Times", "Z Rel 10", "End"}, 1, 0,
-       "PROGRAM STOPPED", "repeat 2 Times"},
+      {"lower case repeat is unknown",
+       {"repeat 2 Times", "Z Rel 10", "End"},
+       1,
+       0,
+       "PROGRAM STOPPED",
+       "repeat 2 Times"},
       {"remarks do not stop, Stop ends quietly",
-       {"! going up", "Z Rel 10", "Call sub", "Stop", "Z Rel 10", "End"}, 4, 16, "going up",
+       {"! going up", "Z Rel 10", "Call sub", "Stop", "Z Rel 10", "End"},
+       4,
+       16,
+       "going up",
        "! going up"},
-      {"count no number", {"Repeat x Times", "Z Rel 10", "Endrepeat"}, 1, 0, "PROGRAM STOPPED",
+      {"count no number",
+       {"Repeat x Times", "Z Rel 10", "Endrepeat"},
+       1,
+       0,
+       "PROGRAM STOPPED",
        "Repeat x Times"},
-      {"Times misspelt", {"Repeat 3 Tims", "Z Rel 10", "Endrepeat"}, 1, 0, "PROGRAM STOPPED",
+      {"Times misspelt",
+       {"Repeat 3 Tims", "Z Rel 10", "Endrepeat"},
+       1,
+       0,
+       "PROGRAM STOPPED",
        "Repeat 3 Tims"},
       {"counter at the 16-bit edge",
-       {"Repeat 5 Times : Rep.# 32767", "Z Rel 10", "Endrepeat", "End"}, 1, 0,
-       "PROGRAM STOPPED", "Repeat 5 Times : Rep.# 32767"},
+       {"Repeat 5 Times : Rep.# 32767", "Z Rel 10", "Endrepeat", "End"},
+       1,
+       0,
+       "PROGRAM STOPPED",
+       "Repeat 5 Times : Rep.# 32767"},
       {"counter left by an interrupted run resumes",
-       {"Repeat 3 Times : Rep.# 2", "Z Rel 10", "Endrepeat", "End"}, 3, 16,
-       "PROGRAM FINISHED", "Repeat 3 Times"},
+       {"Repeat 3 Times : Rep.# 2", "Z Rel 10", "Endrepeat", "End"},
+       3,
+       16,
+       "PROGRAM FINISHED",
+       "Repeat 3 Times"},
       {"Repeat never run", {"Repeat 3 Times", "Z Rel 10", "Endrepeat", "Ver"}, 0, 0, "", ""},
   };
   for (const auto& c : cases) {
@@ -154,7 +214,7 @@ TEST(InterpRun, ClientStopEndsTheRunAfterTheCurrentLine) {
   EXPECT_EQ(ran, (std::vector<std::string>{"Z Rel 100", "Z Wait"}));
   EXPECT_EQ(rig.Steps(), 160);
   EXPECT_EQ(rig.window.Message(), "PROGRAM (RE)STARTED");  // a Stop shows nothing
-  EXPECT_FALSE(rig.window.controlsEnabled);  // until the operator presses Stop
+  EXPECT_FALSE(rig.window.controlsEnabled);                // until the operator presses Stop
   EXPECT_EQ(rig.core.interp.EditEnabled(), 1);
   rig.core.interp.InterruptRun();
   EXPECT_TRUE(rig.window.controlsEnabled);
@@ -206,9 +266,9 @@ TEST(InterpRun, RunTimeInTenthsOnlyWhenItChanges) {
   struct {
     uint32_t ms;
     const char* shown;  // nullptr: label not written
-  } const cases[] = {{0, "0"},      {40, nullptr},  {1249, "1.2"}, {1250, nullptr},
-                     {1350, "1.4"}, {5000, "5"},    {5049, nullptr}, {123456, "123.5"},
-                     {4294967295u, "4294967.3"}};
+  } const cases[] = {{0, "0"},        {40, nullptr},     {1249, "1.2"},
+                     {1250, nullptr}, {1350, "1.4"},     {5000, "5"},
+                     {5049, nullptr}, {123456, "123.5"}, {4294967295u, "4294967.3"}};
   for (const auto& c : cases) {
     const size_t before = rig.window.times.size();
     rig.core.interp.ShowRunTime(c.ms);
@@ -277,7 +337,8 @@ TEST_P(ClientDuringRun, RunsTheProgramsOwnLines) {
   int sent = 0;
   auto client = [&] {
     if (sent++ < c.clientTimes) rig.Exec(c.client);
-    EXPECT_EQ(rig.windows.commandText, sent <= c.clientTimes ? c.client : rig.core.interp.RunLine());
+    EXPECT_EQ(rig.windows.commandText,
+              sent <= c.clientTimes ? c.client : rig.core.interp.RunLine());
   };
   rig.beforeTick = client;
   std::vector<std::string> ran;
@@ -297,11 +358,18 @@ INSTANTIATE_TEST_SUITE_P(
         ClientCase{"PollingDuringTenMoves",
                    {"Z Rel 10", "Z Rel 10", "Z Rel 10", "Z Rel 10", "Z Rel 10", "Z Rel 10",
                     "Z Rel 10", "Z Rel 10", "Z Rel 10", "Z Rel 10", "End"},
-                   false, "Z ?", 1000, 160},
-        ClientCase{"OneMoveDuringDelays", {"Delay 100", "Delay 100", "Delay 100", "End"}, false,
-                   "Z Rel 10", 1, 16},
-        ClientCase{"PollingBetweenSteps", {"Z Rel 10", "Z Wait", "Z 0", "End"}, true, "Z ?", 1000,
-                   0}),
+                   false,
+                   "Z ?",
+                   1000,
+                   160},
+        ClientCase{"OneMoveDuringDelays",
+                   {"Delay 100", "Delay 100", "Delay 100", "End"},
+                   false,
+                   "Z Rel 10",
+                   1,
+                   16},
+        ClientCase{
+            "PollingBetweenSteps", {"Z Rel 10", "Z Wait", "Z 0", "End"}, true, "Z ?", 1000, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(InterpRun, AReopenedWindowShowsTheProgramInMemory) {
@@ -353,7 +421,10 @@ TEST(InterpRows, GoToLineShowsAndSelectsTheLine) {
     int line;
     bool found;
     int16_t top, row;
-  } cases[] = {{35, true, 11, 24}, {3, true, 3, 0}, {39, true, 11, 28}, {40, false, 11, 28},
+  } cases[] = {{35, true, 11, 24},
+               {3, true, 3, 0},
+               {39, true, 11, 28},
+               {40, false, 11, 28},
                {-1, false, 11, 28}};
   for (const auto& c : cases) {
     EXPECT_EQ(rig.core.progEdit.GoToLine(c.line), c.found) << c.line;
@@ -375,8 +446,9 @@ TEST(InterpRows, ClosingDuringARunAsksFirst) {
   rig.window.answerOk = false;
   EXPECT_FALSE(rig.core.progEdit.MayClose());
   ASSERT_EQ(rig.window.asked.size(), 1u);
-  EXPECT_EQ(rig.window.asked[0], "Program Interpreter|A program is running. Closing the "
-                                 "window stops it.\r\nClose the window?");
+  EXPECT_EQ(rig.window.asked[0],
+            "Program Interpreter|A program is running. Closing the "
+            "window stops it.\r\nClose the window?");
   rig.window.answerOk = true;
   EXPECT_TRUE(rig.core.progEdit.MayClose());
 }

@@ -34,9 +34,7 @@ class JoyPoll : public testing::TestWithParam<std::string> {
  protected:
   bool Ezhr17() const { return GetParam() == "EZHR17"; }
   // What one poll sends with the stick at rest after a run: the stop.
-  Lines Stop() const {
-    return Ezhr17() ? Lines{"/1T\\r", "/1V2000R\\r"} : Lines{"1M0\\n"};
-  }
+  Lines Stop() const { return Ezhr17() ? Lines{"/1T\\r", "/1V2000R\\r"} : Lines{"1M0\\n"}; }
   // What a poll sends with the stick at rest and nothing running.
   Lines Idle() const { return Ezhr17() ? Lines{} : Lines{"1M0\\n"}; }
   static Lines Twice(const Lines& lines) {
@@ -51,9 +49,7 @@ TEST_P(JoyPoll, AxisTwoDrivesZAndAxisOneOnlyTheIndicator) {
   ASSERT_EQ(rig.Start(), 1);
   ASSERT_EQ(rig.core.state.JoyOn, 1);
   std::vector<int16_t> shown;
-  rig.core.tick.joyDisplay = [&](int16_t x, int16_t y, int16_t full) {
-    shown = {x, y, full};
-  };
+  rig.core.tick.joyDisplay = [&](int16_t x, int16_t y, int16_t full) { shown = {x, y, full}; };
   const struct {
     int32_t x, y;
     Lines ezhr17, im483i;
@@ -141,8 +137,9 @@ TEST_P(JoyPoll, PollingThatStopsStopsTheLift) {
     SCOPED_TRACE(t.what);
     JoyRig rig(GetParam());
     int16_t runMode = 0;
-    LiftTick tick(rig.clock, rig.core.cmds, rig.core.state, [&] { return runMode; },
-                  rig.core.joy, rig.core.devcon);
+    LiftTick tick(
+        rig.clock, rig.core.cmds, rig.core.state, [&] { return runMode; }, rig.core.joy,
+        rig.core.devcon);
     ASSERT_EQ(rig.Start(), 1);
     tick.Start();
     rig.stick.y = kHigh;
@@ -170,15 +167,15 @@ TEST(JoyButtons, FireOncePerPress) {
     const char* shown;
   } steps[] = {
       {1, 2, 1, "Button 1 - Z ? "},  // the command and the wait after it
-      {1, 0, 0, nullptr},                 // held: nothing
+      {1, 0, 0, nullptr},            // held: nothing
       {1, 0, 0, nullptr},
-      {0, 0, 0, nullptr},                 // released
+      {0, 0, 0, nullptr},            // released
       {1, 2, 1, "Button 1 - Z ? "},  // pressed again
       {0, 0, 0, nullptr},
-      {4, 2, 1, "Button 3 -  "},     // a blank entry runs as the empty command
+      {4, 2, 1, "Button 3 -  "},  // a blank entry runs as the empty command
       {0, 0, 0, nullptr},
-      {32, 0, 0, nullptr},                // button 6: no entry
-      {1 | 4, 0, 0, nullptr},             // two buttons read as none
+      {32, 0, 0, nullptr},     // button 6: no entry
+      {1 | 4, 0, 0, nullptr},  // two buttons read as none
   };
   for (const auto& s : steps) {
     SCOPED_TRACE(s.bits);
@@ -208,8 +205,8 @@ TEST(LiftTick, GuardsAndNesting) {
     int readings = 0;
   } clock;
   int16_t runMode = 0;
-  LiftTick tick(clock, rig.core.cmds, rig.core.state, [&] { return runMode; }, rig.core.joy,
-                rig.core.devcon);
+  LiftTick tick(
+      clock, rig.core.cmds, rig.core.state, [&] { return runMode; }, rig.core.joy, rig.core.devcon);
   std::vector<uint32_t> steps;
   const struct {
     bool started;

@@ -52,10 +52,10 @@ struct PanelRig : ScratchDir, SimCore<> {
   explicit PanelRig(const std::string& family = "EZHR17", bool start = true)
       : ScratchDir("kelvorin-panel") {
     Put("ST_PARZ.TXT", kParz);
-    Put("ST_CONFIG.TXT", "\"MPORT\",1\r\n\"PORTTIMEOUT\",100\r\n\"MOVETIMEOUT\",10\r\n"
-                         "\"WAITPOLLINGINTERVAL\",20\r\n\"CONTRTYPE\"," + family +
-                         "\r\n\"Z_INSTALLED\",1\r\n\"MPORTNAME\",sim:" + family +
-                         ":nowire\r\n");
+    Put("ST_CONFIG.TXT",
+        "\"MPORT\",1\r\n\"PORTTIMEOUT\",100\r\n\"MOVETIMEOUT\",10\r\n"
+        "\"WAITPOLLINGINTERVAL\",20\r\n\"CONTRTYPE\"," +
+            family + "\r\n\"Z_INSTALLED\",1\r\n\"MPORTNAME\",sim:" + family + ":nowire\r\n");
     clock.autoAdvanceMs = 1;  // no wait can spin on a standing clock
     if (start) core.startup.InitAll(dir);
     panel.onStepSizeFilled = [this] { ++fills; };
@@ -64,8 +64,8 @@ struct PanelRig : ScratchDir, SimCore<> {
   int64_t Steps() { return port.Sim()->axis().Physical(port.NowUs()); }
 
   FakeDialogs dialogs;
-  LiftPanel panel{core.state, core.cmds, core.foc, core.par, core.comm,
-                  core.startup, pump, windows, dialogs};
+  LiftPanel panel{core.state,   core.cmds, core.foc, core.par, core.comm,
+                  core.startup, pump,      windows,  dialogs};
   int fills = 0;
   std::string Status() const { return windows.status.text; }
 };
@@ -79,7 +79,7 @@ TEST(LiftPanel, StepSizeTakesNumbersAndKeepsTheLastValidOne) {
     bool accepted;
     double step;
   } cases[] = {
-      {"2.5", true, 2.5},   {" -0.5 ", true, -0.5}, {"1E1", true, 10},  {"+.25", true, 0.25},
+      {"2.5", true, 2.5},   {" -0.5 ", true, -0.5}, {"1E1", true, 10},    {"+.25", true, 0.25},
       {"abc", false, 0.25}, {"", false, 0.25},      {"1,5", false, 0.25}, {"2.5mm", false, 0.25},
       {"-", false, 0.25},   {"7", true, 7},
   };
@@ -101,12 +101,13 @@ TEST(LiftPanel, JogDistancesFollowDirectionCoarseFactorAndSign) {
     Jog jog;
     double distance;
   } cases[] = {
-      {"10", Jog::UpCoarse, -50},  {"10", Jog::DownCoarse, 50}, {"10", Jog::UpFine, -10},
-      {"10", Jog::DownFine, 10},   {"-0.5", Jog::UpFine, 0.5},  {"-0.5", Jog::DownCoarse, -2.5},
+      {"10", Jog::UpCoarse, -50}, {"10", Jog::DownCoarse, 50}, {"10", Jog::UpFine, -10},
+      {"10", Jog::DownFine, 10},  {"-0.5", Jog::UpFine, 0.5},  {"-0.5", Jog::DownCoarse, -2.5},
   };
   for (const auto& c : cases) {
     ASSERT_TRUE(rig.panel.StepTextChanged(c.step));
-    EXPECT_EQ(rig.panel.JogDistance(c.jog), c.distance) << c.step << " " << LiftPanel::Caption(c.jog);
+    EXPECT_EQ(rig.panel.JogDistance(c.jog), c.distance)
+        << c.step << " " << LiftPanel::Caption(c.jog);
   }
 }
 
@@ -210,8 +211,7 @@ TEST(LiftPanel, ReadParFileCopiesOverTheProgramFoldersFileOnly) {
   EXPECT_EQ(rig.dialogs.edits, 1);
   ASSERT_EQ(rig.messages.asked.size(), 1u);
   EXPECT_EQ(rig.messages.asked[0], "Replace the Z parameters in " + rig.dir +
-                                       "/ST_PARZ.TXT with those of " + other +
-                                       "/ST_PARZ_B.TXT?");
+                                       "/ST_PARZ.TXT with those of " + other + "/ST_PARZ_B.TXT?");
 
   rig.messages.answer = false;  // Cancel: nothing is copied
   rig.Put("other/ST_PARZ_B.TXT", kParz);
@@ -228,13 +228,13 @@ TEST(LiftPanel, ReadParFileThatCannotCopyChangesNothing) {
   const struct {
     std::string dir, file;
   } cases[] = {
-      {"", ""},                                 // cancelled
-      {rig.dir, ""},                            // no file name
-      {"", "ST_PARZ.TXT"},                      // no folder
-      {rig.dir, "ST_PARZ.TXT"},                 // the file itself
-      {rig.dir + "/sub/..", "ST_PARZ.TXT"},     // the file itself by another path
-      {rig.dir, "MISSING.TXT"},                 // gone
-      {rig.dir, "sub"},                         // a folder
+      {"", ""},                              // cancelled
+      {rig.dir, ""},                         // no file name
+      {"", "ST_PARZ.TXT"},                   // no folder
+      {rig.dir, "ST_PARZ.TXT"},              // the file itself
+      {rig.dir + "/sub/..", "ST_PARZ.TXT"},  // the file itself by another path
+      {rig.dir, "MISSING.TXT"},              // gone
+      {rig.dir, "sub"},                      // a folder
   };
   for (const auto& c : cases) {
     rig.dialogs.chosenDir = c.dir;
@@ -294,8 +294,9 @@ TEST(LiftPanel, ConfigurationEditsTheConfigurationAndAppliesIt) {
   std::string editedFile;
   rig.dialogs.onEdit = [&] {
     editedFile = rig.core.par.ParGetPath();
-    rig.Put("ST_CONFIG.TXT", "\"MPORT\",1\r\n\"PORTTIMEOUT\",100\r\n\"MOVETIMEOUT\",10\r\n"
-                             "\"WAITPOLLINGINTERVAL\",20\r\n\"Z_INSTALLED\",0\r\n");
+    rig.Put("ST_CONFIG.TXT",
+            "\"MPORT\",1\r\n\"PORTTIMEOUT\",100\r\n\"MOVETIMEOUT\",10\r\n"
+            "\"WAITPOLLINGINTERVAL\",20\r\n\"Z_INSTALLED\",0\r\n");
   };
   const int pumped = rig.pump.calls;
   rig.panel.Configuration();
@@ -363,15 +364,14 @@ TEST_P(StepBound, ACoarseStepStaysWithinTheTravel) {
 
 const char* const kLimits = "\"ZMIN\",-200\r\n\"ZMAX\",800\r\n";
 
-INSTANTIATE_TEST_SUITE_P(
-    LiftPanel, StepBound,
-    ::testing::Values(StepBoundCase{"LimitsLargest", kLimits, "200", ""},
-                      StepBoundCase{"LimitsLargestUp", kLimits, "-200", ""},
-                      StepBoundCase{"LimitsBeyond", kLimits, "200.5", "200"},
-                      StepBoundCase{"LimitsBeyondUp", kLimits, "-1000", "200"},
-                      StepBoundCase{"NoLimitsLargest", "", "2500", ""},
-                      StepBoundCase{"NoLimitsBeyond", "", "2501", "2500"}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(LiftPanel, StepBound,
+                         ::testing::Values(StepBoundCase{"LimitsLargest", kLimits, "200", ""},
+                                           StepBoundCase{"LimitsLargestUp", kLimits, "-200", ""},
+                                           StepBoundCase{"LimitsBeyond", kLimits, "200.5", "200"},
+                                           StepBoundCase{"LimitsBeyondUp", kLimits, "-1000", "200"},
+                                           StepBoundCase{"NoLimitsLargest", "", "2500", ""},
+                                           StepBoundCase{"NoLimitsBeyond", "", "2501", "2500"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(LiftPanel, SetOriginAndClosingDuringARunAskFirst) {
   PanelRig rig;

@@ -22,11 +22,11 @@ constexpr double kZMax = 500;
 
 // The rig's settings with the travel limits -100 and 500 and the position display.
 int16_t Start(JoyRig& rig, const std::string& family, int joyOn, int posPoll = 500) {
-  rig.PutLines("ST_CONFIG.TXT",
-            {"\"MPORT\",1", "\"PORTTIMEOUT\",100", "\"MOVETIMEOUT\",5",
-             "\"WAITPOLLINGINTERVAL\",20", "\"CONTRTYPE\"," + family,
-             "\"JOYSTARTON\"," + std::to_string(joyOn), "\"Z_INSTALLED\",1",
-             "\"MPORTNAME\",sim:" + family, "\"ZPOSPOLL\"," + std::to_string(posPoll)});
+  rig.PutLines(
+      "ST_CONFIG.TXT",
+      {"\"MPORT\",1", "\"PORTTIMEOUT\",100", "\"MOVETIMEOUT\",5", "\"WAITPOLLINGINTERVAL\",20",
+       "\"CONTRTYPE\"," + family, "\"JOYSTARTON\"," + std::to_string(joyOn), "\"Z_INSTALLED\",1",
+       "\"MPORTNAME\",sim:" + family, "\"ZPOSPOLL\"," + std::to_string(posPoll)});
   std::ofstream(rig.Path("ST_PARZ.TXT"), std::ios::app) << "\"ZMIN\",-100\r\n\"ZMAX\",500\r\n";
   return rig.Start();
 }
@@ -56,8 +56,7 @@ TEST(LimitTick, RunIsStoppedByTheTickJustPastTheLimit) {
     for (const int speed : {200, 2000}) {  // the shipped SLOW and FAST
       double least = 1e9, most = -1e9;
       for (uint32_t phase = 0; phase < kTickMs; phase += 25) {
-        SCOPED_TRACE(family + " at " + std::to_string(speed) + ", phase " +
-                     std::to_string(phase));
+        SCOPED_TRACE(family + " at " + std::to_string(speed) + ", phase " + std::to_string(phase));
         JoyRig rig(family, 0);
         ASSERT_EQ(Start(rig, family, 0), 1);
         ASSERT_EQ(rig.Exec("Z 400;Z Wait"), "OK  ; OK  ; ");
@@ -191,8 +190,8 @@ TEST(LimitTick, JogStepsOutsideTheLimitsSayWhy) {
   JoyRig rig("EZHR17", 0);
   ASSERT_EQ(Start(rig, "EZHR17", 0, 0), 1);
   NoDialogs dialogs;
-  LiftPanel panel{rig.core.state, rig.core.cmds,    rig.core.foc, rig.core.par, rig.core.comm,
-                  rig.core.startup, rig.pump, rig.windows, dialogs};
+  LiftPanel panel{rig.core.state,   rig.core.cmds, rig.core.foc, rig.core.par, rig.core.comm,
+                  rig.core.startup, rig.pump,      rig.windows,  dialogs};
   panel.WindowLoaded();  // steps of 10, coarse 100; down is +Z
   ASSERT_EQ(rig.Exec("Z 450;Z Wait"), "OK  ; OK  ; ");
   const struct {

@@ -41,10 +41,8 @@ INSTANTIATE_TEST_SUITE_P(
                  LiftState::ProgramRunning},
         StateRow{"MoveOverJoystick", Facts(true, false, false, false, true, true),
                  LiftState::Moving},
-        StateRow{"Joystick", Facts(true, false, false, false, false, true),
-                 LiftState::Joystick},
-        StateRow{"LinkDownOverAll", Facts(true, true, true, true, true, true),
-                 LiftState::LinkDown},
+        StateRow{"Joystick", Facts(true, false, false, false, false, true), LiftState::Joystick},
+        StateRow{"LinkDownOverAll", Facts(true, true, true, true, true, true), LiftState::LinkDown},
         StateRow{"ZOffOverAll", Facts(false, true, true, true, true, true), LiftState::ZOff}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -73,7 +71,7 @@ int Count(const std::vector<std::string>& lines, const std::string& line) {
 TEST(LiveView, TheWaitKeepsThePositionCurrent) {
   PollRig p;
   p.rig.clock.autoAdvanceMs = 0;
-  p.poll.Follow(p.rig.clock.now);  // the window shows it: the waits read it
+  p.poll.Follow(p.rig.clock.now);    // the window shows it: the waits read it
   p.rig.controller.failing = {"Q"};  // busy
   std::vector<std::string> captions;
   int polls = 0;

@@ -46,8 +46,8 @@ TEST(Numbers, PatternForms) {
 // above it: both sides of the boundary, and a scaled value far past it.
 TEST(Numbers, PatternDigitsAcrossTheIntegerRange) {
   const std::pair<double, const char*> cases[] = {
-      {9223372036854774784.0, "9223372036854774784.00"},  // the last double below 2^63
-      {9223372036854775808.0, "9223372036854775808.00"},  // 2^63
+      {9223372036854774784.0, "9223372036854774784.00"},    // the last double below 2^63
+      {9223372036854775808.0, "9223372036854775808.00"},    // 2^63
       {18446744073709551616.0, "18446744073709551616.00"},  // 2^64
       {-123456789.125, "-123456789.13"},
       {0.0, "0.00"}};

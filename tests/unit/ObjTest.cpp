@@ -81,8 +81,8 @@ TEST_F(ObjTest, AddEditAndGet) {
 }
 
 TEST_F(ObjTest, ConstantsAndOutOfRangeNumbers) {
-  state.SymConst = {{"TOP", std::string("12.5")}, {"ONE", std::string("1")},
-                    {"WORD", std::string("abc")}};
+  state.SymConst = {
+      {"TOP", std::string("12.5")}, {"ONE", std::string("1")}, {"WORD", std::string("abc")}};
   EXPECT_EQ(Run("Obj Add TOP TOP TOP up"), "# 1");
   EXPECT_EQ(Get(1), " 12.5  12.5  12.5 up");
   EXPECT_EQ(Run("Obj Add WORD 1 1"), "Error ");  // a constant that holds no number

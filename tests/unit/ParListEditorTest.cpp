@@ -43,8 +43,7 @@ TEST_F(ParListEditorTest, OnlyAChangeIsWrittenAndTheFileKeepsItsRemarks) {
 
   Put("ST_PARZ.TXT", text);
   EXPECT_EQ(editor.WriteBack({{"ZCONTR", "1"}, {"ZJUMPSIZE", "2.5"}}), 1);
-  EXPECT_EQ(Get("ST_PARZ.TXT"),
-            "\"ZCONTR\",1, address\r\n\r\n\"ZJUMPSIZE\" , 2.5 , jog step\r\n");
+  EXPECT_EQ(Get("ST_PARZ.TXT"), "\"ZCONTR\",1, address\r\n\r\n\"ZJUMPSIZE\" , 2.5 , jog step\r\n");
 }
 
 // While the editor is open, other requests use the store (a client's command reads the
@@ -80,8 +79,9 @@ TEST_F(ParListEditorTest, AFileThatCannotBeLoadedShowsNothingAndWritesNothing) {
 }
 
 TEST_F(ParListEditorTest, EachRowCarriesTheRemarkOfItsLine) {
-  Put("ST_PARZ.TXT", "\"ZCONTR\",1, address, one character\r\nZ\r\n\"ZJUMPSIZE\" , 10\r\n"
-                     "\"ZMIN\",0 ,  lowest  \r\n");
+  Put("ST_PARZ.TXT",
+      "\"ZCONTR\",1, address, one character\r\nZ\r\n\"ZJUMPSIZE\" , 10\r\n"
+      "\"ZMIN\",0 ,  lowest  \r\n");
   store.ParSetFile("ST_PARZ.TXT");
   ASSERT_TRUE(editor.Load());
   ASSERT_EQ(editor.Rows().size(), 3u);
@@ -131,13 +131,15 @@ TEST(ParListEditorChecks, AValueWithACommaIsRefused) {
 }
 
 TEST(ParListEditorChecks, TheGridFitsItsValuesAndTheScreen) {
-  const struct { int count, value, rows, width, shown, valueWidth, remarkWidth; } cases[] = {
-      {10, 900, 31, 1 << 30, 11, 1400, 4800},    // narrow values: the least value column
-      {10, 3000, 31, 1 << 30, 11, 3000, 4800},   // a long value widens its column
-      {10, 9000, 31, 1 << 30, 11, 4000, 4800},   // up to a bound; the tooltip shows the rest
-      {40, 1400, 20, 6000, 20, 1400, 2060},      // few rows and a narrow screen
-      {10, 3000, 31, 6000, 11, 2200, 1500},      // then the value column gives way
-      {10, 1400, 31, 1000, 11, 1400, 1500},      // both keep a least width
+  const struct {
+    int count, value, rows, width, shown, valueWidth, remarkWidth;
+  } cases[] = {
+      {10, 900, 31, 1 << 30, 11, 1400, 4800},   // narrow values: the least value column
+      {10, 3000, 31, 1 << 30, 11, 3000, 4800},  // a long value widens its column
+      {10, 9000, 31, 1 << 30, 11, 4000, 4800},  // up to a bound; the tooltip shows the rest
+      {40, 1400, 20, 6000, 20, 1400, 2060},     // few rows and a narrow screen
+      {10, 3000, 31, 6000, 11, 2200, 1500},     // then the value column gives way
+      {10, 1400, 31, 1000, 11, 1400, 1500},     // both keep a least width
   };
   for (const auto& c : cases) {
     const ParGridSize size = ParListEditor::GridSize(c.count, c.value, c.rows, c.width);

@@ -52,16 +52,14 @@ TEST(PosPoll, ReadsOncePerIntervalAndShowsHowTheLinkIsDoing) {
       {499, kNothing, false, LinkStatus::Answering, "Lift  Z=12.50"},
       {500, [](ZRig& r) { r.controller.position = "-3"; }, true, LinkStatus::Answering,
        "Lift  Z=-1.88"},
-      {1000, silent, true, LinkStatus::TimeOuts, "Lift"},  // no stale position
+      {1000, silent, true, LinkStatus::TimeOuts, "Lift"},     // no stale position
       {1500, kNothing, false, LinkStatus::TimeOuts, "Lift"},  // a failed read waits longer
       {2999, answering, false, LinkStatus::TimeOuts, "Lift"},
       {3000, kNothing, true, LinkStatus::Answering, "Lift  Z=-1.88"},
       {3500, [](ZRig& r) { r.comm.CommClosePort(); }, true, LinkStatus::Lost, "Lift"},
-      {5500, [](ZRig& r) { r.comm.CommOpenPort(1); }, true, LinkStatus::Answering,
-       "Lift  Z=-1.88"},
+      {5500, [](ZRig& r) { r.comm.CommOpenPort(1); }, true, LinkStatus::Answering, "Lift  Z=-1.88"},
       {6000, [](ZRig& r) { r.state.ZEnabled = 0; }, false, LinkStatus::ZOff, "Lift"},
-      {6500, [](ZRig& r) { r.state.ZEnabled = 1; }, true, LinkStatus::Answering,
-       "Lift  Z=-1.88"},
+      {6500, [](ZRig& r) { r.state.ZEnabled = 1; }, true, LinkStatus::Answering, "Lift  Z=-1.88"},
       // The clock wraps round: still one read per interval.
       {0xFFFFFF00u, kNothing, true, LinkStatus::Answering, "Lift  Z=-1.88"},
       {0x000000F0u, kNothing, false, LinkStatus::Answering, "Lift  Z=-1.88"},

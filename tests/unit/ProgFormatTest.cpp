@@ -18,27 +18,42 @@ struct FormatCase {
 
 TEST(ProgFormat, ReindentsBlocksAndChecksTheirBalance) {
   const FormatCase cases[] = {
-      {"block", {"Repeat 2 Times", "Z Move 10", "Endrepeat", "End"},
-       {"Repeat 2 Times", "    Z Move 10", "Endrepeat", "End"}, 1},
+      {"block",
+       {"Repeat 2 Times", "Z Move 10", "Endrepeat", "End"},
+       {"Repeat 2 Times", "    Z Move 10", "Endrepeat", "End"},
+       1},
       {"old indentation goes",
        {"      Repeat 2 Times", "Z Rel 1", "   Endrepeat", "  End"},
-       {"Repeat 2 Times", "    Z Rel 1", "Endrepeat", "End"}, 1},
+       {"Repeat 2 Times", "    Z Rel 1", "Endrepeat", "End"},
+       1},
       {"nested",
        {"Repeat 2 Times", "Repeat 3 Times", "Ver", "Endrepeat", "Endrepeat"},
-       {"Repeat 2 Times", "    Repeat 3 Times", "        Ver", "    Endrepeat", "Endrepeat"}, 1},
-      {"Endrepeat first leaves every line", {"Endrepeat", "  Z Rel 1", "Repeat 2 Times"},
-       {"Endrepeat", "  Z Rel 1", "Repeat 2 Times"}, -1},
-      {"stops at the stray Endrepeat", {"  Ver", "Endrepeat", "  Ver", "Repeat 1 Times"},
-       {"Ver", "Endrepeat", "  Ver", "Repeat 1 Times"}, -1},
+       {"Repeat 2 Times", "    Repeat 3 Times", "        Ver", "    Endrepeat", "Endrepeat"},
+       1},
+      {"Endrepeat first leaves every line",
+       {"Endrepeat", "  Z Rel 1", "Repeat 2 Times"},
+       {"Endrepeat", "  Z Rel 1", "Repeat 2 Times"},
+       -1},
+      {"stops at the stray Endrepeat",
+       {"  Ver", "Endrepeat", "  Ver", "Repeat 1 Times"},
+       {"Ver", "Endrepeat", "  Ver", "Repeat 1 Times"},
+       -1},
       {"Repeat left open",
        {"Repeat 2 Times", "Repeat 3 Times", "Ver", "Endrepeat", "End"},
-       {"Repeat 2 Times", "    Repeat 3 Times", "        Ver", "    Endrepeat", "    End"}, -1},
-      {"blank lines kept as they are", {"Repeat 1 Times", "   ", "", "Endrepeat"},
-       {"Repeat 1 Times", "   ", "", "Endrepeat"}, 1},
-      {"lower case is no statement", {"  repeat 3 Times", "Ver", "endrepeat"},
-       {"repeat 3 Times", "Ver", "endrepeat"}, 1},
-      {"counter suffix untouched", {"Repeat 3 Times : Rep.# 2", "Ver", "Endrepeat x"},
-       {"Repeat 3 Times : Rep.# 2", "    Ver", "Endrepeat x"}, 1},
+       {"Repeat 2 Times", "    Repeat 3 Times", "        Ver", "    Endrepeat", "    End"},
+       -1},
+      {"blank lines kept as they are",
+       {"Repeat 1 Times", "   ", "", "Endrepeat"},
+       {"Repeat 1 Times", "   ", "", "Endrepeat"},
+       1},
+      {"lower case is no statement",
+       {"  repeat 3 Times", "Ver", "endrepeat"},
+       {"repeat 3 Times", "Ver", "endrepeat"},
+       1},
+      {"counter suffix untouched",
+       {"Repeat 3 Times : Rep.# 2", "Ver", "Endrepeat x"},
+       {"Repeat 3 Times : Rep.# 2", "    Ver", "Endrepeat x"},
+       1},
       {"word must stand alone", {"Repeated 2 Times", "Ver"}, {"Repeated 2 Times", "Ver"}, 1},
   };
   for (const auto& c : cases) {
@@ -101,8 +116,8 @@ TEST(ProgFiles, ReadSplitsAtCommasDropsQuotesAndFormats) {
   rig.PutLines("A.PRG", {"Repeat 2 Times", "Z Move 10, 20", "  \"! note\"", "Endrepeat", "End"});
   rig.window.chosenFile = "A.PRG";
   rig.core.progEdit.Read();
-  EXPECT_EQ(rig.core.interp.ProgLines(),
-            (LineList{"Repeat 2 Times", "    Z Move 10", "    20", "    ! note", "Endrepeat", "End"}));
+  EXPECT_EQ(rig.core.interp.ProgLines(), (LineList{"Repeat 2 Times", "    Z Move 10", "    20",
+                                                   "    ! note", "Endrepeat", "End"}));
   EXPECT_EQ(rig.window.Message(), "Program read");
   EXPECT_EQ(rig.window.caption, "Program " + rig.dir + "/A.PRG");
   EXPECT_EQ(rig.core.interp.EditEnabled(), 1);
@@ -191,8 +206,10 @@ TEST(ProgFiles, ReadAsksBeforeReplacingAnEditedProgram) {
   rig.window.answerOk = false;
   rig.core.progEdit.Read();
   ASSERT_EQ(rig.window.asked.size(), 1u);
-  EXPECT_EQ(rig.window.asked[0], "Read Program|The program was changed and not written.\r\n"
-                                 "Replace it with " + rig.dir + "/NEW.PRG?");
+  EXPECT_EQ(rig.window.asked[0],
+            "Read Program|The program was changed and not written.\r\n"
+            "Replace it with " +
+                rig.dir + "/NEW.PRG?");
   EXPECT_EQ(rig.window.Message(), "Program not read");
   EXPECT_EQ(rig.core.interp.ProgLines(), (LineList{"Z Rel 5", "Z Rel 1", "End"}));
 

@@ -76,9 +76,9 @@ TEST(STFoc, SetsUpAnIm483iInOrder) {
   ZRig rig("IM483I");
   rig.WriteParz();
   ASSERT_EQ(rig.foc.FocInit(), 1);
-  EXPECT_EQ(rig.Take(), (Lines{"1H 0\n", "1D 3\n", "1Y 10 50\n", "1V 2000\n", "1I 200\n",
-                               "1K 300 400\n", "1B 100 1000\n", "1+1\n", "1-1\n", "1l 0\n",
-                               "1Z\n"}));
+  EXPECT_EQ(rig.Take(),
+            (Lines{"1H 0\n", "1D 3\n", "1Y 10 50\n", "1V 2000\n", "1I 200\n", "1K 300 400\n",
+                   "1B 100 1000\n", "1+1\n", "1-1\n", "1l 0\n", "1Z\n"}));
 
   rig.WriteParz({{"ZPOWERUPORIGIN", "500"}});
   rig.controller.position = "0";
@@ -179,8 +179,8 @@ TEST(STFoc, OptionalKeysMissingGiveZeroWithoutAMessage) {
   ASSERT_EQ(rig.foc.FocReadPar(), 1);
   EXPECT_EQ(rig.foc.Params().ZPOWERUPORIGIN, 500);
 
-  rig.WriteParz({}, {"ZJOGSPEEDLOW", "ZJOGSPEEDHIGH", "ZPOWERUPORIGIN", "ZLIMPOLARITY",
-                     "ZENABLELIMITS"});
+  rig.WriteParz(
+      {}, {"ZJOGSPEEDLOW", "ZJOGSPEEDHIGH", "ZPOWERUPORIGIN", "ZLIMPOLARITY", "ZENABLELIMITS"});
   EXPECT_EQ(rig.foc.FocReadPar(), 1);
   EXPECT_TRUE(rig.messages.shown.empty());
   const ZParams& p = rig.foc.Params();
@@ -206,8 +206,7 @@ TEST(STFoc, MissingRequiredKeyOrFileFailsBeforeAnythingIsSent) {
   rig.messages.shown.clear();
   rig.WriteParz({{"ZJUMPSIZE", "25"}}, {"ZBACKLASH"});
   EXPECT_EQ(rig.foc.FocInit(), -1);
-  EXPECT_EQ(rig.messages.shown,
-            (Lines{"Parameter ZBACKLASH not found in " + rig.ParzPath()}));
+  EXPECT_EQ(rig.messages.shown, (Lines{"Parameter ZBACKLASH not found in " + rig.ParzPath()}));
   EXPECT_DOUBLE_EQ(rig.foc.Params().ZJUMPSIZE, 25);  // the keys after it are still read
   EXPECT_TRUE(rig.port.written.empty());
 }

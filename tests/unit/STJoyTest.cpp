@@ -39,15 +39,15 @@ TEST(STJoy, AxisDeflectionArithmetic) {
     int32_t r, l, c, h, d;
     int16_t dir, expected;
   } cases[] = {
-      {10000, 0, 10000, 20000, 100, 1, 0},       // centre
-      {10000, 0, 10000, 20000, 0, 1, 0},         // centre without dead zone
-      {11000, 0, 10000, 20000, 100, 1, 0},       // h = D
-      {9000, 0, 10000, 20000, 100, 1, 0},        // h = -D
-      {11010, 0, 10000, 20000, 100, 1, 1},       // h = D + 1: round(1000 / 900)
+      {10000, 0, 10000, 20000, 100, 1, 0},  // centre
+      {10000, 0, 10000, 20000, 0, 1, 0},    // centre without dead zone
+      {11000, 0, 10000, 20000, 100, 1, 0},  // h = D
+      {9000, 0, 10000, 20000, 100, 1, 0},   // h = -D
+      {11010, 0, 10000, 20000, 100, 1, 1},  // h = D + 1: round(1000 / 900)
       {8990, 0, 10000, 20000, 100, 1, -1},
-      {20000, 0, 10000, 20000, 100, 1, 1000},    // extremes
+      {20000, 0, 10000, 20000, 100, 1, 1000},  // extremes
       {0, 0, 10000, 20000, 100, 1, -1000},
-      {25000, 0, 10000, 20000, 100, 1, 1556},    // beyond: no clamping
+      {25000, 0, 10000, 20000, 100, 1, 1556},  // beyond: no clamping
       {-5000, 0, 10000, 20000, 100, 1, -1556},
       {15000, 0, 10000, 20000, 100, 1, 444},     // (500 - 100) x 1000 / 900
       {15000, 0, 10000, 20000, 100, -1, -444},   // direction
@@ -75,10 +75,17 @@ TEST(STJoy, ButtonsFromTheBitsOfOneReading) {
     uint32_t bits;
     int16_t preset, expected;
   } cases[] = {
-      {0, 5, 0}, {1, 0, 1}, {2, 0, 2}, {4, 0, 3}, {8, 0, 4}, {128, 0, 8},
-      {1 | 4, 0, 0}, {1 | 4, 7, 7},  // two buttons: the caller's value stays
-      {256, 0, 0}, {256, 3, 3},      // a button above the eighth alone
-      {1 | 256, 0, 0},               // ... or with one of the first eight
+      {0, 5, 0},
+      {1, 0, 1},
+      {2, 0, 2},
+      {4, 0, 3},
+      {8, 0, 4},
+      {128, 0, 8},
+      {1 | 4, 0, 0},
+      {1 | 4, 7, 7},  // two buttons: the caller's value stays
+      {256, 0, 0},
+      {256, 3, 3},      // a button above the eighth alone
+      {1 | 256, 0, 0},  // ... or with one of the first eight
       {Joystick::kFarButtons, 0, 0},
   };
   for (const auto& c : cases) {
@@ -120,13 +127,14 @@ TEST(STJoy, MissingOrBadKeysKeepTheirFields) {
   ASSERT_EQ(rig.joy.JoyReadPar(), 1);
 
   rig.messages.shown.clear();
-  rig.WriteJoy("\"JAXIS1_L\",5\r\n\"JAXIS1_0\",6\r\n\"JAXIS1_R\",x\r\n\"JAXIS2_L\",0\r\n"
-               "\"JAXIS2_0\",32767\r\n\"JAXIS2_R\",65535\r\n\"JAXIS1_Dir\",1\r\n"
-               "\"JAXIS2_Dir\",1\r\n");
+  rig.WriteJoy(
+      "\"JAXIS1_L\",5\r\n\"JAXIS1_0\",6\r\n\"JAXIS1_R\",x\r\n\"JAXIS2_L\",0\r\n"
+      "\"JAXIS2_0\",32767\r\n\"JAXIS2_R\",65535\r\n\"JAXIS1_Dir\",1\r\n"
+      "\"JAXIS2_Dir\",1\r\n");
   EXPECT_EQ(rig.joy.JoyReadPar(), -1);
   const JoyCalib& k = rig.joy.Calib();
   EXPECT_EQ(k.JAXIS1_L, 5);
-  EXPECT_EQ(k.JAXIS1_R, 65535);  // "x" is no number
+  EXPECT_EQ(k.JAXIS1_R, 65535);   // "x" is no number
   EXPECT_EQ(k.JoyDeadZone, 100);  // JLATENT missing: the old dead zone stays
   EXPECT_EQ(rig.messages.shown,
             (std::vector<std::string>{
@@ -152,13 +160,13 @@ TEST_P(STJoyBadValue, IsNamedAndKeepsItsField) {
   rig.WriteJoy(kCentredFile);
   ASSERT_EQ(rig.joy.JoyReadPar(), 1);
   const JoyCalib before = rig.joy.Calib();
-  std::string file = "\"JAXIS2_R\",40000\r\n\"JAXIS2_Dir\",-1\r\n\"" + std::string(c.key) +
-                     "\"," + c.value + "\r\n" + kCentredFile;  // the first of a name counts
+  std::string file = "\"JAXIS2_R\",40000\r\n\"JAXIS2_Dir\",-1\r\n\"" + std::string(c.key) + "\"," +
+                     c.value + "\r\n" + kCentredFile;  // the first of a name counts
   rig.WriteJoy(file);
   EXPECT_EQ(rig.joy.JoyReadPar(), -1);
-  EXPECT_EQ(rig.messages.shown, std::vector<std::string>{"Parameter " + std::string(c.key) +
-                                                         " in " + rig.Path("ST_JOY.TXT") +
-                                                         " " + c.said});
+  EXPECT_EQ(rig.messages.shown,
+            std::vector<std::string>{"Parameter " + std::string(c.key) + " in " +
+                                     rig.Path("ST_JOY.TXT") + " " + c.said});
   JoyCalib expected = before;
   expected.JAXIS2_R = 40000;
   expected.JAXIS2_Dir = -1;
@@ -172,11 +180,10 @@ TEST_P(STJoyBadValue, IsNamedAndKeepsItsField) {
 
 INSTANTIATE_TEST_SUITE_P(
     Keys, STJoyBadValue,
-    testing::Values(
-        BadCalibValue{"PositionBeyond32Bits", "JAXIS1_L", "3000000000",
-                      "is out of range: 3000000000 (-2147483648 to 2147483647)"},
-        BadCalibValue{"NegativeDeadZone", "JLATENT", "-10",
-                      "is out of range: -10 (0 to 214748364)"}),
+    testing::Values(BadCalibValue{"PositionBeyond32Bits", "JAXIS1_L", "3000000000",
+                                  "is out of range: 3000000000 (-2147483648 to 2147483647)"},
+                    BadCalibValue{"NegativeDeadZone", "JLATENT", "-10",
+                                  "is out of range: -10 (0 to 214748364)"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(STJoy, WritesExactlyTheNineKeysInOrder) {

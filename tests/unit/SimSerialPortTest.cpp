@@ -10,7 +10,8 @@ namespace {
 std::string ReadReply(SimSerialPort& port, std::string_view terminator) {
   std::string got;
   PortError err;
-  while (got.size() < terminator.size() || got.substr(got.size() - terminator.size()) != terminator) {
+  while (got.size() < terminator.size() ||
+         got.substr(got.size() - terminator.size()) != terminator) {
     if (!port.WaitForData(1000)) break;
     port.Read(got, err);
   }
@@ -59,9 +60,9 @@ TEST(SimSerialPort, RepliesArriveAtWireSpeedWithoutSpinning) {
   PortError err;
   ASSERT_TRUE(port.Open("sim:EZHR17", err));
   ASSERT_TRUE(port.Write("/1?0\r", err));
-  EXPECT_EQ(port.Waiting(err), 0);                       // nothing is on the line yet
+  EXPECT_EQ(port.Waiting(err), 0);  // nothing is on the line yet
   EXPECT_EQ(ReadReply(port, "\r\n"), std::string("\xFF/0`0\x03\r\n"));
-  EXPECT_LE(clock.sleptMs, 10u);                         // 7 bytes at 9600 baud
+  EXPECT_LE(clock.sleptMs, 10u);  // 7 bytes at 9600 baud
   EXPECT_GE(clock.sleptMs, 7u);
 
   // Nothing coming: the wait sleeps out its time-out and reports no data.
@@ -95,7 +96,7 @@ TEST(SimSerialPort, ControllerKeepsItsStateWhenThePortIsReopened) {
   ASSERT_TRUE(port.Close(err));
   EXPECT_FALSE(port.IsOpen());
   ASSERT_TRUE(port.Open("sim:IM483I:nowire", err));
-  EXPECT_EQ(port.Waiting(err), 0);                       // the old reply went with the close
+  EXPECT_EQ(port.Waiting(err), 0);  // the old reply went with the close
   ASSERT_TRUE(port.Write("1Z\n", err));
   EXPECT_EQ(ReadReply(port, "\n"), "1Z40\n");
   ASSERT_NE(port.Sim(), nullptr);

@@ -62,10 +62,10 @@ TEST(SimEZHR17, ReplyFramesForTypicalCommands) {
 
 TEST(SimEZHR17, BadCommandsGiveErrorCodesAndDoNothing) {
   ControllerSim sim(Opts(Family::EZHR17));
-  EXPECT_EQ(Ask(sim, "/1X\r", 0), Frame('b'));          // unknown: 2
+  EXPECT_EQ(Ask(sim, "/1X\r", 0), Frame('b'));  // unknown: 2
   EXPECT_EQ(Ask(sim, "/1?7\r", 0), Frame('b'));
   EXPECT_EQ(Ask(sim, "/1V2000XR\r", 0), Frame('b'));
-  EXPECT_EQ(Ask(sim, "/1P-5R\r", 0), Frame('c'));       // bad operand: 3
+  EXPECT_EQ(Ask(sim, "/1P-5R\r", 0), Frame('c'));  // bad operand: 3
   EXPECT_EQ(Ask(sim, "/1PR\r", 0), Frame('c'));
   EXPECT_EQ(Ask(sim, "/1V0R\r", 0), Frame('c'));
   EXPECT_EQ(Ask(sim, "/1P12345678901R\r", 0), Frame('c'));
@@ -85,7 +85,7 @@ TEST(SimEZHR17, CommandsRunOnlyWithR) {
 TEST(SimEZHR17, MotionOverTime) {
   ControllerSim sim(Opts(Family::EZHR17));
   Ask(sim, "/1V100R\r", 0);
-  EXPECT_EQ(Ask(sim, "/1P50R\r", 0), Frame('@'));       // busy as soon as it starts
+  EXPECT_EQ(Ask(sim, "/1P50R\r", 0), Frame('@'));  // busy as soon as it starts
   EXPECT_EQ(Ask(sim, "/1Q\r", 250), Frame('@'));
   EXPECT_EQ(Ask(sim, "/1?0\r", 250), Frame('@', "25"));
   EXPECT_EQ(Ask(sim, "/1Q\r", 500), Frame('`'));
@@ -142,9 +142,9 @@ TEST(SimEZHR17, LimitSwitchesStopMotionAndShowAsInputs) {
   EXPECT_EQ(Ask(sim, "/1Q\r", 1000), Frame('`'));
   EXPECT_EQ(Ask(sim, "/1?0\r", 1000), Frame('`', "-100"));
   EXPECT_EQ(Ask(sim, "/1?4\r", 1000), Frame('`', "4"));
-  Ask(sim, "/1D5R\r", 1000);                             // further in: no motion
+  Ask(sim, "/1D5R\r", 1000);  // further in: no motion
   EXPECT_EQ(Ask(sim, "/1?0\r", 1000), Frame('`', "-100"));
-  Ask(sim, "/1A500R\r", 1000);                           // target past the upper switch
+  Ask(sim, "/1A500R\r", 1000);  // target past the upper switch
   EXPECT_EQ(Ask(sim, "/1?4\r", 1100), Frame('@', "0"));
   EXPECT_EQ(Ask(sim, "/1?0\r", 2000), Frame('`', "100"));
   EXPECT_EQ(Ask(sim, "/1?4\r", 2000), Frame('`', "8"));
@@ -171,11 +171,11 @@ TEST(SimIM483I, ReplyIsEchoThenAnswer) {
   EXPECT_EQ(Ask(sim, "1] 0\n", 0), "1] 00\n");
   EXPECT_EQ(Ask(sim, "1^\n", 0), "1^0\n");
   EXPECT_EQ(Ask(sim, "AX\n", 0), "AX\n");
-  EXPECT_EQ(Ask(sim, "1Q\n", 0), "1Q?\n");              // unknown command
-  EXPECT_EQ(Ask(sim, "1Y 10\n", 0), "1Y 10?\n");        // one number short
+  EXPECT_EQ(Ask(sim, "1Q\n", 0), "1Q?\n");        // unknown command
+  EXPECT_EQ(Ask(sim, "1Y 10\n", 0), "1Y 10?\n");  // one number short
   EXPECT_EQ(Ask(sim, "1M4x\n", 0), "1M4x?\n");
   EXPECT_EQ(Ask(sim, "1V 0\n", 0), "1V 0?\n");
-  EXPECT_EQ(Ask(sim, "1Z\r\n", 0), "1Z0\n");            // a CR before the LF is not echoed
+  EXPECT_EQ(Ask(sim, "1Z\r\n", 0), "1Z0\n");  // a CR before the LF is not echoed
   EXPECT_FALSE(sim.axis().IsMoving(0));
 }
 
@@ -184,8 +184,8 @@ TEST(SimIM483I, ReplyIsEchoThenAnswer) {
 TEST(SimNumbers, LongOperandsAreRejectedAndLimitsSaturate) {
   const std::string huge(40, '9');
   ControllerSim ez(Opts(Family::EZHR17));
-  for (const std::string& cmd : {"/1P" + huge + "R\r", "/1z-" + huge + "R\r",
-                                 std::string("/1V99999999999R\r")})
+  for (const std::string& cmd :
+       {"/1P" + huge + "R\r", "/1z-" + huge + "R\r", std::string("/1V99999999999R\r")})
     EXPECT_EQ(Ask(ez, cmd, 0), Frame('c')) << cmd;
   EXPECT_EQ(Ask(ez, "/1V9999999999R\r", 0), Frame('`'));
   EXPECT_EQ(ez.ezhr17().MaxSpeed(), 9999999999);
@@ -225,7 +225,7 @@ TEST(SimIM483I, MotionOverTime) {
   EXPECT_EQ(Ask(sim, "1Z\n", 3000), "1Z20\n");
   Ask(sim, "1R-0\n", 3000);
   EXPECT_EQ(Ask(sim, "1Z\n", 4000), "1Z0\n");
-  Ask(sim, "1+0\n", 4000);                               // a zero-step index
+  Ask(sim, "1+0\n", 4000);  // a zero-step index
   EXPECT_EQ(Ask(sim, "1^\n", 4000), "1^0\n");
   Ask(sim, "1M-400\n", 4000);
   EXPECT_EQ(Ask(sim, "1Z\n", 5000), "1Z-400\n");
@@ -318,7 +318,7 @@ TEST(SimFaults, SilentDelayNoiseErrorBadEcho) {
   ControllerSim silent(o);
   EXPECT_EQ(Ask(silent, "/1P10R\r", 0), "");
   EXPECT_FALSE(silent.NextDueUs().has_value());
-  EXPECT_TRUE(silent.axis().IsMoving(1 * kMs));         // it still obeys
+  EXPECT_TRUE(silent.axis().IsMoving(1 * kMs));  // it still obeys
 
   o = Opts(Family::EZHR17);
   o.faults.delayMs = 200;
@@ -340,7 +340,7 @@ TEST(SimFaults, SilentDelayNoiseErrorBadEcho) {
   ControllerSim echo(o);
   EXPECT_EQ(Ask(echo, "1Z\n", 0), "2Z0\n");
   EXPECT_EQ(Ask(echo, "1M0\n", 0), "2M0\n");
-  o.faults.errorCode = 3;                                // no status character here
+  o.faults.errorCode = 3;  // no status character here
   o.faults.badEcho = false;
   ControllerSim im(o);
   EXPECT_EQ(Ask(im, "1Z\n", 0), "1Z0\n");
@@ -355,7 +355,7 @@ TEST(SimFaults, SplitReplyComesInThreePiecesWithPauses) {
   EXPECT_EQ(sim.TakeDue(19 * kMs), "");
   EXPECT_EQ(sim.TakeDue(20 * kMs), "`\x03\r");
   EXPECT_EQ(sim.TakeDue(39 * kMs), "");
-  EXPECT_EQ(sim.TakeDue(40 * kMs), "\n");               // the LF apart from its CR
+  EXPECT_EQ(sim.TakeDue(40 * kMs), "\n");  // the LF apart from its CR
 
   o = Opts(Family::IM483I);
   o.faults.split = true;
@@ -372,7 +372,7 @@ TEST(SimWireTime, BytesLeaveAtNineThousandSixHundredBaud) {
   ControllerSim sim(Opts(Family::EZHR17, true));
   sim.Receive("/1?0\r", 0);
   EXPECT_EQ(sim.TakeDue(0), "");
-  EXPECT_EQ(sim.NextDueUs(), 1042);                      // 10 bits, rounded up
+  EXPECT_EQ(sim.NextDueUs(), 1042);  // 10 bits, rounded up
   EXPECT_EQ(sim.TakeDue(1042), "\xFF");
   EXPECT_EQ(sim.TakeDue(7000), "/0`0\x03");
   EXPECT_EQ(sim.TakeDue(8334), "\r\n");
@@ -396,5 +396,5 @@ TEST(SimLog, TrafficLinesAreEscaped) {
   ASSERT_EQ(lines.size(), 3u);
   EXPECT_EQ(lines[0], "> /1?0\\r");
   EXPECT_EQ(lines[1], "< \\x00\\x7F#\\xFF/0`0\\x03\\r\\n");
-  EXPECT_EQ(lines[2], "> /2Q\\r");                      // heard, not answered
+  EXPECT_EQ(lines[2], "> /2Q\\r");  // heard, not answered
 }

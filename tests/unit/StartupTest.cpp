@@ -19,9 +19,9 @@ bool Shown(const FakeMessages& m, const std::string& text) {
 }
 
 void WriteConfig(CoreRig& rig, std::initializer_list<std::string> extra = {}) {
-  std::vector<std::string> lines = {"\"MPORT\",1", "\"PORTTIMEOUT\",50", "\"MOVETIMEOUT\",5",
-                                    "\"WAITPOLLINGINTERVAL\",20", "\"CONTRTYPE\",EZHR17",
-                                    "\"MPORTNAME\",fake-port"};
+  std::vector<std::string> lines = {"\"MPORT\",1",          "\"PORTTIMEOUT\",50",
+                                    "\"MOVETIMEOUT\",5",    "\"WAITPOLLINGINTERVAL\",20",
+                                    "\"CONTRTYPE\",EZHR17", "\"MPORTNAME\",fake-port"};
   lines.insert(lines.end(), extra);
   rig.PutLines("ST_CONFIG.TXT", lines);
 }
@@ -73,10 +73,10 @@ TEST(Startup, ConfigDefaultsRoundingAndBadValues) {
   EXPECT_EQ(c.MPORT, 2);
   EXPECT_EQ(c.PORTTIMEOUT, 4);
   EXPECT_EQ(c.CONTRTYPE, "IM483I");
-  EXPECT_TRUE(Shown(rig.messages,
-                    "Parameter MOVETIMEOUT not found in " + rig.dir + "/ST_CONFIG.TXT"));
-  EXPECT_FALSE(Shown(rig.messages,
-                     "Parameter CONTRTYPE not found in " + rig.dir + "/ST_CONFIG.TXT"));
+  EXPECT_TRUE(
+      Shown(rig.messages, "Parameter MOVETIMEOUT not found in " + rig.dir + "/ST_CONFIG.TXT"));
+  EXPECT_FALSE(
+      Shown(rig.messages, "Parameter CONTRTYPE not found in " + rig.dir + "/ST_CONFIG.TXT"));
 
   // A value that is no number fails its own key only: it keeps its value, the keys
   // after it are read.
@@ -91,8 +91,8 @@ TEST(Startup, ConfigDefaultsRoundingAndBadValues) {
   EXPECT_EQ(c.CONTRTYPE, "EZHR17");
   EXPECT_EQ(rig.core.state.JoyOn, 1);
   EXPECT_EQ(c.Z_INSTALLED, 1);
-  EXPECT_TRUE(Shown(rig.messages, "Parameter PORTTIMEOUT in " + rig.dir +
-                                      "/ST_CONFIG.TXT is not a number: abc"));
+  EXPECT_TRUE(Shown(rig.messages,
+                    "Parameter PORTTIMEOUT in " + rig.dir + "/ST_CONFIG.TXT is not a number: abc"));
 }
 
 TEST(Startup, PortNumberNamesTheDeviceWhenNoNameIsGiven) {
@@ -198,11 +198,11 @@ void WriteJoy(CoreRig& rig) {
 
 void WriteParz(CoreRig& rig) {
   rig.PutLines("ST_PARZ.TXT",
-               {"\"ZCONTR\",1", "\"ZSTROKEPERROT\",1", "\"ZMOTORSTEPS\",200",
-                "\"ZSTEPDIVIDE\",3", "\"ZHOLDCURRENT\",10", "\"ZRUNCURRENT\",50",
-                "\"ZSLEWVELOCITY\",2000", "\"ZINITVELOCITY\",200", "\"ZACCELERATION\",300",
-                "\"ZDECELERATION\",400", "\"ZBACKLASH\",0", "\"ZJUMPSIZE\",10",
-                "\"ZCOARSEFACTOR\",10", "\"ZJOYMAXSPEED\",2000", "\"ZHOMESPEED\",-1000"});
+               {"\"ZCONTR\",1", "\"ZSTROKEPERROT\",1", "\"ZMOTORSTEPS\",200", "\"ZSTEPDIVIDE\",3",
+                "\"ZHOLDCURRENT\",10", "\"ZRUNCURRENT\",50", "\"ZSLEWVELOCITY\",2000",
+                "\"ZINITVELOCITY\",200", "\"ZACCELERATION\",300", "\"ZDECELERATION\",400",
+                "\"ZBACKLASH\",0", "\"ZJUMPSIZE\",10", "\"ZCOARSEFACTOR\",10",
+                "\"ZJOYMAXSPEED\",2000", "\"ZHOMESPEED\",-1000"});
 }
 
 std::string Joined(const std::vector<std::string>& texts) {
@@ -228,13 +228,16 @@ TEST(Startup, ConfigValuesOutOfRangeAreNamedAndTheOwnKeysAreAlwaysRead) {
       {{"\"MPORT\",99999"}, -1, "MPORT" + outOfRange + "99999 (-32768 to 32767)", 0},
       {{"\"WAITPOLLINGINTERVAL\",0"}, 1, "", 0},
       // A value that is no number fails its key; the keys after it are still read.
-      {{"\"JOYSTARTON\",1x", "\"SERVERTCPPORT\",5000"}, -1, "JOYSTARTON is not a number: 1x",
-       5000},
+      {{"\"JOYSTARTON\",1x", "\"SERVERTCPPORT\",5000"}, -1, "JOYSTARTON is not a number: 1x", 5000},
       {{"\"MPORT\",abc", "\"SERVERTCPPORT\",5000"}, -1, "MPORT is not a number: abc", 5000},
-      {{"\"CONTRTYPE\",ezhr17"}, -1,
-       "Unknown controller type ezhr17 in ST_CONFIG.TXT (EZHR17 or IM483I)", 0},
-      {{"\"CONTRTYPE\",FOO"}, -1,
-       "Unknown controller type FOO in ST_CONFIG.TXT (EZHR17 or IM483I)", 0},
+      {{"\"CONTRTYPE\",ezhr17"},
+       -1,
+       "Unknown controller type ezhr17 in ST_CONFIG.TXT (EZHR17 or IM483I)",
+       0},
+      {{"\"CONTRTYPE\",FOO"},
+       -1,
+       "Unknown controller type FOO in ST_CONFIG.TXT (EZHR17 or IM483I)",
+       0},
   };
   for (const auto& c : cases) {
     CoreRig rig;
@@ -245,11 +248,11 @@ TEST(Startup, ConfigValuesOutOfRangeAreNamedAndTheOwnKeysAreAlwaysRead) {
     std::string expected = c.message;
     if (!expected.empty() && expected.rfind("Unknown", 0) != 0) {
       const size_t blank = expected.find(' ');
-      expected = "Parameter " + expected.substr(0, blank) + " in " + rig.dir +
-                 "/ST_CONFIG.TXT" + expected.substr(blank);
+      expected = "Parameter " + expected.substr(0, blank) + " in " + rig.dir + "/ST_CONFIG.TXT" +
+                 expected.substr(blank);
     }
-    EXPECT_EQ(rig.messages.shown, expected.empty() ? std::vector<std::string>{}
-                                                   : std::vector<std::string>{expected})
+    EXPECT_EQ(rig.messages.shown,
+              expected.empty() ? std::vector<std::string>{} : std::vector<std::string>{expected})
         << first;
     EXPECT_EQ(rig.core.state.config.MPORTNAME, "fake-port") << first;
     EXPECT_EQ(rig.core.state.config.SERVERTCPPORT, c.tcpPort) << first;
@@ -282,8 +285,7 @@ TEST(Startup, PositionPollIntervalIsOptional) {
     if (c.message)
       EXPECT_EQ(rig.messages.shown, std::vector<std::string>{"Parameter ZPOSPOLL in " + rig.dir +
                                                              "/ST_CONFIG.TXT " + c.message});
-    else
-      EXPECT_TRUE(rig.messages.shown.empty());
+    else EXPECT_TRUE(rig.messages.shown.empty());
   }
 }
 
@@ -299,34 +301,88 @@ TEST(Startup, EveryFailedStepSaysWhyOnTheStatusLine) {
     int16_t zEnabled;
     std::string zOff;  // the reason kept while the axis is off; "" when it is on
   } cases[] = {
-      {"port", {}, true, true, Silent,
-       {"Cannot open port fake-port: No such file or directory"}, 0,
+      {"port",
+       {},
+       true,
+       true,
+       Silent,
+       {"Cannot open port fake-port: No such file or directory"},
+       0,
        "Z axis off: not installed (no Z_INSTALLED in ST_CONFIG.TXT)"},
-      {"port and axis", {"\"Z_INSTALLED\",1"}, true, true, Silent,
+      {"port and axis",
+       {"\"Z_INSTALLED\",1"},
+       true,
+       true,
+       Silent,
        {"Cannot open port fake-port: No such file or directory",
-        "Z axis off: port fake-port is not open"}, 0, "Z axis off: port fake-port is not open"},
-      {"unknown type", {"\"CONTRTYPE\",FOO", "\"Z_INSTALLED\",1"}, true, false, Answering,
+        "Z axis off: port fake-port is not open"},
+       0,
+       "Z axis off: port fake-port is not open"},
+      {"unknown type",
+       {"\"CONTRTYPE\",FOO", "\"Z_INSTALLED\",1"},
+       true,
+       false,
+       Answering,
        {"Unknown controller type FOO in ST_CONFIG.TXT (EZHR17 or IM483I)",
-        "Z axis off: unknown controller type FOO"}, 0, "Z axis off: unknown controller type FOO"},
-      {"axis parameters", {"\"Z_INSTALLED\",1"}, false, false, Answering,
-       {"Z axis off: File DIR/ST_PARZ.TXT does not exist"}, 0,
+        "Z axis off: unknown controller type FOO"},
+       0,
+       "Z axis off: unknown controller type FOO"},
+      {"axis parameters",
+       {"\"Z_INSTALLED\",1"},
+       false,
+       false,
+       Answering,
+       {"Z axis off: File DIR/ST_PARZ.TXT does not exist"},
+       0,
        "Z axis off: File DIR/ST_PARZ.TXT does not exist"},
-      {"silent EZHR17", {"\"Z_INSTALLED\",1"}, true, false, Silent,
-       {"Z axis off: the EZHR17 controller on fake-port does not answer"}, 0,
+      {"silent EZHR17",
+       {"\"Z_INSTALLED\",1"},
+       true,
+       false,
+       Silent,
+       {"Z axis off: the EZHR17 controller on fake-port does not answer"},
+       0,
        "Z axis off: the EZHR17 controller on fake-port does not answer"},
-      {"silent IM483I", {"\"CONTRTYPE\",IM483I", "\"Z_INSTALLED\",1"}, true, false, Silent,
-       {"Z axis off: the IM483I controller on fake-port does not answer"}, 0,
+      {"silent IM483I",
+       {"\"CONTRTYPE\",IM483I", "\"Z_INSTALLED\",1"},
+       true,
+       false,
+       Silent,
+       {"Z axis off: the IM483I controller on fake-port does not answer"},
+       0,
        "Z axis off: the IM483I controller on fake-port does not answer"},
-      {"bad time-out", {"\"PORTTIMEOUT\",-5"}, true, false, Silent,
-       {"Parameter PORTTIMEOUT in DIR/ST_CONFIG.TXT is out of range: -5 (1 to 32767)"}, 0,
+      {"bad time-out",
+       {"\"PORTTIMEOUT\",-5"},
+       true,
+       false,
+       Silent,
+       {"Parameter PORTTIMEOUT in DIR/ST_CONFIG.TXT is out of range: -5 (1 to 32767)"},
+       0,
        "Z axis off: not installed (no Z_INSTALLED in ST_CONFIG.TXT)"},
       // A time-out that is no number fails its step; the axis after it still comes up.
-      {"unreadable time-out", {"\"PORTTIMEOUT\",abc", "\"Z_INSTALLED\",1"}, true, false,
-       Answering, {"Parameter PORTTIMEOUT in DIR/ST_CONFIG.TXT is not a number: abc"}, 1, ""},
-      {"not installed", {"\"Z_INSTALLED\",0"}, true, false, Answering, {}, 0,
+      {"unreadable time-out",
+       {"\"PORTTIMEOUT\",abc", "\"Z_INSTALLED\",1"},
+       true,
+       false,
+       Answering,
+       {"Parameter PORTTIMEOUT in DIR/ST_CONFIG.TXT is not a number: abc"},
+       1,
+       ""},
+      {"not installed",
+       {"\"Z_INSTALLED\",0"},
+       true,
+       false,
+       Answering,
+       {},
+       0,
        "Z axis off: not installed (Z_INSTALLED 0 in ST_CONFIG.TXT)"},
-      {"unreadable installed", {"\"Z_INSTALLED\",yes"}, true, false, Answering,
-       {"Parameter Z_INSTALLED in DIR/ST_CONFIG.TXT is not a number: yes"}, 0,
+      {"unreadable installed",
+       {"\"Z_INSTALLED\",yes"},
+       true,
+       false,
+       Answering,
+       {"Parameter Z_INSTALLED in DIR/ST_CONFIG.TXT is not a number: yes"},
+       0,
        "Z axis off: Parameter Z_INSTALLED in DIR/ST_CONFIG.TXT is not a number: yes"},
       {"answering EZHR17", {"\"Z_INSTALLED\",1"}, true, false, Answering, {}, 1, ""},
   };
@@ -463,13 +519,17 @@ INSTANTIATE_TEST_SUITE_P(
                {kNoPort},
                [](CoreRig& rig) { EXPECT_EQ(rig.port.openedName, ""); }},
         Spoilt{"ConstantWithControlBytes",
-               [](CoreRig& rig) { rig.PutLines("ST_SYMCONST.TXT", {"\"UP\",5", "\"BAD\",1\x01"}); },
+               [](CoreRig& rig) {
+                 rig.PutLines("ST_SYMCONST.TXT", {"\"UP\",5", "\"BAD\",1\x01"});
+               },
                {"File DIR/ST_SYMCONST.TXT line 2 is not a valid entry"},
                [](CoreRig& rig) {
                  EXPECT_EQ(rig.Exec("Delay UP;Delay BAD"), "5 ; Error Not a Number ; ");
                }},
         Spoilt{"StartCommandWithControlBytes",
-               [](CoreRig& rig) { rig.PutLines("ST_JOYCMDS.TXT", {"Show \x1B[2J", "Ver"}); },
+               [](CoreRig& rig) {
+                 rig.PutLines("ST_JOYCMDS.TXT", {"Show \x1B[2J", "Ver"});
+               },
                {"File DIR/ST_JOYCMDS.TXT line 1 is not a valid entry"},
                [](CoreRig& rig) {
                  EXPECT_FALSE(rig.windows.mainVisible);  // "Show" did not run

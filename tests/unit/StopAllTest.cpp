@@ -17,17 +17,16 @@
 namespace {
 
 // The stop command of each family, as the simulator logs it.
-std::string StopLine(const std::string& family) {
-  return family == "EZHR17" ? "> /1T" : "> 1M0";
-}
+std::string StopLine(const std::string& family) { return family == "EZHR17" ? "> /1T" : "> 1M0"; }
 
 struct StopRig : ScratchDir, SimCore<> {
   explicit StopRig(const std::string& family) : ScratchDir("kelvorin-stop"), family(family) {
     Put("ST_PARZ.TXT", SimParz(true));
-    Put("ST_CONFIG.TXT", "\"MPORT\",1\r\n\"PORTTIMEOUT\",100\r\n\"MOVETIMEOUT\",100\r\n"
-                         "\"WAITPOLLINGINTERVAL\",20\r\n\"CONTRTYPE\"," + family +
-                         "\r\n\"Z_INSTALLED\",1\r\n\"MPORTNAME\",sim:" + family +
-                         ":lower=-100000:nowire\r\n");
+    Put("ST_CONFIG.TXT",
+        "\"MPORT\",1\r\n\"PORTTIMEOUT\",100\r\n\"MOVETIMEOUT\",100\r\n"
+        "\"WAITPOLLINGINTERVAL\",20\r\n\"CONTRTYPE\"," +
+            family + "\r\n\"Z_INSTALLED\",1\r\n\"MPORTNAME\",sim:" + family +
+            ":lower=-100000:nowire\r\n");
     clock.autoAdvanceMs = 1;
     core.startup.InitAll(dir);
     port.SetLogSink([this](const std::string& line) { traffic.push_back(line); });

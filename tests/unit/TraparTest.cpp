@@ -129,7 +129,8 @@ TEST_P(EncodedFile, Utf16IsNamedAndNotRead) {
   LineList list{"keep"};
   const int16_t par1 = par.ParReadFile(Path("E.TXT"), table);
   const int16_t lines = par.LinesReadFile(Path("E.TXT"), list);
-  const std::string named = "File " + Path("E.TXT") + " is UTF-16 text: save it as Latin-1 or UTF-8";
+  const std::string named = "File " + Path("E.TXT") +
+                            " is UTF-16 text: save it as Latin-1 or UTF-8";
   if (c.utf16) {
     EXPECT_EQ(par1, -1);
     EXPECT_EQ(lines, -1);
@@ -164,9 +165,9 @@ TEST_F(TraparTest, CommandEntriesRefuseLinesNoCommandCanHold) {
   ASSERT_EQ(table.size(), 2u);
   EXPECT_EQ(table[0].Name, "UP");
   EXPECT_EQ(table[1].Name, "TAB");
-  EXPECT_EQ(messages.shown, (std::vector<std::string>{
-                                "File " + Path("C.TXT") +
-                                " line 2 is not a valid entry (and 1 more lines)"}));
+  EXPECT_EQ(messages.shown,
+            (std::vector<std::string>{"File " + Path("C.TXT") +
+                                      " line 2 is not a valid entry (and 1 more lines)"}));
 
   messages = FakeMessages();
   Put("J.TXT", "Z Rel 5\x1B[2J\r\nVer\r\nDelay 1,\x7F\r\nZ ?\r\n");
@@ -174,9 +175,9 @@ TEST_F(TraparTest, CommandEntriesRefuseLinesNoCommandCanHold) {
   EXPECT_EQ(par.LinesReadFile(Path("J.TXT"), list, TRAPAR::Entries::Commands),
             TRAPAR::kLinesRefused);
   EXPECT_EQ(list, (LineList{"", "Ver", "", "Z ?"}));  // the buttons keep their places
-  EXPECT_EQ(messages.shown, (std::vector<std::string>{
-                                "File " + Path("J.TXT") +
-                                " line 1 is not a valid entry (and 1 more lines)"}));
+  EXPECT_EQ(messages.shown,
+            (std::vector<std::string>{"File " + Path("J.TXT") +
+                                      " line 1 is not a valid entry (and 1 more lines)"}));
 
   // Other files take their lines as they are.
   messages = FakeMessages();
@@ -362,17 +363,17 @@ TEST_P(LineListElement, IsWrittenAsOneLineAndReadsBackAsOneElement) {
 
 INSTANTIATE_TEST_SUITE_P(
     TraparTest, LineListElement,
-    ::testing::Values(
-        WrittenElement{"Plain", "Z Rel 5", "Z Rel 5", "Z Rel 5"},
-        WrittenElement{"Empty", "", "", ""},
-        WrittenElement{"QuoteWithoutComma", "! say \"hi\"", "! say \"hi\"", "! say \"hi\""},
-        WrittenElement{"Comma", "! check the stage, Z Rel 10 if needed",
-                       "\"! check the stage, Z Rel 10 if needed\"",
-                       "! check the stage, Z Rel 10 if needed"},
-        WrittenElement{"CommaAndQuotes", "! \"a, b\" and \"", "\"! \"\"a, b\"\" and \"\"\"",
-                       "! \"a, b\" and \""},
-        WrittenElement{"IndentedComma", "    Delay 100, 200", "\"    Delay 100, 200\"",
-                       "Delay 100, 200"}),
+    ::testing::Values(WrittenElement{"Plain", "Z Rel 5", "Z Rel 5", "Z Rel 5"},
+                      WrittenElement{"Empty", "", "", ""},
+                      WrittenElement{"QuoteWithoutComma", "! say \"hi\"", "! say \"hi\"",
+                                     "! say \"hi\""},
+                      WrittenElement{"Comma", "! check the stage, Z Rel 10 if needed",
+                                     "\"! check the stage, Z Rel 10 if needed\"",
+                                     "! check the stage, Z Rel 10 if needed"},
+                      WrittenElement{"CommaAndQuotes", "! \"a, b\" and \"",
+                                     "\"! \"\"a, b\"\" and \"\"\"", "! \"a, b\" and \""},
+                      WrittenElement{"IndentedComma", "    Delay 100, 200",
+                                     "\"    Delay 100, 200\"", "Delay 100, 200"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(TraparTest, SplitAndJoinAtCrLf) {

@@ -87,13 +87,13 @@ class ZRig : public ScratchDir {
   // ST_PARZ.TXT with every key, changed values put in place and dropped keys left out.
   void WriteParz(const ParzChanges& changes = {}, const std::set<std::string>& drop = {}) {
     ParzChanges keys = {
-        {"ZCONTR", "1"},          {"ZSTROKEPERROT", "1"},   {"ZMOTORSTEPS", "200"},
-        {"ZSTEPDIVIDE", "3"},     {"ZHOLDCURRENT", "10"},   {"ZRUNCURRENT", "50"},
+        {"ZCONTR", "1"},           {"ZSTROKEPERROT", "1"},   {"ZMOTORSTEPS", "200"},
+        {"ZSTEPDIVIDE", "3"},      {"ZHOLDCURRENT", "10"},   {"ZRUNCURRENT", "50"},
         {"ZSLEWVELOCITY", "2000"}, {"ZINITVELOCITY", "200"}, {"ZACCELERATION", "300"},
-        {"ZDECELERATION", "400"}, {"ZJOGSPEEDLOW", "100"},  {"ZJOGSPEEDHIGH", "1000"},
-        {"ZBACKLASH", "0"},       {"ZJUMPSIZE", "10"},      {"ZCOARSEFACTOR", "10"},
-        {"ZJOYMAXSPEED", "2000"}, {"ZHOMESPEED", "-1000"},  {"ZPOWERUPORIGIN", "0"},
-        {"ZLIMPOLARITY", "0"},    {"ZENABLELIMITS", "1"},
+        {"ZDECELERATION", "400"},  {"ZJOGSPEEDLOW", "100"},  {"ZJOGSPEEDHIGH", "1000"},
+        {"ZBACKLASH", "0"},        {"ZJUMPSIZE", "10"},      {"ZCOARSEFACTOR", "10"},
+        {"ZJOYMAXSPEED", "2000"},  {"ZHOMESPEED", "-1000"},  {"ZPOWERUPORIGIN", "0"},
+        {"ZLIMPOLARITY", "0"},     {"ZENABLELIMITS", "1"},
     };
     std::ofstream out(ParzPath(), std::ios::binary);
     for (auto [key, value] : keys) {
