@@ -11,9 +11,9 @@
 
 MainWindowHost::MainWindowHost(Clock& clock, EventPump& pump) : clock_(clock), pump_(pump) {}
 
-// By now no handler of a window runs: one still waiting for its release goes too.
+// By now no handler of a window runs: one still waiting for its release goes too. The
+// core is made after this host and goes before it: it is not touched here.
 MainWindowHost::~MainWindowHost() {
-  if (core_) core_->motor.Live().onFollowed = nullptr;
   delete form_.data();
   delete leaving_.data();
 }
