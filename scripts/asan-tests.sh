@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Builds the program and its integration tests under AddressSanitizer (build-asan/) and
-# runs the tests of windows that are unloaded while a handler of theirs runs, where a
-# use after free would otherwise go unseen.
+# runs the window tests (windows unloaded while a handler of theirs runs, and every
+# window with its host and dialogs), where a use after free would otherwise go unseen.
 #
 #   bash scripts/asan-tests.sh [GTEST_FILTER]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-filter=${1:-'*Unload*:WindowLifetime*:OperatorInput*:StopButton*:InterpWindow*:MainWindow*'}
+filter=${1:-'*Unload*:WindowLifetime*:OperatorInput*:StopButton*:InterpWindow*:MainWindow*:LiveStatus*:Joy*:FilesWindow*:ParListWindow*:TextWindow*:frmEdit*'}
 
 bash scripts/install-deps.sh
 [ -f build-asan/build.ninja ] || cmake -S . -B build-asan -G Ninja \
