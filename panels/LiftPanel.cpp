@@ -120,6 +120,7 @@ double LiftPanel::JogDistance(Jog jog) const {
 
 void LiftPanel::JogPress(Jog jog) {
   cmds_.SetCmdBusy(1);
+  jogHeld_ = true;
   JogRelative(JogDistance(jog), Caption(jog));
 }
 
@@ -127,6 +128,7 @@ void LiftPanel::JogPress(Jog jog) {
 // while Z moves or is off) leaves its message on the status line instead of the
 // position, which this step has not changed.
 void LiftPanel::JogRelease() {
+  jogHeld_ = false;
   if (!stepRefused_) WaitAndShowPos();
   cmds_.SetCmdBusy(0);
 }

@@ -55,6 +55,8 @@ class LiftPanel {
   // for the end of the move and shows the position.
   void JogPress(Jog jog);
   void JogRelease();
+  // Between a jog button's press and its release.
+  bool JogHeld() const { return jogHeld_; }
   // The menu item of the same caption: the step, then wait and show the position.
   void MenuStep(Jog jog);
 
@@ -117,5 +119,6 @@ class LiftPanel {
   PanelDialogs& dialogs_;
   double step_ = 0;
   bool stepFilled_ = false;
+  bool jogHeld_ = false;
   bool stepRefused_ = false;  // the last jog step was not sent, and the status says why
 };

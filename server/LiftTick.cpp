@@ -35,12 +35,17 @@ void LiftTick::Tick() {
   }
   if (state_.JoyOn != 1) {
     devcon_.DevJoyStop();  // control was switched off (a stop that was refused is retried)
-    if (cmds_.CmdBusy() == 0 && idle) idle(now);
+    if (idle && DisplayMayRead()) idle(now);
     return;
   }
   if (cmds_.CmdBusy() != 0) return;
   if (joy_.JoyCalibrating() != 0) joy_.JoyCalibStep();
   else Poll();
+}
+
+bool LiftTick::DisplayMayRead() const {
+  if (cmds_.CmdBusy() == 0) return true;
+  return jogHeld && jogHeld() && cmds_.LinesRunning() == 0;
 }
 
 void LiftTick::Poll() {

@@ -32,6 +32,9 @@ class LiftTick {
   // A tick with nothing going on (no program run, no command, the joystick not polled),
   // given the tick's clock reading: the live position display.
   std::function<void(uint32_t now)> idle;
+  // A jog button is held while its step runs: the live display still reads then (between
+  // command lines), though the press keeps CmdBusy set.
+  std::function<bool()> jogHeld;
 
   // The timer's handler.
   void Tick();
@@ -44,6 +47,8 @@ class LiftTick {
 
  private:
   void Poll();
+  // Nothing runs that a position read could come between.
+  bool DisplayMayRead() const;
 
   Clock& clock_;
   STCommands& cmds_;

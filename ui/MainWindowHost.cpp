@@ -33,6 +33,7 @@ void MainWindowHost::SetCore(CoreModules& core, PanelDialogs& dialogs) {
   };
   live_ = std::make_unique<LiveStatus>(core.posPoll);
   core.posPoll.displayed = [this] { return form_ && form_->isVisible(); };
+  core.tick.jogHeld = [this] { return panel_->JogHeld(); };
   core.posPoll.notice = [this](const std::string& text) { SetStatusText(text); };
   // A homing lets no tick run: the reads it makes for the display draw it themselves.
   core.motor.Live().onFollowed = [this] {

@@ -5,7 +5,9 @@
 #include <QEvent>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPixmap>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -228,3 +230,24 @@ TEST(LiveStatus, WithoutTheKeyTheWindowStaysAsItWas) {
 }
 
 }  // namespace
+
+// A held jog button keeps CmdBusy set while its step runs: the caption still follows it.
+TEST(LiveStatus, TheCaptionMovesWhileAJogButtonIsHeld) {
+  LiveRig rig(true);
+  ASSERT_EQ(rig.core.state.ZEnabled, 1);
+  rig.host.ShowMainWindow();
+  rig.Tick();
+  rig.host.MainWindow()->findChild<QLineEdit*>("txtStep")->setText("1000");
+  auto* up = rig.host.MainWindow()->findChild<QWidget*>("cmdFUF");
+  ASSERT_NE(up, nullptr);
+  QTest::mousePress(up, Qt::LeftButton);
+  std::vector<QString> captions{rig.Caption()};
+  for (int i = 0; i < 6; ++i) {
+    rig.Tick();
+    if (captions.back() != rig.Caption()) captions.push_back(rig.Caption());
+  }
+  QTest::mouseRelease(up, Qt::LeftButton);
+  EXPECT_GE(captions.size(), 3u) << "the position moved on while the button was held";
+  rig.Tick(2);
+  EXPECT_EQ(rig.Caption(), "Lift  Z=-1000.00 \u00B5m");  // up is towards -Z
+}

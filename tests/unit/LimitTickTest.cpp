@@ -161,9 +161,13 @@ TEST(LimitTick, PositionIsReadOnlyWhenIdleAndAtMostOncePerInterval) {
   EXPECT_EQ(perTick, (std::vector<int>{1, 0, 1, 0, 1, 0}));
   EXPECT_EQ(rig.core.posPoll.Status(), LinkStatus::Answering);
 
-  rig.core.cmds.SetCmdBusy(1);  // a command or a pressed jog button
+  rig.core.cmds.SetCmdBusy(1);  // a command
   run(4);
   EXPECT_EQ(perTick, (std::vector<int>{0, 0, 0, 0}));
+  rig.core.tick.jogHeld = [] { return true; };  // a pressed jog button: its step is shown
+  run(4);
+  EXPECT_EQ(perTick, (std::vector<int>{1, 0, 1, 0}));
+  rig.core.tick.jogHeld = nullptr;
   rig.core.cmds.SetCmdBusy(0);
 
   rig.core.state.JoyOn = 1;  // the joystick is polled instead (at rest: nothing sent)
