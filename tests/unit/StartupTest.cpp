@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "ZRig.h"
+#include "parfiles/ParListEditor.h"
 #include "support/CoreRig.h"
 
 namespace {
@@ -544,3 +545,45 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
+
+// The grid editor marks at once what start-up would refuse: its rule for each key of
+// ST_CONFIG.TXT and the reader agree at the edges of every range.
+struct EdgeCase {
+  const char* label;
+  const char* key;
+  const char* value;
+  friend void PrintTo(const EdgeCase& c, std::ostream* os) { *os << c.label; }
+};
+
+class EditorAgreesWithStartup : public ::testing::TestWithParam<EdgeCase> {};
+
+TEST_P(EditorAgreesWithStartup, OnWhetherAValueIsTaken) {
+  const EdgeCase& c = GetParam();
+  CoreRig rig;
+  WriteConfigWith(rig, {std::string("\"") + c.key + "\"," + c.value});
+  rig.core.par.ParSetDir(rig.dir + "/");
+  const bool taken = rig.core.startup.ReadConfig() == 1;
+  EXPECT_EQ(taken, ParListEditor::ValueProblem(c.key, c.value).empty())
+      << ParListEditor::ValueProblem(c.key, c.value) << " / " << Joined(rig.messages.shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(ConfigKeys, EditorAgreesWithStartup,
+                         ::testing::Values(EdgeCase{"MportLow", "MPORT", "-32768"},
+                                           EdgeCase{"MportTooHigh", "MPORT", "32768"},
+                                           EdgeCase{"PortTimeoutZero", "PORTTIMEOUT", "0"},
+                                           EdgeCase{"PortTimeoutOne", "PORTTIMEOUT", "1"},
+                                           EdgeCase{"PortTimeoutHalfRoundsToZero", "PORTTIMEOUT",
+                                                    "0.5"},
+                                           EdgeCase{"MoveTimeoutTop", "MOVETIMEOUT", "32767"},
+                                           EdgeCase{"MoveTimeoutTooHigh", "MOVETIMEOUT", "32768"},
+                                           EdgeCase{"PollingZero", "WAITPOLLINGINTERVAL", "0"},
+                                           EdgeCase{"PollingNegative", "WAITPOLLINGINTERVAL", "-1"},
+                                           EdgeCase{"ControllerIm483i", "CONTRTYPE", "IM483I"},
+                                           EdgeCase{"ControllerLowerCase", "CONTRTYPE", "ezhr17"},
+                                           EdgeCase{"JoyStartWord", "JOYSTARTON", "1x"},
+                                           EdgeCase{"TcpPortTop", "SERVERTCPPORT", "65535"},
+                                           EdgeCase{"TcpPortTooHigh", "SERVERTCPPORT", "65536"},
+                                           EdgeCase{"PosPollHour", "ZPOSPOLL", "3600000"},
+                                           EdgeCase{"PosPollTooLong", "ZPOSPOLL", "3600001"},
+                                           EdgeCase{"PosPollNegative", "ZPOSPOLL", "-1"}),
+                         [](const auto& info) { return std::string(info.param.label); });
