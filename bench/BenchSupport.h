@@ -25,6 +25,8 @@
 #include <string>
 #include <vector>
 
+#include "support/SimProcess.h"
+
 namespace bench {
 
 using Clk = std::chrono::steady_clock;
@@ -52,26 +54,11 @@ inline void WriteSettings(const QString& dir, const QStringList& configLines) {
   for (const auto& line : configLines) config.write((line + "\r\n").toLatin1());
 }
 
-// kelvorin-sim on a pty linked at `link`.
-class Sim {
+// kelvorin-sim (of the measured build) on a pty linked at `link`.
+class Sim : public SimProcess {
  public:
-  Sim(const QString& family, const QString& link, const QString& log,
-      const QStringList& extra = {}) {
-    proc_.start(BinDir() + "/kelvorin-sim",
-                QStringList{"--family", family, "--link", link, "--log", log} + extra);
-    ok_ = proc_.waitForStarted(5000) && proc_.waitForReadyRead(5000) &&
-          proc_.readLine().startsWith("PORT ");
-  }
-  ~Sim() {
-    proc_.terminate();
-    if (!proc_.waitForFinished(3000)) proc_.kill();
-    proc_.waitForFinished(1000);
-  }
-  bool ok() const { return ok_; }
-
- private:
-  QProcess proc_;
-  bool ok_ = false;
+  Sim(const QString& family, const QString& link, const QString& log, const QStringList& extra = {})
+      : SimProcess(BinDir() + "/kelvorin-sim", family, link, log, extra) {}
 };
 
 // A headless kelvorin for clients on `socket` (the one of binDir when given).

@@ -8,8 +8,8 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QStatusBar>
-#include <QStringDecoder>
 #include <filesystem>
+#include <optional>
 
 #include "parfiles/TextFile.h"
 #include "platform/MessageBoxes.h"
@@ -26,12 +26,6 @@ Read ReadWhole(const std::string& path, std::string& bytes) {
   std::error_code ec;
   if (!std::filesystem::exists(path, ec)) return Read::Missing;
   return textfile::ReadAll(path, bytes) == textfile::ReadStatus::Ok ? Read::Ok : Read::Failed;
-}
-
-bool IsUtf8(const std::string& bytes) {
-  QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-  QString ignored = decoder(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
-  return !decoder.hasError();
 }
 
 }  // namespace
@@ -98,10 +92,10 @@ bool frmText::OpenFile(const std::string& path) {
     messages_.Show("File " + path + " cannot be read", kAppTitle, MsgIcon::Exclamation);
     return false;
   }
-  utf8_ = IsUtf8(bytes);
+  const std::optional<QString> utf8 = qttext::FromUtf8IfValid(bytes);
+  utf8_ = utf8.has_value();
   crlf_ = bytes.find("\r\n") != std::string::npos;
-  const QString text = utf8_ ? QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()))
-                             : qttext::ToQ(bytes);
+  const QString text = utf8_ ? *utf8 : qttext::ToQ(bytes);
   txtText_->setPlainText(QString(text).replace(QLatin1String("\r\n"), QLatin1String("\n")));
   txtText_->document()->setModified(false);
   path_ = path;

@@ -123,22 +123,25 @@ class Kelvorin:
         """Sends one command line; returns the list of replies ("OK ", "5.00", ...).
 
         With check (the default) a reply containing "Error " raises KelvorinError."""
+        replies = split_answer(self.answer(line, timeout))
+        if check:
+            for reply in replies:
+                if _ERROR in reply:
+                    raise KelvorinError(reply, replies, line)
+        return replies
+
+    def answer(self, line, timeout=None):
+        """Sends one command line; returns its answer line as it came ("OK  ; 5.00 ; ")."""
         if "\n" in line:
             raise ValueError("a command line must not contain a line feed")
         if self._sock is None:
             self._connect()
         try:
             self._sock.sendall(line.encode("latin-1") + b"\n")
-            answer = self._read_line(self.timeout if timeout is None else timeout)
+            return self._read_line(self.timeout if timeout is None else timeout)
         except (OSError, ConnectionError):  # socket.timeout is an OSError too
             self.close()
             raise
-        replies = split_answer(answer)
-        if check:
-            for reply in replies:
-                if _ERROR in reply:
-                    raise KelvorinError(reply, replies, line)
-        return replies
 
     def _one(self, line, timeout=None):
         replies = self.exec(line, timeout)

@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QString>
 #include <QStringDecoder>
+#include <optional>
 #include <string>
 
 namespace qttext {
@@ -25,10 +26,17 @@ inline QString PathToQ(const std::string& path) {
 }
 inline std::string PathFromQ(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
-inline QString ShownText(const std::string& text) {
+// The bytes as UTF-8 when they are valid UTF-8; nothing otherwise.
+inline std::optional<QString> FromUtf8IfValid(const std::string& bytes) {
   QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-  QString shown = utf8(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
-  return utf8.hasError() ? ToQ(text) : shown;
+  QString text = utf8(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+  if (utf8.hasError()) return std::nullopt;
+  return text;
+}
+
+inline QString ShownText(const std::string& text) {
+  if (std::optional<QString> utf8 = FromUtf8IfValid(text)) return *utf8;
+  return ToQ(text);
 }
 
 // A message of several lines, only shown (a message box): lines end in LF on screen.

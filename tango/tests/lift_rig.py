@@ -7,10 +7,15 @@ import shutil
 import signal
 import socket
 import subprocess
+import sys
 import tempfile
 import time
 
 import tango
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..",
+                                "clients", "python"))
+from kelvorin import Kelvorin  # noqa: E402
 
 CONFIG = ['"PORTTIMEOUT",50', '"MOVETIMEOUT",60', '"WAITPOLLINGINTERVAL",20',
           '"Z_INSTALLED",1', '"MPORT",1', '"CONTRTYPE",EZHR17']
@@ -43,31 +48,14 @@ def stop_process(proc):
             proc.wait(5)
 
 
-class SocketClient:
-    """One line out, one line back, on kelvorin's automation socket."""
+class SocketClient(Kelvorin):
+    """kelvorin's own Python client; exec answers the whole answer line."""
 
     def __init__(self, path, timeout=20):
-        self.sock = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
-        self.sock.settimeout(timeout)
-        try:
-            self.sock.connect(path)
-        except OSError:
-            self.sock.close()
-            raise
-        self.inbox = b""
+        super().__init__(path=path, timeout=timeout)
 
     def exec(self, line):
-        self.sock.sendall(line.encode("latin-1") + b"\n")
-        while b"\n" not in self.inbox:
-            chunk = self.sock.recv(65536)
-            if not chunk:
-                raise ConnectionError("kelvorin closed the connection")
-            self.inbox += chunk
-        answer, _, self.inbox = self.inbox.partition(b"\n")
-        return answer.decode("latin-1")
-
-    def close(self):
-        self.sock.close()
+        return self.answer(line)
 
 
 class Lift:

@@ -17,6 +17,8 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include "support/SimProcess.h"
+
 namespace programs {
 
 inline QString Bin(const char* name) { return QString(KELVORIN_BIN_DIR) + "/" + name; }
@@ -31,25 +33,10 @@ inline void WriteSettings(const QString& dir, const QStringList& configLines) {
 }
 
 // A kelvorin-sim process; its pty is linked at `link`.
-class Sim {
+class Sim : public SimProcess {
  public:
-  Sim(const QString& family, const QString& link, const QString& log,
-      const QStringList& extra = {}) {
-    proc_.start(Bin("kelvorin-sim"),
-                QStringList{"--family", family, "--link", link, "--log", log} + extra);
-    ok_ = proc_.waitForStarted(5000) && proc_.waitForReadyRead(5000) &&
-          proc_.readLine().startsWith("PORT ");
-  }
-  ~Sim() {
-    proc_.terminate();
-    if (!proc_.waitForFinished(3000)) proc_.kill();
-    proc_.waitForFinished(1000);
-  }
-  bool ok() const { return ok_; }
-
- private:
-  QProcess proc_;
-  bool ok_ = false;
+  Sim(const QString& family, const QString& link, const QString& log, const QStringList& extra = {})
+      : SimProcess(Bin("kelvorin-sim"), family, link, log, extra) {}
 };
 
 // A headless kelvorin serving `socket` from the settings in `dir`.
