@@ -7,8 +7,8 @@
 
 class SimProcess {
  public:
-  SimProcess(const QString& program, const QString& family, const QString& link,
-             const QString& log, const QStringList& extra = {}) {
+  SimProcess(const QString& program, const QString& family, const QString& link, const QString& log,
+             const QStringList& extra = {}) {
     proc_.start(program, QStringList{"--family", family, "--link", link, "--log", log} + extra);
     ok_ = proc_.waitForStarted(5000) && proc_.waitForReadyRead(5000) &&
           proc_.readLine().startsWith("PORT ");
